@@ -1,0 +1,120 @@
+// Case-insensitive, separator-tolerant resolution of the game's data paths.
+#include "core/paths.h"
+
+#include <allegro.h>
+#include <dirent.h>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include <cstring>
+
+namespace {
+
+bool path_exists(const char *path) {
+    struct stat st;
+    return stat(path, &st) == 0;
+}
+
+// Looks in directory `dir` ("" for the working directory) for an entry whose name
+// equals `component` ignoring case; copies its real name into `found`.
+bool find_entry_any_case(const char *dir, const char *component, char *found,
+                         std::size_t found_size) {
+    DIR *d = opendir(dir[0] ? dir : ".");
+    if (!d) return false;
+    bool ok = false;
+    while (const dirent *e = readdir(d)) {
+        if (strcasecmp(e->d_name, component) == 0 &&
+            std::strlen(e->d_name) < found_size) {
+            std::snprintf(found, found_size, "%s", e->d_name);
+            ok = true;
+            break;
+        }
+    }
+    closedir(d);
+    return ok;
+}
+
+// Appends `part` (and a separator before it when `out` is not empty and not the
+// root) to `out`; false when it would not fit.
+bool append_component(char *out, std::size_t out_size, const char *part) {
+    std::size_t len = std::strlen(out);
+    bool need_sep = len > 0 && out[len - 1] != '/';
+    std::size_t add = std::strlen(part) + (need_sep ? 1 : 0);
+    if (len + add + 1 > out_size) return false;
+    if (need_sep) out[len++] = '/';
+    std::memcpy(out + len, part, std::strlen(part) + 1);
+    return true;
+}
+
+} // namespace
+
+bool resolve_data_path(const char *name, char *out, std::size_t out_size) {
+    if (!out || out_size == 0) return false;
+    out[0] = '\0';
+    if (!name || !name[0]) return false;
+
+    char work[kMaxDataPath];
+    std::size_t n = std::strlen(name);
+    if (n >= sizeof work || n >= out_size) return false;
+    for (std::size_t i = 0; i <= n; ++i) work[i] = name[i] == '\\' ? '/' : name[i];
+
+    char result[kMaxDataPath] = "";
+    if (work[0] == '/') std::snprintf(result, sizeof result, "/");
+
+    bool still_exists = true; // once a component is missing, no deeper one can exist
+    char *save = nullptr;
+    for (char *part = strtok_r(work, "/", &save); part; part = strtok_r(nullptr, "/", &save)) {
+        char candidate[kMaxDataPath];
+        std::snprintf(candidate, sizeof candidate, "%s", result);
+        if (!append_component(candidate, sizeof candidate, part)) return false;
+        if (still_exists && !path_exists(candidate)) {
+            char real[256];
+            if (find_entry_any_case(result, part, real, sizeof real)) {
+                std::snprintf(candidate, sizeof candidate, "%s", result);
+                if (!append_component(candidate, sizeof candidate, real)) return false;
+            } else {
+                still_exists = false;
+            }
+        }
+        std::snprintf(result, sizeof result, "%s", candidate);
+    }
+    if (std::strlen(result) + 1 > out_size) return false;
+    std::snprintf(out, out_size, "%s", result);
+    return true;
+}
+
+FILE *data_fopen(const char *name, const char *mode) {
+    char path[kMaxDataPath];
+    if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    return std::fopen(path, mode);
+}
+
+PACKFILE *data_pack_fopen(const char *name, const char *mode) {
+    char path[kMaxDataPath];
+    if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    return pack_fopen(path, mode);
+}
+
+BITMAP *data_load_pcx(const char *name, RGB *palette) {
+    char path[kMaxDataPath];
+    if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    return load_pcx(path, palette);
+}
+
+BITMAP *data_load_bitmap(const char *name, RGB *palette) {
+    char path[kMaxDataPath];
+    if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    return load_bitmap(path, palette);
+}
+
+SAMPLE *data_load_wav(const char *name) {
+    char path[kMaxDataPath];
+    if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    return load_wav(path);
+}
+
+SAMPLE *data_load_sample(const char *name) {
+    char path[kMaxDataPath];
+    if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    return load_sample(path);
+}

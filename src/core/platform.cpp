@@ -1,0 +1,128 @@
+// The real and the headless sides of the machine seam.
+#include "core/platform.h"
+
+#include <allegro.h>
+
+volatile int32_t tick_counter = 0;
+PlatformState platform;
+
+void tick_callback() { tick_counter = tick_counter + 1; }
+END_OF_FUNCTION(tick_callback)
+
+namespace {
+
+// Library scancode and ASCII code of each of the game's keys, in Key order.
+struct KeyCode {
+    int scancode;
+    int ascii;
+};
+constexpr KeyCode kKeyCodes[kKeyCount] = {
+    {KEY_A, 'a'}, {KEY_B, 'b'}, {KEY_C, 'c'}, {KEY_D, 'd'}, {KEY_E, 'e'},
+    {KEY_F, 'f'}, {KEY_G, 'g'}, {KEY_H, 'h'}, {KEY_I, 'i'}, {KEY_J, 'j'},
+    {KEY_K, 'k'}, {KEY_L, 'l'}, {KEY_M, 'm'}, {KEY_N, 'n'}, {KEY_O, 'o'},
+    {KEY_P, 'p'}, {KEY_Q, 'q'}, {KEY_R, 'r'}, {KEY_S, 's'}, {KEY_T, 't'},
+    {KEY_U, 'u'}, {KEY_V, 'v'}, {KEY_W, 'w'}, {KEY_X, 'x'}, {KEY_Y, 'y'},
+    {KEY_Z, 'z'},
+    {KEY_LEFT, 0}, {KEY_RIGHT, 0}, {KEY_UP, 0}, {KEY_DOWN, 0},
+    {KEY_ESC, 27}, {KEY_ENTER, 13}, {KEY_SPACE, ' '}, {KEY_BACKSPACE, 8},
+    {KEY_LCONTROL, 0}, {KEY_ALT, 0}, {KEY_LSHIFT, 0}, {KEY_RSHIFT, 0},
+};
+
+KeyRecord replay_current() {
+    if (!platform.replay_frames || platform.replay_pos >= platform.replay_count) return 0;
+    return platform.replay_frames[platform.replay_pos];
+}
+
+bool replaying() { return platform.keys == KeySource::Replay; }
+
+} // namespace
+
+BITMAP *video_screen() { return platform.screen_override ? platform.screen_override : screen; }
+
+int video_w() {
+    BITMAP *s = video_screen();
+    return s ? s->w : 0;
+}
+
+int video_h() {
+    BITMAP *s = video_screen();
+    return s ? s->h : 0;
+}
+
+void wait_ticks(int ticks) {
+    if (platform.pacing == Pacing::Real) {
+        // Sleep in 1 ms steps: a busy wait here would cost a whole core.
+        while (tick_counter < ticks) rest(1);
+    }
+    tick_counter = 0;
+}
+
+void wait_retrace() {
+    ++platform.retraces;
+    if (platform.on_retrace) platform.on_retrace(platform.retrace_context);
+    if (platform.pacing == Pacing::Real) vsync();
+}
+
+bool input_key_down(Key k) {
+    if (replaying()) return (replay_current() & key_bit(k)) != 0;
+    return key[kKeyCodes[static_cast<int>(k)].scancode] != 0;
+}
+
+KeyRecord input_key_record() {
+    if (replaying()) return replay_current();
+    KeyRecord r = 0;
+    for (int k = 0; k < kKeyCount; ++k)
+        if (key[kKeyCodes[k].scancode]) r |= KeyRecord{1} << k;
+    return r;
+}
+
+bool input_keypressed() {
+    if (replaying()) return (replay_current() & ~platform.replay_taken) != 0;
+    return keypressed() != 0;
+}
+
+int input_readkey() {
+    if (!replaying()) return readkey();
+    KeyRecord left = replay_current() & ~platform.replay_taken;
+    for (int k = 0; k < kKeyCount; ++k) {
+        if (left & (KeyRecord{1} << k)) {
+            platform.replay_taken |= KeyRecord{1} << k;
+            return kKeyCodes[k].scancode << 8 | kKeyCodes[k].ascii;
+        }
+    }
+    return 0;
+}
+
+void input_clear_keybuf() {
+    if (replaying()) {
+        platform.replay_taken = replay_current();
+        return;
+    }
+    clear_keybuf();
+}
+
+void input_next_frame() {
+    if (!replaying()) return;
+    if (platform.replay_pos < platform.replay_count) ++platform.replay_pos;
+    platform.replay_taken = 0;
+}
+
+bool input_replay_finished() {
+    return replaying() && platform.replay_pos >= platform.replay_count;
+}
+
+void input_begin_replay(const KeyRecord *frames, int count) {
+    platform.keys = KeySource::Replay;
+    platform.replay_frames = frames;
+    platform.replay_count = frames ? count : 0;
+    platform.replay_pos = 0;
+    platform.replay_taken = 0;
+}
+
+void input_use_keyboard() {
+    platform.keys = KeySource::Keyboard;
+    platform.replay_frames = nullptr;
+    platform.replay_count = 0;
+    platform.replay_pos = 0;
+    platform.replay_taken = 0;
+}

@@ -1,0 +1,93 @@
+// The thin seam between the game and the machine. Three things are chosen here and
+// nowhere else: what stands for the screen (Allegro's screen, or a memory bitmap in
+// tests and headless replays), where the keys come from (the keyboard, or a recorded
+// replay of one key record per frame), and whether waiting really waits (sleeping on
+// the tick counter and the retrace, or returning at once).
+//
+// The game's code never touches `screen`, `key[]`, `keypressed`, `readkey`,
+// `clear_keybuf` or `vsync` directly; it calls the functions below.
+#pragma once
+
+#include <cstdint>
+
+struct BITMAP;
+
+// The game's only clock: advanced every 17 ms by tick_callback from the timer.
+extern volatile int32_t tick_counter;
+void tick_callback();
+
+enum class Pacing {
+    Real,      // sleep until the tick counter or the retrace comes round
+    Immediate, // return at once: headless tests and replays
+};
+
+enum class KeySource {
+    Keyboard, // Allegro's key[] and key buffer
+    Replay,   // one recorded key record per frame
+};
+
+// The keys the game reads, independent of the library's scancodes, so that the
+// pure rules can take a frame's keys as a plain record. A key record is a 64-bit
+// set: bit k set means key k is down.
+enum class Key : uint8_t {
+    A, B, C, D, E, F, G, H, I, J, K, L, M, N, O, P, Q, R, S, T, U, V, W, X, Y, Z,
+    Left, Right, Up, Down, Esc, Enter, Space, Backspace,
+    LeftControl, Alt, LeftShift, RightShift,
+    Count
+};
+constexpr int kKeyCount = static_cast<int>(Key::Count);
+static_assert(kKeyCount <= 64, "a key record is 64 bits");
+
+typedef uint64_t KeyRecord;
+constexpr KeyRecord key_bit(Key k) { return KeyRecord{1} << static_cast<int>(k); }
+
+struct PlatformState {
+    BITMAP *screen_override = nullptr; // when set, the screen is this bitmap
+    Pacing pacing = Pacing::Real;
+    KeySource keys = KeySource::Keyboard;
+
+    // Replay: `replay_frames[i]` holds the keys down in frame i. Past the last frame
+    // every key reads as up.
+    const KeyRecord *replay_frames = nullptr;
+    int replay_count = 0;
+    int replay_pos = 0;
+    KeyRecord replay_taken = 0; // keys of the current frame already taken by readkey
+
+    // Counts every retrace wait, so tests can tell how a transition was paced; the
+    // hook (when set) runs at each one, so tests can look at the screen between steps.
+    long retraces = 0;
+    void (*on_retrace)(void *context) = nullptr;
+    void *retrace_context = nullptr;
+};
+
+extern PlatformState platform;
+
+// The screen, its width and height: Allegro's screen and SCREEN_W/SCREEN_H, or the
+// override bitmap.
+BITMAP *video_screen();
+int video_w();
+int video_h();
+
+// Frame pacing: wait until the tick counter has reached `ticks`, sleeping, then set
+// it back to 0. Immediate pacing only resets the counter.
+void wait_ticks(int ticks);
+// One display retrace (Allegro's vsync), or nothing with immediate pacing.
+void wait_retrace();
+
+// Keyboard, through the key source.
+bool input_key_down(Key k);
+// Every key of the game that is down now, as one record.
+KeyRecord input_key_record();
+bool input_keypressed();
+// The next key press in Allegro's readkey form (scancode << 8 | ASCII); a replay
+// gives the keys of its current frame, each once.
+int input_readkey();
+void input_clear_keybuf();
+// Advances a replay to its next frame; nothing for the keyboard.
+void input_next_frame();
+// True once a replay has used all its frames.
+bool input_replay_finished();
+
+// Starts a replay of `count` key records (owned by the caller) / returns to the keyboard.
+void input_begin_replay(const KeyRecord *frames, int count);
+void input_use_keyboard();

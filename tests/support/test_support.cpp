@@ -1,0 +1,53 @@
+#include "support/test_support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace testing_support {
+
+BitmapPtr make_bitmap(int depth, int w, int h) {
+    return BitmapPtr(create_bitmap_ex(depth, w, h));
+}
+
+TempDir::TempDir(bool enter) {
+    char tmpl[] = "/tmp/vespertil-test-XXXXXX";
+    if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
+    path_ = tmpl;
+    if (enter) {
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd)) old_cwd_ = cwd;
+        if (chdir(path_.c_str()) != 0) throw std::runtime_error("chdir failed");
+    }
+}
+
+TempDir::~TempDir() {
+    if (!old_cwd_.empty() && chdir(old_cwd_.c_str()) != 0) std::perror("chdir back");
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+}
+
+void write_file(const std::string &path, const std::vector<unsigned char> &bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void write_file(const std::string &path, const std::string &text) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+}
+
+std::vector<unsigned char> read_file(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+}
+
+void make_dirs(const std::string &path) { std::filesystem::create_directories(path); }
+
+} // namespace testing_support
