@@ -1,0 +1,128 @@
+// Loading module files: the accepted formats are recognised by their contents and
+// found through the data-path resolver; damaged, foreign and oversized files give
+// null without a crash.
+#include "music_test_support.h"
+
+#include <xmp.h>
+
+#include <unistd.h>
+
+#include <cstring>
+
+namespace {
+
+using namespace music_test;
+using module_builder::Bytes;
+using module_builder::build_mod;
+using module_builder::build_xm;
+using module_builder::half_sounding_song;
+using module_builder::wrap_in_unreal_package;
+
+// Deterministic noise, so a failure can be repeated.
+Bytes random_bytes(std::size_t size, uint32_t seed) {
+    Bytes b(size);
+    for (unsigned char &c : b) {
+        seed = seed * 1664525u + 1013904223u;
+        c = static_cast<unsigned char>(seed >> 24);
+    }
+    return b;
+}
+
+// The name libxmp gives the loader that would read `bytes`, or "" for none.
+std::string libxmp_format(const Bytes &bytes) {
+    xmp_test_info info;
+    if (xmp_test_module_from_memory(bytes.data(), static_cast<long>(bytes.size()), &info) != 0) return "";
+    return info.type;
+}
+
+TEST_F(MusicTest, GameStylePathsFindTheModule) {
+    testing_support::write_file("sfx/menu.xm", build_xm(half_sounding_song()));
+    EXPECT_TRUE(ModulePtr(music_load("sfx\\menu.xm")));
+    EXPECT_TRUE(ModulePtr(music_load("SFX\\MENU.XM")));
+    EXPECT_FALSE(ModulePtr(music_load("sfx\\absent.xm")));
+    EXPECT_FALSE(ModulePtr(music_load("")));
+    EXPECT_FALSE(ModulePtr(music_load(nullptr)));
+    EXPECT_FALSE(ModulePtr(music_load("sfx"))); // a directory
+}
+
+TEST_F(MusicTest, FormatComesFromTheContentsNotTheName) {
+    EXPECT_TRUE(load(build_xm(half_sounding_song()), "sfx/tune.mod"));
+    EXPECT_TRUE(load(build_mod("M.K."), "sfx/tune.xm"));
+}
+
+TEST_F(MusicTest, ModSignaturesDecide) {
+    EXPECT_TRUE(load(build_mod("M.K.")));
+    EXPECT_TRUE(load(build_mod("M!K!")));
+    EXPECT_TRUE(load(build_mod("FLT4")));
+    EXPECT_TRUE(load(build_mod("4CHN")));
+    EXPECT_FALSE(load(build_mod("XYZW")));
+    EXPECT_FALSE(load(build_mod("m.k.")));
+}
+
+TEST_F(MusicTest, LoadedModAndWrappedXmPlay) {
+    ModulePtr mod = load(build_mod("M.K."), "sfx/a.mod");
+    ModulePtr wrapped = load(wrap_in_unreal_package(build_xm(half_sounding_song())), "sfx/b.umx");
+    ASSERT_TRUE(mod);
+    ASSERT_TRUE(wrapped);
+    music_play(mod.get(), 1);
+    EXPECT_GT(render(0.5).peak(), kAudible);
+    music_play(wrapped.get(), 1);
+    EXPECT_GT(render(0.5).peak(), kAudible);
+}
+
+TEST_F(MusicTest, FormatsOutsideTheGamesAreRefused) {
+    // libxmp itself would read this signature-less 15-sample Soundtracker module.
+    const Bytes soundtracker = build_mod(nullptr, 15);
+    ASSERT_EQ(libxmp_format(soundtracker), "Soundtracker");
+    EXPECT_FALSE(load(soundtracker));
+}
+
+TEST_F(MusicTest, EmptyFileGivesNull) { EXPECT_FALSE(load(Bytes())); }
+
+TEST_F(MusicTest, EveryTruncationOfAnXmGivesNull) {
+    const Bytes whole = build_xm(half_sounding_song());
+    ASSERT_TRUE(load(whole));
+    for (std::size_t size = 1; size < whole.size(); ++size)
+        EXPECT_FALSE(load(Bytes(whole.begin(), whole.begin() + size))) << "cut at " << size;
+}
+
+TEST_F(MusicTest, CorruptXmHeaderGivesNull) {
+    Bytes too_many_patterns = build_xm(half_sounding_song());
+    too_many_patterns[70] = 0x2c; // 300 patterns
+    too_many_patterns[71] = 0x01;
+    EXPECT_FALSE(load(too_many_patterns));
+
+    Bytes huge_sample = build_xm(half_sounding_song());
+    const std::size_t sample_length_at = huge_sample.size() - 32 - 40; // last sample header
+    ASSERT_EQ(huge_sample[sample_length_at], 32);
+    huge_sample[sample_length_at + 3] = 0x7f; // about 2 GB of sample data declared
+    EXPECT_FALSE(load(huge_sample));
+}
+
+TEST_F(MusicTest, RandomBytesGiveNull) {
+    const std::size_t sizes[] = {1, 17, 80, 600, 1084, 4096, 70000};
+    uint32_t seed = 1;
+    for (std::size_t size : sizes) {
+        for (int i = 0; i < 8; ++i, ++seed) {
+            Bytes noise = random_bytes(size, seed);
+            EXPECT_FALSE(load(noise)) << size << " bytes, seed " << seed;
+            // The same noise behind an Extended Module signature and header.
+            Bytes fake = build_xm(half_sounding_song());
+            fake.resize(80);
+            fake.insert(fake.end(), noise.begin(), noise.end());
+            EXPECT_FALSE(load(fake)) << size << " bytes after a header, seed " << seed;
+        }
+    }
+}
+
+TEST_F(MusicTest, FilesAboveTheSizeLimitAreRefused) {
+    Bytes padded = build_xm(half_sounding_song());
+    testing_support::write_file("sfx/big.xm", padded);
+    // Trailing padding is harmless; the limit is on the file's size alone.
+    ASSERT_EQ(truncate("sfx/big.xm", kMusicMaxFileBytes), 0);
+    EXPECT_TRUE(ModulePtr(music_load("sfx/big.xm")));
+    ASSERT_EQ(truncate("sfx/big.xm", kMusicMaxFileBytes + 1), 0);
+    EXPECT_FALSE(ModulePtr(music_load("sfx/big.xm")));
+}
+
+} // namespace
