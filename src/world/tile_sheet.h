@@ -1,0 +1,12 @@
+// Cutting a 384 x 160 picture into the 240 cells of a CellSet.
+#pragma once
+
+#include "core/cell_set.h"
+
+#include <cstdint>
+
+// Loads the PCX picture `file_name` and copies cell i from column i mod 24 and row
+// i / 24 of the sheet into the caller's 16 x 16 bitmap cells[i] (null cells are
+// skipped). Returns 1, or 0 when the picture cannot be loaded, in which case the
+// cells keep what they held. The sheet is released at once.
+int16_t cut_tile_sheet(const char *file_name, const CellSet &cells);
