@@ -15,6 +15,7 @@
 #include <allegro/internal/aintern.h>
 
 #include <cstdint>
+#include <mutex>
 
 namespace {
 
@@ -29,6 +30,9 @@ constexpr int kMaxBuffersPerFeed = 8;     // all the stream has free, at most
 constexpr uint16_t kUnsignedFlip = 0x8000; // signed 16-bit to Allegro's unsigned
 
 struct MusicOutput {
+    // Held by the feeder while it fills the stream, and by removal while it takes
+    // the stream away, so the stream is never stopped under a running feeder.
+    std::mutex feeding;
     AUDIOSTREAM *stream = nullptr;
     SAMPLE *held_sample = nullptr; // what the held voices nominally carry
     int held[kMaxVoices] = {};
@@ -40,6 +44,7 @@ MusicOutput output;
 // The timer callback: renders into every buffer the stream has finished playing.
 // Runs on Allegro's timer thread; the renderer does its own locking.
 void feed_stream() {
+    std::lock_guard<std::mutex> hold(output.feeding);
     AUDIOSTREAM *stream = output.stream;
     if (!stream) return;
     for (int i = 0; i < kMaxBuffersPerFeed; ++i) {
@@ -82,22 +87,34 @@ bool hold_voices(int count) {
 }
 
 bool start_stream() {
-    output.stream = play_audio_stream(kStreamFrames, 16, TRUE, kMusicRate, kStreamVolume, kStreamPan);
-    if (!output.stream) return false;
-    voice_set_priority(output.stream->voice, kMusicVoicePriority);
+    AUDIOSTREAM *stream = play_audio_stream(kStreamFrames, 16, TRUE, kMusicRate, kStreamVolume, kStreamPan);
+    if (!stream) return false;
+    voice_set_priority(stream->voice, kMusicVoicePriority);
+    std::lock_guard<std::mutex> hold(output.feeding);
+    output.stream = stream;
     return true;
 }
 
 void stop_stream() {
-    if (output.stream) stop_audio_stream(output.stream);
-    output.stream = nullptr;
+    AUDIOSTREAM *stream;
+    {
+        std::lock_guard<std::mutex> hold(output.feeding);
+        stream = output.stream;
+        output.stream = nullptr;
+    }
+    if (stream) stop_audio_stream(stream);
+}
+
+bool stream_running() {
+    std::lock_guard<std::mutex> hold(output.feeding);
+    return output.stream != nullptr;
 }
 
 } // namespace
 
 int music_install(int voices) {
     if (voices < kMinVoices || voices > kMaxVoices) return -1;
-    if (output.stream) return 1;
+    if (stream_running()) return 1;
     if (!digital_sound_installed() || digi_driver->voices < voices) return -1;
     if (!hold_voices(voices - 1)) return -1;
     if (!start_stream()) {
@@ -118,10 +135,10 @@ int music_install(int voices) {
 }
 
 void music_remove() {
-    if (output.stream) {
+    if (stream_running()) {
+        stop_stream(); // the feeder finds no stream from here on
         remove_int(feed_stream);
         _remove_exit_func(music_remove);
-        stop_stream();
         release_held_voices();
     }
     player_close();
