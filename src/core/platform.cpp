@@ -2,11 +2,27 @@
 #include "core/platform.h"
 
 #include <allegro.h>
+#include <semaphore.h>
 
 volatile int32_t tick_counter = 0;
 PlatformState platform;
 
-void tick_callback() { tick_counter = tick_counter + 1; }
+namespace {
+
+// Posted by the timer at every tick, so that a frame loop waiting for the counter
+// sleeps until the tick instead of polling for it.
+struct TickWake {
+    sem_t sem;
+    bool ready = sem_init(&sem, 0, 0) == 0;
+};
+TickWake tick_wake;
+
+} // namespace
+
+void tick_callback() {
+    tick_counter = tick_counter + 1;
+    if (tick_wake.ready) sem_post(&tick_wake.sem); // safe from the timer's context
+}
 END_OF_FUNCTION(tick_callback)
 
 namespace {
@@ -51,8 +67,19 @@ int video_h() {
 
 void wait_ticks(int ticks) {
     if (platform.pacing == Pacing::Real) {
-        // Sleep in 1 ms steps: a busy wait here would cost a whole core.
-        while (tick_counter < ticks) rest(1);
+        // Sleep until the timer posts a tick: a busy wait would cost a whole core.
+        // Posts left over from ticks nobody waited for are dropped first; a tick that
+        // lands between that and the test below is seen by the test.
+        if (tick_wake.ready) {
+            while (sem_trywait(&tick_wake.sem) == 0) {
+            }
+        }
+        while (tick_counter < ticks) {
+            if (tick_wake.ready)
+                sem_wait(&tick_wake.sem);
+            else
+                rest(1);
+        }
     }
     tick_counter = 0;
 }

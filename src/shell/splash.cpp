@@ -1,0 +1,86 @@
+// The logo splash before the first menu, the two end pictures and the way out.
+#include "shell/startup.h"
+
+#include "core/game_config.h"
+#include "core/paths.h"
+#include "core/platform.h"
+#include "ui/fade.h"
+#include "ui/jpeg.h"
+#include "ui/transitions.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kSplashWidth = 640;
+constexpr int kSplashHeight = 479; // the logo's last row is never shown
+constexpr int kSplashHoldRetraces = 60;
+constexpr int kSplashWaitRetraces = 240;
+
+// A picture the game cannot show is reported and skipped, never drawn from null.
+BITMAP *load_picture_or_report(const char *name) {
+    BITMAP *bmp = load_jpg(name, nullptr);
+    if (!bmp) std::fprintf(stderr, "vespertil: cannot load picture %s\n", name);
+    return bmp;
+}
+
+void draw_logo(BITMAP *logo) {
+    BITMAP *scr = video_screen();
+    if (game_config.low_resolution)
+        stretch_blit(logo, scr, 0, 0, kSplashWidth, kSplashHeight, 0, 0, video_w(), video_h());
+    else
+        blit(logo, scr, 0, 0, 0, 0, kSplashWidth, kSplashHeight);
+}
+
+bool any_of_space_enter_esc() {
+    return input_key_down(Key::Space) || input_key_down(Key::Enter) || input_key_down(Key::Esc);
+}
+
+// Shows one end picture with the screen's last row black, waits with `done`, and
+// throws the picture away.
+void show_end_picture(const char *high, const char *low, bool (*done)()) {
+    BITMAP *pic = load_picture_or_report(game_config.low_resolution ? low : high);
+    if (!pic) return;
+    show_picture(pic);
+    hline(video_screen(), 0, video_h() - 1, video_w() - 1, 0);
+    while (!done()) wait_ticks(1);
+    destroy_bitmap(pic);
+    input_clear_keybuf();
+}
+
+bool any_key() { return input_keypressed(); }
+
+} // namespace
+
+void show_logo_splash() {
+    BITMAP *logo = load_picture_or_report("GFX/ZENTIX.JPG");
+    SAMPLE *jingle = data_load_wav("sfx/mirvane.wav");
+    if (!jingle) std::fprintf(stderr, "vespertil: cannot load sample sfx/mirvane.wav\n");
+    if (logo) draw_logo(logo);
+    for (int i = 0; i < kSplashHoldRetraces; ++i) wait_retrace();
+    // The jingle plays at full volume whatever the effects setting says.
+    if (jingle) play_sample(jingle, 255, 127, 1000, 0);
+    input_clear_keybuf();
+    for (int i = 0; i < kSplashWaitRetraces && !input_keypressed(); ++i) wait_retrace();
+    if (jingle) {
+        stop_sample(jingle);
+        destroy_sample(jingle);
+    }
+    if (logo) destroy_bitmap(logo);
+}
+
+void show_end_pictures() {
+    // The press that left the menu must not also skip the first picture.
+    while (input_key_down(Key::Esc)) wait_ticks(1);
+    show_end_picture("gfx/enddemo_1.jpg", "gfx/enddemo_1_baja.jpg", any_of_space_enter_esc);
+    show_end_picture("gfx/enddemo_2.jpg", "gfx/enddemo_2_baja.jpg", any_key);
+}
+
+void shut_down() {
+    fade_to_black();
+    remove_timer();
+    remove_keyboard();
+    allegro_exit();
+}

@@ -1,0 +1,165 @@
+// Start-up in its fixed order: the log, the library, voices, sound, music, the tick
+// timer, the settings, the video mode and the colour set-up.
+#include "shell/startup.h"
+
+#include "core/game_config.h"
+#include "core/paths.h"
+#include "core/platform.h"
+#include "music/music.h"
+#include "shell/settings.h"
+
+#include <allegro.h>
+
+#include <cstdio>
+#include <cstring>
+
+char error_text[kErrorTextSize] = "";
+
+namespace {
+
+constexpr const char *kLogFileName = "init.log";
+constexpr int kReservedVoices = 64;
+constexpr int kMusicVoices = 32;
+constexpr int kTickMs = 17;
+
+// The accented letters are single bytes of code page 850: ó 0xA2, ú 0xA3.
+constexpr const char *kErrorTexts[] = {
+    "Imposible inicializar sonido",
+    "Imposible cargar archivo de m\xA3sica",
+    "Imposible reservar voces para la m\xA3sica",
+    "Imposible abrir archivo \"Vespertil.cfg\"",
+    "Se pas\xA2 un argumento no v\xA0lido",
+};
+constexpr int kErrorTextCount = sizeof kErrorTexts / sizeof kErrorTexts[0];
+
+struct StartupLog {
+    FILE *file = nullptr;
+};
+StartupLog startup_log;
+
+void log_line(const char *format, const char *arg) {
+    if (!startup_log.file) return;
+    std::fprintf(startup_log.file, format, arg);
+    std::fflush(startup_log.file);
+}
+
+void open_log() {
+    startup_log.file = data_fopen(kLogFileName, "w");
+    if (!startup_log.file) allegro_message("\nImposible crear archivo de log");
+}
+
+void close_log() {
+    if (startup_log.file) std::fclose(startup_log.file);
+    startup_log.file = nullptr;
+}
+
+void audio_off() {
+    set_error_text(1);
+    game_config.sound_available = 0;
+    log_line("\nError: %s => Audio Desactivado.", error_text);
+}
+
+void install_audio() {
+    reserve_voices(kReservedVoices, -1);
+    log_line("%s", "\nReservando voces.");
+    game_config.sound_available = 1;
+    if (install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) < 0) audio_off();
+    if (music_install(kMusicVoices) < 0) {
+        audio_off();
+        remove_sound();
+    }
+}
+
+void read_or_create_settings() {
+    if (read_settings_file(kSettingsFileName, &game_config)) return;
+    allegro_message("\nCreating default config file!");
+    set_error_text(4);
+    log_line("\nError: %s => Configuraci\xA2n por defecto.", error_text);
+    config_set_defaults(&game_config);
+    // A settings file that cannot be written is no reason not to play: the defaults
+    // stay in effect for this run.
+    if (!save_settings_file(kSettingsFileName, game_config))
+        std::fprintf(stderr, "vespertil: cannot write %s\n", kSettingsFileName);
+}
+
+// The window's close button does nothing: the game is left through its menus. The
+// call is marked deprecated in favour of a close callback, which cannot disable it.
+void disable_close_button() {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    set_window_close_button(0);
+#pragma GCC diagnostic pop
+}
+
+int real_set_mode(int card, int w, int h, int v_w, int v_h) {
+    return set_gfx_mode(card, w, h, v_w, v_h);
+}
+
+} // namespace
+
+void set_error_text(int code) {
+    if (code < 1 || code > kErrorTextCount) return;
+    std::snprintf(error_text, sizeof error_text, "%s", kErrorTexts[code - 1]);
+}
+
+void install_tick_timer() {
+    LOCK_VARIABLE(tick_counter);
+    LOCK_FUNCTION(tick_callback);
+    install_int(tick_callback, kTickMs);
+}
+
+bool wants_window(int argc, char **argv) {
+    return argc > 1 && argv[1] && std::strcmp(argv[1], "windowed") == 0;
+}
+
+VideoModeChoice set_video_mode(bool windowed, bool low_resolution, SetModeFn set_mode) {
+    static constexpr int kDepths[] = {16, 32, 24};
+    const int w = low_resolution ? 320 : 640;
+    const int h = low_resolution ? 200 : 480;
+    const int first_card = windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN;
+    const int cards[] = {first_card, GFX_AUTODETECT_WINDOWED};
+    const int card_count = windowed ? 1 : 2;
+    for (int ci = 0; ci < card_count; ++ci) {
+        for (int depth : kDepths) {
+            set_color_depth(depth);
+            if (set_mode(cards[ci], w, h, 0, 0) == 0)
+                return VideoModeChoice{true, depth, cards[ci], ci == 1};
+        }
+    }
+    return VideoModeChoice{false, 0, 0, false};
+}
+
+bool start_up(int argc, char **argv) {
+    open_log();
+    if (allegro_init() != 0) {
+        close_log();
+        std::fprintf(stderr, "vespertil: cannot start the game library: %s\n", allegro_error);
+        return false;
+    }
+    install_keyboard();
+    install_timer();
+    disable_close_button();
+    install_audio();
+    install_tick_timer();
+    read_or_create_settings();
+    game_config.windowed = wants_window(argc, argv) ? 1 : 0;
+    close_log();
+    set_volume(255, 0);
+
+    VideoModeChoice mode = set_video_mode(game_config.windowed != 0,
+                                          game_config.low_resolution != 0, real_set_mode);
+    if (!mode.ok) {
+        char msg[160];
+        std::snprintf(msg, sizeof msg,
+                      "vespertil: cannot open a %s screen of %d x %d at 16, 32 or 24 bits: %s\n",
+                      game_config.windowed ? "windowed" : "full-screen or windowed",
+                      game_config.low_resolution ? 320 : 640,
+                      game_config.low_resolution ? 200 : 480, allegro_error);
+        std::fputs(msg, stderr);
+        allegro_message("%s", msg);
+        return false;
+    }
+    set_color_conversion(COLORCONV_TOTAL);
+    set_trans_blender(0, 0, 0, 64);
+    return true;
+}

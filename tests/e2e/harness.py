@@ -1,0 +1,327 @@
+"""Whole-game test driver: runs the real vespertil binary on a private Xvfb display
+in a fresh temporary game directory, sends it keys with xdotool, reads screenshots
+back (xwd, turned into PNG and PPM with ImageMagick) and checks the files it writes.
+
+Everything it starts (the X server, the game) is killed by pid when the test ends,
+whether the checks passed or not.
+"""
+
+import os
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+import unittest
+
+GAME_BIN = os.environ.get("VESPERTIL_BIN", "")
+GAME_DATA = os.environ.get("VESPERTIL_GAME_DIR", "")
+ARTIFACTS = os.environ.get("VESPERTIL_E2E_ARTIFACTS", "")
+
+
+class Image:
+    """A screenshot: width, height and 8-bit RGB pixels."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def pixel(self, x, y):
+        i = 3 * (y * self.width + x)
+        return tuple(self.rgb[i:i + 3])
+
+    def region_colours(self, x0, y0, x1, y1, step=4):
+        """Distinct colours found on a grid over the rectangle [x0, x1) x [y0, y1)."""
+        found = set()
+        for y in range(y0, y1, step):
+            for x in range(x0, x1, step):
+                found.add(self.pixel(x, y))
+        return found
+
+
+def read_ppm(path):
+    """A binary PPM (P6), comments in its header allowed."""
+    with open(path, "rb") as f:
+        data = f.read()
+    fields, pos = [], 0
+    while len(fields) < 4:
+        while data[pos:pos + 1].isspace():
+            pos += 1
+        if data[pos:pos + 1] == b"#":
+            pos = data.index(b"\n", pos) + 1
+            continue
+        end = pos
+        while not data[end:end + 1].isspace():
+            end += 1
+        fields.append(data[pos:end])
+        pos = end
+    if fields[0] != b"P6" or fields[3] != b"255":
+        raise ValueError("not an 8-bit binary PPM: %s" % path)
+    w, h = int(fields[1]), int(fields[2])
+    pos += 1  # the single whitespace byte before the pixels
+    return Image(w, h, data[pos:pos + 3 * w * h])
+
+
+def near(colour, expected, tolerance=24):
+    return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
+
+
+class Xvfb:
+    """A private X server. It picks a free display number itself (-displayfd) and
+    tells it when it is ready, so parallel runs never share a display."""
+
+    def __init__(self, width=800, height=600):
+        read_fd, write_fd = os.pipe()
+        self.proc = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
+             "-nolisten", "tcp"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
+        os.close(write_fd)
+        text = b""
+        deadline = time.time() + 15
+        while time.time() < deadline and not text.endswith(b"\n"):
+            ready, _, _ = select.select([read_fd], [], [], 0.5)
+            if ready:
+                chunk = os.read(read_fd, 32)
+                if not chunk:
+                    break
+                text += chunk
+        os.close(read_fd)
+        if not text.strip().isdigit():
+            self.stop()
+            raise RuntimeError("Xvfb did not start")
+        self.number = int(text)
+
+    @property
+    def display(self):
+        return ":%d" % self.number
+
+    def stop(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+class Game:
+    """One run of the game in its own directory on its own display.
+
+    audio: None (no sound device: the game switches audio off), "null" (ALSA's
+    null device) or "record" (ALSA's file device: everything played ends up in
+    capture.wav in the game directory).
+    """
+
+    def __init__(self, test, audio=None, with_data=True, xmessage=False):
+        if not GAME_BIN or not os.path.exists(GAME_BIN):
+            raise unittest.SkipTest("VESPERTIL_BIN is not set to the built game")
+        self.test = test
+        self.dir = tempfile.mkdtemp(prefix="vespertil-e2e-")
+        self.proc = None
+        self.x = None
+        self.stdout_path = os.path.join(self.dir, "stdout.txt")
+        self.stderr_path = os.path.join(self.dir, "stderr.txt")
+        self.audio = audio
+        self.xmessage = xmessage
+        if with_data and GAME_DATA:
+            for sub in ("GFX", "MAP", "sfx"):
+                src = os.path.join(GAME_DATA, sub)
+                if os.path.isdir(src):
+                    shutil.copytree(src, os.path.join(self.dir, sub))
+        for sub in ("GFX", "MAP", "sfx"):
+            os.makedirs(os.path.join(self.dir, sub), exist_ok=True)
+        test.addCleanup(self.close)
+
+    # --- files of the game directory -------------------------------------------
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def exists(self, name):
+        return os.path.exists(self.path(name))
+
+    def make_picture(self, name, width, height, colour):
+        """A solid-colour picture made with ImageMagick (JPEG or PCX by the name)."""
+        spec = "xc:#%02x%02x%02x" % colour
+        subprocess.run(["convert", "-size", "%dx%d" % (width, height), spec, self.path(name)],
+                       check=True)
+
+    # --- running -----------------------------------------------------------------
+    def start(self, *args):
+        self.x = Xvfb()
+        env = {
+            "DISPLAY": self.x.display,
+            "HOME": self.dir,
+            # No xmessage on the PATH: the library's message box goes to the
+            # terminal instead of waiting for a click.
+            "PATH": "/usr/bin:/bin" if self.xmessage else self.path("no-programs"),
+        }
+        if not self.xmessage:
+            os.makedirs(env["PATH"], exist_ok=True)
+        if self.audio:
+            conf = self.path("asound.conf")
+            with open(conf, "w") as f:
+                f.write(self.alsa_config())
+            env["ALSA_CONFIG_PATH"] = conf
+        self.stdout_file = open(self.stdout_path, "wb")
+        self.stderr_file = open(self.stderr_path, "wb")
+        self.proc = subprocess.Popen(
+            [GAME_BIN] + list(args), cwd=self.dir, env=env,
+            stdout=self.stdout_file, stderr=self.stderr_file, start_new_session=True)
+        return self
+
+    def alsa_config(self):
+        if self.audio == "null":
+            return "pcm.!default { type null }\n"
+        return ('pcm.!default {\n type plug\n slave.pcm {\n  type file\n'
+                '  slave.pcm { type null }\n  file "%s"\n  format "wav"\n }\n slave.format S16_LE\n}\n'
+                % self.path("capture.wav"))
+
+    def running(self):
+        return self.proc is not None and self.proc.poll() is None
+
+    def wait_exit(self, timeout):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    def close(self):
+        if self.proc and self.proc.poll() is None:
+            try:
+                os.killpg(self.proc.pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+            self.proc.wait()
+        if self.x:
+            self.x.stop()
+        for f in (getattr(self, "stdout_file", None), getattr(self, "stderr_file", None)):
+            if f:
+                f.close()
+        if ARTIFACTS and os.path.isdir(self.dir):
+            dest = os.path.join(ARTIFACTS, self.test.id())
+            shutil.rmtree(dest, ignore_errors=True)
+            shutil.copytree(self.dir, dest, ignore=shutil.ignore_patterns("GFX", "MAP", "sfx"))
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+    def stderr(self):
+        with open(self.stderr_path, "rb") as f:
+            return f.read().decode("latin-1")
+
+    def stdout(self):
+        with open(self.stdout_path, "rb") as f:
+            return f.read().decode("latin-1")
+
+    # --- the window and the keys -----------------------------------------------
+    def xenv(self):
+        return dict(os.environ, DISPLAY=self.x.display)
+
+    def window_geometry(self, timeout=15):
+        """(x, y, width, height) of the game's window, once it is mapped."""
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            out = subprocess.run(["xwininfo", "-root", "-tree"], env=self.xenv(),
+                                 capture_output=True, text=True).stdout
+            for line in out.splitlines():
+                if '("allegro"' in line:
+                    geo = line.split(")")[-1].split()[0]  # e.g. 640x480+0+0
+                    size, _, pos = geo.partition("+")
+                    w, h = (int(v) for v in size.split("x"))
+                    x, y = (int(v) for v in pos.split("+")[:2])
+                    return x, y, w, h
+            if not self.running():
+                break
+            time.sleep(0.1)
+        return None
+
+    def press(self, key, hold=0.1):
+        """Holds a key long enough for a frame loop that polls the key states.
+
+        With no window manager the keyboard follows the pointer, so the pointer is
+        put inside the game's window first.
+        """
+        geo = self.window_geometry(timeout=2)
+        if geo:
+            x, y, w, h = geo
+            subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2)],
+                           env=self.xenv(), check=True)
+        subprocess.run(["xdotool", "keydown", key], env=self.xenv(), check=True)
+        time.sleep(hold)
+        subprocess.run(["xdotool", "keyup", key], env=self.xenv(), check=True)
+
+    def screenshot(self, name="shot"):
+        """The whole display; also kept as PNG in the game directory."""
+        xwd = self.path(name + ".xwd")
+        png = self.path(name + ".png")
+        ppm = self.path(name + ".ppm")
+        with open(xwd, "wb") as f:
+            subprocess.run(["xwd", "-root", "-silent"], env=self.xenv(), stdout=f, check=True)
+        subprocess.run(["convert", xwd, png], check=True)
+        subprocess.run(["convert", png, ppm], check=True)
+        img = read_ppm(ppm)
+        os.remove(xwd)
+        os.remove(ppm)
+        return img
+
+    def wait_for_colour(self, x, y, colour, timeout=20, tolerance=24):
+        """Waits until pixel (x, y) of the display is near `colour`; returns the image."""
+        deadline = time.time() + timeout
+        img = None
+        while time.time() < deadline:
+            img = self.screenshot("wait")
+            if near(img.pixel(x, y), colour, tolerance):
+                return img
+            if not self.running():
+                break
+            time.sleep(0.2)
+        got = img.pixel(x, y) if img else None
+        self.test.fail("pixel (%d, %d) never became %s (last %s); stderr: %s"
+                       % (x, y, colour, got, self.stderr()[-500:]))
+
+    def cpu_seconds(self, main_thread_only=False):
+        """CPU time used by the game's threads so far (or by its main thread, which
+        runs all of the game's own code), to the nanosecond (schedstat), not to the
+        10 ms of the tick counts in stat."""
+        total = 0
+        task_dir = "/proc/%d/task" % self.proc.pid
+        tasks = [str(self.proc.pid)] if main_thread_only else os.listdir(task_dir)
+        for task in tasks:
+            try:
+                with open(os.path.join(task_dir, task, "schedstat")) as f:
+                    total += int(f.read().split()[0])
+            except FileNotFoundError:
+                pass  # a thread that ended meanwhile
+        return total / 1e9
+
+
+def wav_samples(path):
+    """The 16-bit samples of a WAV file (all channels interleaved) and its rate.
+
+    Read by hand rather than with the wave module: a recording that is still being
+    written, or was cut off, carries chunk lengths that do not match the file.
+    """
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:4] != b"RIFF" or data[8:12] != b"WAVE":
+        raise ValueError("not a WAV file: %s" % path)
+    pos, rate, bits = 12, 0, 0
+    while pos + 8 <= len(data):
+        tag, size = data[pos:pos + 4], struct.unpack("<I", data[pos + 4:pos + 8])[0]
+        body = pos + 8
+        if tag == b"fmt ":
+            rate = struct.unpack("<I", data[body + 4:body + 8])[0]
+            bits = struct.unpack("<H", data[body + 14:body + 16])[0]
+        elif tag == b"data":
+            if bits != 16:
+                raise ValueError("expected 16-bit samples")
+            raw = data[body:]
+            raw = raw[: len(raw) // 2 * 2]
+            return list(struct.unpack("<%dh" % (len(raw) // 2), raw)), rate
+        pos = body + size + (size & 1)
+    raise ValueError("no data chunk in %s" % path)
