@@ -60,7 +60,10 @@ bool parse_number(const std::string &word, double &value) {
     if (word.empty()) return false;
     char first = word[0];
     if (!(first == '-' || first == '+' || first == '.' || (first >= '0' && first <= '9')))
-        return false;  // refuses "inf", "nan" and hexadecimal spellings
+        return false;
+    for (char c : word)  // plain decimals only: no "inf", "nan" or "0x10"
+        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-'))
+            return false;
     errno = 0;
     char *end = nullptr;
     double v = std::strtod(word.c_str(), &end);

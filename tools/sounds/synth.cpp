@@ -300,14 +300,16 @@ void rotate_to_quiet_crossing(std::vector<float> &b) {
     for (long k = 0; k < n; ++k) {
         float a = b[k], c = b[(k + 1) % n];
         if (a <= 0 && c > 0) {
-            double score = std::fabs(a) + std::fabs(c);
+            // Start on whichever side of the crossing lies nearer zero.
+            long start = std::fabs(a) <= std::fabs(c) ? k : (k + 1) % n;
+            double score = std::min(std::fabs(a), std::fabs(c));
             if (score < best_score) {
                 best_score = score;
-                best = k;
+                best = start;
             }
         }
     }
-    if (best >= 0) std::rotate(b.begin(), b.begin() + (best + 1) % n, b.end());
+    if (best >= 0) std::rotate(b.begin(), b.begin() + best, b.end());
 }
 
 void fade_edge(std::vector<float> &b, long n, bool at_start) {
