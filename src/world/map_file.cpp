@@ -37,8 +37,8 @@ struct PixelConverter {
     uint32_t blue[32];
     uint32_t mask;
     uint32_t operator()(uint32_t v) const {
-        if (is_map_mask_pixel(v)) return mask;
-        return red[(v >> 11) & 31] | green[(v >> 5) & 63] | blue[v & 31];
+        uint32_t c = red[(v >> 11) & 31] | green[(v >> 5) & 63] | blue[v & 31];
+        return is_map_mask_pixel(v) ? mask : c; // a select, not a branch
     }
 };
 
