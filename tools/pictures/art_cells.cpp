@@ -225,6 +225,30 @@ Image glow_picture(const Ramp &ramp, int variant) {
     return out;
 }
 
+Image drifter_picture(const Ramp &ramp) {
+    Image out(32, 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            double u = (x - 15.5) / 15.0, v = (y - 15.5) / 15.0;
+            double au = std::fabs(u);
+            // Wings: a band that rises to the tips, scalloped below.
+            double top = -0.5 + 0.55 * au * au;
+            double bottom = 0.4 - 0.22 * std::fabs(std::sin(au * kPi * 2.5)) - 0.15 * au;
+            bool wing = au < 0.95 && v > top && v < bottom;
+            bool body = au < 0.14 && v > -0.55 && v < 0.45;
+            bool ear = au > 0.05 && au < 0.14 && v > -0.7 && v <= -0.55;
+            double mist = value_noise(x, y, 4.0, 29);
+            if (!(wing || body || ear)) {
+                // A thin haze round the shape.
+                double d = std::hypot(u, v * 1.6);
+                if (d < 0.9 && mist > 0.55 && bayer(x, y) < 0.3) out.set(x, y, ramp.colours.front());
+                continue;
+            }
+            out.set(x, y, dither(ramp, 0.35 + 0.6 * (1.0 - std::hypot(u, v)) + 0.2 * (mist - 0.5), x, y));
+        }
+    return out;
+}
+
 Image stripes(const Ramp &ramp, int slope) {
     static const int band[8] = {0, 0, 1, 2, 3, 3, 2, 1};
     Image out(16, 16);

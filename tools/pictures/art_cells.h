@@ -33,6 +33,9 @@ bool dial_frame(const Palette &pal, int f, Image &out, std::string &why);
 // One of four 32 x 32 glow pictures (drawn translucently round the hero).
 Image glow_picture(const Ramp &ramp, int variant);
 
+// A 32 x 32 wisp of mist with a bat's shape in it (drawn translucently, drifting).
+Image drifter_picture(const Ramp &ramp);
+
 // A seamless 16 x 16 pattern of diagonal bands (slope 1 or -1).
 Image stripes(const Ramp &ramp, int slope);
 

@@ -287,6 +287,15 @@ bool do_glow(Reader &rd, const Line &ln) {
     return true;
 }
 
+// A drifting 32 x 32 shape in cells n, n + 1 (top) and n + 24, n + 25 (bottom).
+bool do_drifter(Reader &rd, const Line &ln) {
+    if (!need_words(rd, ln, 3, "drifter <cell> <ramp>")) return false;
+    int n;
+    const Ramp *ramp;
+    if (!parse_cell_number(ln, ln.words[1], n, rd.err) || !need_ramp(rd, ln, ln.words[2], ramp)) return false;
+    return put_block(rd, ln, n, 2, 2, drifter_picture(*ramp));
+}
+
 bool do_stripes(Reader &rd, const Line &ln) {
     if (!need_words(rd, ln, 4, "stripes <cell> <ramp> <slope 1 or -1>")) return false;
     int n, slope;
@@ -393,6 +402,7 @@ bool run(Reader &rd, const std::string &file, const std::string &text, int depth
         else if (d == "mirror" || d == "flip" || d == "copy" || d == "shift" || d == "recolour") ok = do_derived(rd, ln);
         else if (d == "dial") ok = do_dial(rd, ln);
         else if (d == "glow") ok = do_glow(rd, ln);
+        else if (d == "drifter") ok = do_drifter(rd, ln);
         else if (d == "stripes") ok = do_stripes(rd, ln);
         else if (d == "ground" || d == "tile") ok = do_ground(rd, ln);
         else if (d == "backwall") ok = do_backwall(rd, ln);

@@ -289,6 +289,8 @@ TEST_P(SpriteSheet, HoldsEveryPictureTheRendererDraws) {
     // The hero's light: four 32 x 32 pictures in quadrants 98+r, 122+r, 146+r, 170+r.
     for (int r = 0; r < 4; ++r)
         for (int q : {98, 122, 146, 170}) EXPECT_GT(spr.opaque(q + r), 40) << "glow cell " << q + r;
+    // The drifting shape, 32 x 32 in 166, 167 over 190, 191.
+    for (int n : {166, 167, 190, 191}) EXPECT_GT(spr.opaque(n), 20) << "drifter cell " << n;
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, SpriteSheet, testing::Values("cueva_sprites.pcx", "vusk_sprites.pcx"));
