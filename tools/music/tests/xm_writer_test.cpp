@@ -1,0 +1,238 @@
+// Tests of the XM writer: the header and pattern bytes as the format lays them
+// out, the limits it refuses, and libxmp reading back what was written.
+#include "xm_writer.h"
+
+#include <gtest/gtest.h>
+#include <xmp.h>
+
+#include <cstring>
+
+namespace {
+
+std::uint32_t le16(const std::vector<std::uint8_t> &b, std::size_t at) { return b[at] | (b[at + 1] << 8); }
+std::uint32_t le32(const std::vector<std::uint8_t> &b, std::size_t at) {
+    return le16(b, at) | (le16(b, at + 2) << 16);
+}
+
+XmInstrument sine_instrument(const char *name, std::size_t length) {
+    XmInstrument in;
+    in.name = name;
+    for (std::size_t i = 0; i < length; ++i)
+        in.sample.push_back(static_cast<std::int16_t>(((i % 64) < 32 ? 1 : -1) * 8000));
+    return in;
+}
+
+XmModule small_module() {
+    XmModule m;
+    m.name = "test tune";
+    m.channels = 4;
+    m.speed = 5;
+    m.tempo = 140;
+    XmPattern p;
+    p.rows = 8;
+    p.cells.assign(static_cast<std::size_t>(p.rows * m.channels), XmCell());
+    m.patterns.push_back(p);
+    p.rows = 16;
+    p.cells.assign(static_cast<std::size_t>(p.rows * m.channels), XmCell());
+    m.patterns.push_back(p);
+    m.orders = {0, 1, 1};
+    m.restart = 1;
+    m.instruments.push_back(sine_instrument("one", 1000));
+    m.instruments.push_back(sine_instrument("two", 640));
+    return m;
+}
+
+// A loaded module in libxmp, released at the end of the test.
+struct Loaded {
+    xmp_context ctx = xmp_create_context();
+    xmp_module_info info{};
+    bool ok = false;
+    explicit Loaded(const std::vector<std::uint8_t> &bytes) {
+        ok = xmp_load_module_from_memory(ctx, bytes.data(), static_cast<long>(bytes.size())) == 0;
+        if (ok) xmp_get_module_info(ctx, &info);
+    }
+    ~Loaded() {
+        if (ok) xmp_release_module(ctx);
+        xmp_free_context(ctx);
+    }
+    const xmp_event &event(int pattern, int row, int channel) const {
+        const xmp_module *m = info.mod;
+        return m->xxt[m->xxp[pattern]->index[channel]]->event[row];
+    }
+};
+
+}  // namespace
+
+TEST(XmBytes, TheHeaderHoldsEveryFieldInPlace) {
+    XmModule m = small_module();
+    std::string error;
+    ASSERT_TRUE(xm_check(m, error)) << error;
+    std::vector<std::uint8_t> b = xm_bytes(m);
+    EXPECT_EQ(std::string(b.begin(), b.begin() + 17), "Extended Module: ");
+    EXPECT_EQ(std::string(reinterpret_cast<const char *>(&b[17])), "test tune");
+    EXPECT_EQ(b[37], 0x1a);
+    EXPECT_EQ(le16(b, 58), 0x0104u);
+    EXPECT_EQ(le32(b, 60), 276u);
+    EXPECT_EQ(le16(b, 64), 3u);    // orders
+    EXPECT_EQ(le16(b, 66), 1u);    // restart
+    EXPECT_EQ(le16(b, 68), 4u);    // channels
+    EXPECT_EQ(le16(b, 70), 2u);    // patterns
+    EXPECT_EQ(le16(b, 72), 2u);    // instruments
+    EXPECT_EQ(le16(b, 74), 1u);    // linear frequencies
+    EXPECT_EQ(le16(b, 76), 5u);    // speed
+    EXPECT_EQ(le16(b, 78), 140u);  // tempo
+    EXPECT_EQ(b[80], 0);
+    EXPECT_EQ(b[81], 1);
+    EXPECT_EQ(b[82], 1);
+    // The first pattern follows the 256-entry order table.
+    EXPECT_EQ(le32(b, 336), 9u);
+    EXPECT_EQ(le16(b, 341), 8u);
+    EXPECT_EQ(le16(b, 343), 8u * 4u);  // every cell empty: one flag byte each
+}
+
+TEST(XmBytes, CellsArePackedWithAFlagByte) {
+    XmModule m = small_module();
+    XmPattern &p = m.patterns[0];
+    xm_cell(p, 4, 0, 0) = XmCell{49, 1, 0, 0, 0};           // note and instrument
+    xm_cell(p, 4, 0, 1) = XmCell{50, 2, 0x30, 0x0a, 0x04};  // all five: written plainly
+    xm_cell(p, 4, 0, 2) = XmCell{0, 0, 0x20, 0x0c, 0x10};   // volume and effect
+    xm_cell(p, 4, 0, 3) = XmCell{kXmKeyOff, 0, 0, 0, 0};
+    std::vector<std::uint8_t> b = xm_bytes(m);
+    std::size_t at = 336 + 9;
+    std::vector<std::uint8_t> row0(b.begin() + at, b.begin() + at + 3 + 5 + 4 + 2);
+    std::vector<std::uint8_t> want = {0x83, 49, 1, 50, 2, 0x30, 0x0a, 0x04,
+                                      0x9c, 0x20, 0x0c, 0x10, 0x81, kXmKeyOff};
+    EXPECT_EQ(row0, want);
+    EXPECT_EQ(le16(b, 343), want.size() + 7u * 4u);
+}
+
+TEST(XmBytes, LibxmpReadsTheModuleAsWritten) {
+    XmModule m = small_module();
+    xm_cell(m.patterns[1], 4, 5, 2) = XmCell{49, 2, 0x10 + 40, 0x04, 0x37};
+    xm_cell(m.patterns[1], 4, 9, 2) = XmCell{kXmKeyOff, 0, 0, 0, 0};
+    XmInstrument &in = m.instruments[1];
+    in.loop = true;
+    in.loop_start = 128;
+    in.loop_length = 512;
+    in.volume = 33;
+    in.finetune = -27;
+    in.relative_note = 17;
+    in.panning = 200;
+    in.envelope[0] = {0, 0};
+    in.envelope[1] = {4, 64};
+    in.envelope[2] = {20, 40};
+    in.envelope_count = 3;
+    in.sustain_point = 2;
+    in.fadeout = 700;
+    std::string error;
+    ASSERT_TRUE(xm_check(m, error)) << error;
+    Loaded l(xm_bytes(m));
+    ASSERT_TRUE(l.ok);
+    const xmp_module *mod = l.info.mod;
+    EXPECT_STREQ(mod->name, "test tune");
+    EXPECT_EQ(mod->chn, 4);
+    EXPECT_EQ(mod->pat, 2 + 1);  // libxmp adds one blank pattern of its own
+    EXPECT_EQ(mod->ins, 2);
+    EXPECT_EQ(mod->len, 3);
+    EXPECT_EQ(mod->rst, 1);
+    EXPECT_EQ(mod->spd, 5);
+    EXPECT_EQ(mod->bpm, 140);
+    EXPECT_EQ(mod->xxp[1]->rows, 16);
+
+    const xmp_event &e = l.event(1, 5, 2);
+    EXPECT_EQ(e.note, 49 + 12);  // libxmp counts from C-0 one octave lower
+    EXPECT_EQ(e.ins, 2);
+    EXPECT_EQ(e.vol, 41);        // volume + 1: zero means "none"
+    EXPECT_EQ(e.fxt, 0x04);
+    EXPECT_EQ(e.fxp, 0x37);
+    EXPECT_EQ(l.event(1, 9, 2).note, XMP_KEY_OFF);
+    EXPECT_EQ(l.event(1, 4, 2).note, 0);
+
+    const xmp_instrument &xi = mod->xxi[1];
+    ASSERT_EQ(xi.nsm, 1);
+    EXPECT_EQ(xi.sub[0].vol, 33);
+    EXPECT_EQ(xi.sub[0].xpo, 17);
+    EXPECT_EQ(xi.sub[0].pan, 200);
+    EXPECT_EQ(xi.rls, 2 * 700);  // libxmp keeps the fadeout at twice the XM scale
+    EXPECT_TRUE(xi.aei.flg & XMP_ENVELOPE_ON);
+    EXPECT_TRUE(xi.aei.flg & XMP_ENVELOPE_SUS);
+    EXPECT_EQ(xi.aei.npt, 3);
+    EXPECT_EQ(xi.aei.sus, 2);
+    EXPECT_EQ(xi.aei.data[2], 4);
+    EXPECT_EQ(xi.aei.data[3], 64);
+    const xmp_sample &xs = mod->xxs[xi.sub[0].sid];
+    EXPECT_EQ(xs.len, 640);
+    EXPECT_TRUE(xs.flg & XMP_SAMPLE_16BIT);
+    EXPECT_TRUE(xs.flg & XMP_SAMPLE_LOOP);
+    EXPECT_EQ(xs.lps, 128);
+    EXPECT_EQ(xs.lpe, 640);
+}
+
+TEST(XmBytes, SampleDeltasDecodeToTheSamplesWritten) {
+    XmModule m = small_module();
+    m.instruments[0].sample = {0, 100, -100, 32767, -32768, 5, 5, -1};
+    Loaded l(xm_bytes(m));
+    ASSERT_TRUE(l.ok);
+    const xmp_sample &xs = l.info.mod->xxs[l.info.mod->xxi[0].sub[0].sid];
+    ASSERT_EQ(xs.len, 8);
+    std::int16_t got[8];
+    std::memcpy(got, xs.data, sizeof got);
+    for (int i = 0; i < 8; ++i) EXPECT_EQ(got[i], m.instruments[0].sample[static_cast<std::size_t>(i)]) << i;
+}
+
+TEST(XmLength, CountsRowsAtTheirSpeedAndTempo) {
+    XmModule m = small_module();  // 8 + 16 + 16 rows at speed 5, tempo 140
+    EXPECT_NEAR(xm_length_seconds(m), 40 * 5 * 2.5 / 140, 1e-9);
+    // From row 2 of the first pattern on: speed 3; from the second pattern on: tempo 100.
+    xm_cell(m.patterns[0], 4, 2, 1) = XmCell{0, 0, 0, 0x0f, 0x03};
+    xm_cell(m.patterns[1], 4, 0, 3) = XmCell{0, 0, 0, 0x0f, 100};
+    double want = 2 * 5 * 2.5 / 140 + 6 * 3 * 2.5 / 140 + 32 * 3 * 2.5 / 100;
+    EXPECT_NEAR(xm_length_seconds(m), want, 1e-9);
+}
+
+struct Fault {
+    const char *name;
+    void (*spoil)(XmModule &);
+    const char *says;
+};
+
+class XmFaults : public testing::TestWithParam<Fault> {};
+
+TEST_P(XmFaults, AreRefusedWithAReason) {
+    XmModule m = small_module();
+    GetParam().spoil(m);
+    std::string error;
+    EXPECT_FALSE(xm_check(m, error));
+    EXPECT_NE(error.find(GetParam().says), std::string::npos) << error;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Limits, XmFaults,
+    testing::Values(
+        Fault{"NoChannels", [](XmModule &m) { m.channels = 0; }, "channels"},
+        Fault{"TooManyChannels", [](XmModule &m) { m.channels = 33; }, "channels"},
+        Fault{"SlowTempo", [](XmModule &m) { m.tempo = 20; }, "tempo"},
+        Fault{"NoOrders", [](XmModule &m) { m.orders.clear(); }, "order list"},
+        Fault{"MissingPattern", [](XmModule &m) { m.orders.push_back(7); }, "pattern 7"},
+        Fault{"RestartPastEnd", [](XmModule &m) { m.restart = 3; }, "restart"},
+        Fault{"WrongCellCount", [](XmModule &m) { m.patterns[0].cells.pop_back(); }, "wrong size"},
+        Fault{"BadNote", [](XmModule &m) { m.patterns[0].cells[0].note = 98; }, "cannot play"},
+        Fault{"MissingInstrument", [](XmModule &m) { m.patterns[0].cells[0].instrument = 3; }, "cannot play"},
+        Fault{"BadVolumeColumn", [](XmModule &m) { m.patterns[0].cells[0].volume = 0x51; }, "cannot play"},
+        Fault{"EmptySample", [](XmModule &m) { m.instruments[0].sample.clear(); }, "no sample"},
+        Fault{"LoopOutside", [](XmModule &m) {
+                  m.instruments[0].loop = true;
+                  m.instruments[0].loop_start = 900;
+                  m.instruments[0].loop_length = 200;
+              }, "loop lies outside"},
+        Fault{"LoudSample", [](XmModule &m) { m.instruments[0].volume = 65; }, "volume"},
+        Fault{"EnvelopeLate", [](XmModule &m) {
+                  m.instruments[0].envelope[0] = {3, 64};
+                  m.instruments[0].envelope_count = 1;
+              }, "tick 0"},
+        Fault{"SustainPastEnd", [](XmModule &m) {
+                  m.instruments[0].envelope[0] = {0, 64};
+                  m.instruments[0].envelope_count = 1;
+                  m.instruments[0].sustain_point = 1;
+              }, "sustain"}),
+    [](const testing::TestParamInfo<Fault> &info) { return std::string(info.param.name); });
