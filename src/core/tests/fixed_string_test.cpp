@@ -73,23 +73,6 @@ TEST(FixedStringJoin, JoinedTextIsCutAtNinetyNine) {
     EXPECT_EQ(r.text[99], '\0');
 }
 
-TEST(FixedStringJoin, EmptyPartsLeaveTheOtherUnchanged) {
-    EXPECT_STREQ(fixed_concat_text("", "demo.map").text, "demo.map");
-    EXPECT_STREQ(fixed_concat_text("MAP\\", "").text, "MAP\\");
-    EXPECT_EQ(fixed_concat_text("", "").length, 0);
-}
-
-TEST(FixedStringJoin, ArgumentsAreNotChanged) {
-    FixedString a = fixed_from_text("ABC");
-    a.mark = 7;
-    FixedString b = fixed_from_text("DEF");
-    FixedString before = a;
-    FixedString r = fixed_concat(a, b);
-    EXPECT_EQ(std::memcmp(&a, &before, sizeof a), 0);
-    EXPECT_STREQ(r.text, "ABCDEF");
-    EXPECT_EQ(r.mark, 0);
-}
-
 // Records that come from a map file may claim a length beyond the text area or have
 // no NUL at all: joining them must still stay inside the 100 characters.
 TEST(FixedStringUntrusted, JoinOfLyingRecordsStaysInside) {

@@ -193,22 +193,6 @@ TEST_F(MapLoadTest, SignedBytesAreWidenedWithTheirSign) {
     EXPECT_EQ(header.start_cell_row, 0);
 }
 
-TEST_F(MapLoadTest, TextSlotsAreReadPastAndChangeNothing) {
-    map.put_text(0, "TITLE");
-    map.put_placement(map_bytes::refill_at(24), 1, 2, 3, 4);
-    ASSERT_EQ(load(), 1);
-    MapHeader plain_header = header;
-    std::vector<RoomRecord> plain_rooms(rooms, rooms + kRoomCount);
-    std::vector<RefillPlacement> plain_refills(refills, refills + kRefillCount);
-
-    for (int i = 0; i < 7; ++i) map.put_text(map_bytes::text_slot_at(i), std::string(102, 'T'));
-    ASSERT_EQ(load(), 1);
-    EXPECT_EQ(std::memcmp(&plain_header, &header, sizeof header), 0);
-    EXPECT_EQ(std::memcmp(plain_rooms.data(), rooms, sizeof rooms), 0);
-    EXPECT_EQ(std::memcmp(plain_refills.data(), refills, sizeof refills), 0);
-    EXPECT_EQ(getpixel(backdrops[0], 0, 0), 0);
-}
-
 // ---- Size and override --------------------------------------------------------------
 
 TEST_F(MapLoadTest, ExactSizeHasNoOverride) {
@@ -504,19 +488,6 @@ TEST_P(MapTrueColourTest, ColoursAreConvertedAndMagentaBecomesTheMask) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Depths, MapTrueColourTest, ::testing::Values(24, 32));
-
-TEST_F(MapLoadTest, MaskedPixelsOfALoadedTileStayTransparent) {
-    make_targets(32);
-    for (int y = 0; y < 16; ++y)
-        for (int x = 0; x < 16; ++x)
-            map.put32(map_bytes::tile_pixel_at(30, x, y, 1), x < 8 ? 0xF81Fu : 0x07E0u);
-    ASSERT_EQ(load(), 1);
-    BitmapPtr view = make_bitmap(32, 16, 16);
-    clear_to_color(view.get(), makecol32(0, 0, 255));
-    draw_sprite(view.get(), sprite_tiles[30], 0, 0);
-    EXPECT_EQ(getpixel(view.get(), 3, 5), makecol32(0, 0, 255));
-    EXPECT_EQ(getpixel(view.get(), 12, 5), makecol32(0, 255, 0));
-}
 
 TEST_F(MapLoadTest, SmallerAndMissingBitmapsGetWhatFits) {
     owned.push_back(make_bitmap(16, 100, 50));

@@ -83,33 +83,12 @@ TEST(MapImageFields, ThreeStrayBytesAreNoOverride) {
     EXPECT_FALSE(image->has_override);
 }
 
-// ---- Tracks ----------------------------------------------------------------------
+// ---- Range rules: counts --------------------------------------------------------------
 
 ObjectSpawn spawn(int ac, int ar, int bc, int br, int speed) {
     return ObjectSpawn{static_cast<int8_t>(ac), static_cast<int8_t>(ar), static_cast<int8_t>(bc),
                        static_cast<int8_t>(br), static_cast<int8_t>(speed), 0};
 }
-
-TEST(SpawnTrack, ObjectsThatLandOnBothEndsStay) {
-    EXPECT_TRUE(spawn_track_stays_in_room(spawn(2, 3, 6, 3, 2)));   // 64 px at 2
-    EXPECT_TRUE(spawn_track_stays_in_room(spawn(6, 3, 2, 3, 2)));   // the other way
-    EXPECT_TRUE(spawn_track_stays_in_room(spawn(4, 4, 4, 4, -9)));  // stands still
-    EXPECT_TRUE(spawn_track_stays_in_room(spawn(1, 1, 5, 1, 0)));   // speed 0 stands
-    EXPECT_TRUE(spawn_track_stays_in_room(spawn(0, 0, 14, 8, 32))); // 224 and 128 px
-    EXPECT_TRUE(spawn_track_stays_in_room(spawn(3, 8, 3, 0, 64)));  // 128 px up
-}
-
-TEST(SpawnTrack, ObjectsThatMissAnEndOrStartOutsideAreRefused) {
-    EXPECT_FALSE(spawn_track_stays_in_room(spawn(4, 0, 8, 0, 3)));   // 64 px at 3
-    EXPECT_FALSE(spawn_track_stays_in_room(spawn(2, 3, 6, 3, -2)));  // heads away
-    EXPECT_FALSE(spawn_track_stays_in_room(spawn(0, 0, 14, 3, 32))); // 48 px at 32
-    EXPECT_FALSE(spawn_track_stays_in_room(spawn(15, 0, 14, 0, 1)));
-    EXPECT_FALSE(spawn_track_stays_in_room(spawn(0, -1, 0, 0, 1)));
-    EXPECT_FALSE(spawn_track_stays_in_room(spawn(0, 0, 0, 9, 1)));
-    EXPECT_FALSE(spawn_track_stays_in_room(spawn(0, 0, -128, 0, 1)));
-}
-
-// ---- Range rules: counts --------------------------------------------------------------
 
 TEST(RangeRules, SoundRecordsAreLeftAloneAndReportNothing) {
     MapHeader h = {};
@@ -168,17 +147,6 @@ TEST(RangeRules, PlacementEntryBuildsTheRoomIndexAndKeepsTheSpareByte) {
     EXPECT_EQ(e.cell_column, 10);
     EXPECT_EQ(e.cell_row, 8);
     EXPECT_EQ(e.spare, 0x99);
-}
-
-TEST(MapColours, StoredValuesSpreadToFullRange) {
-    constexpr Rgb8 white = rgb_from_map_pixel(0xFFFF);
-    static_assert(white.r == 255 && white.g == 255 && white.b == 255, "white");
-    Rgb8 c = rgb_from_map_pixel(0x12345678u); // only 0x5678 counts
-    EXPECT_EQ(c.r, 82);  // red 10 of 31
-    EXPECT_EQ(c.g, 207); // green 51 of 63
-    EXPECT_EQ(c.b, 198); // blue 24 of 31
-    EXPECT_TRUE(is_map_mask_pixel(0xFFFFF81Fu));
-    EXPECT_FALSE(is_map_mask_pixel(0xF81E));
 }
 
 } // namespace
