@@ -183,6 +183,22 @@ class Game:
                 '  slave.pcm { type null }\n  file "%s"\n  format "wav"\n }\n slave.format S16_LE\n}\n'
                 % self.path("capture.wav"))
 
+    def leftover_processes(self):
+        """Pids still alive in the game's session (the game started it)."""
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit():
+                continue
+            try:
+                with open("/proc/%s/stat" % entry) as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+            except (FileNotFoundError, ProcessLookupError):
+                continue
+            # fields[0] is the state, fields[3] the session id; zombies do not count
+            if int(fields[3]) == self.proc.pid and fields[0] != "Z":
+                found.append(int(entry))
+        return found
+
     def running(self):
         return self.proc is not None and self.proc.poll() is None
 

@@ -48,6 +48,7 @@ class StartUp(unittest.TestCase):
         game.wait_for_colour(320, 240, END_2, timeout=20)
         game.press("a")
         self.assertEqual(game.wait_exit(15), 0, game.stderr())
+        self.assertEqual(game.leftover_processes(), [], "the game left something running")
 
     def test_first_start_writes_defaults_and_runs_to_the_end(self):
         game = Game(self)
@@ -134,6 +135,24 @@ class StartUp(unittest.TestCase):
         self.assertIn("GFX/ZENTIX.JPG", err)
         self.assertIn("gfx/enddemo_1.jpg", err)
 
+    def test_full_screen_without_the_argument(self):
+        game = Game(self)
+        own_pictures(game)
+        game.write("Vespertil.cfg", settings_bytes(0, 2, 0, 128, 128, 0, 1))
+        game.start("WINDOWED")  # not the exact word: full screen
+        # Full screen on this 800 x 600 display: the 640 x 480 picture in the middle,
+        # black around it.
+        img = game.wait_for_colour(400, 300, LOGO)
+        self.assertTrue(near(img.pixel(81, 61), LOGO) and near(img.pixel(718, 537), LOGO))
+        self.assertTrue(near(img.pixel(40, 30), (0, 0, 0)) and near(img.pixel(760, 570), (0, 0, 0)))
+        game.press("space")
+        game.wait_for_colour(400, 300, END_1)
+        game.press("Return")
+        game.wait_for_colour(400, 300, END_2, timeout=20)
+        game.press("a")
+        self.assertEqual(game.wait_exit(15), 0, game.stderr())
+        self.assertEqual(game.read("Vespertil.cfg"), settings_bytes(0, 2, 0, 128, 128, 0, 1))
+
     def test_without_a_display_it_says_so_and_fails(self):
         game = Game(self)
         game.x = None
@@ -156,7 +175,9 @@ class SplashSound(unittest.TestCase):
         game.press("space")
         game.wait_for_colour(320, 240, END_1)
         self.finish_quietly(game)
-        self.assertTrue(game.read("init.log").startswith(b"\nReservando voces."))
+        # With a sound device both the sound system and the music player come up.
+        self.assertEqual(game.read("init.log"), b"\nReservando voces." + DEFAULTS_LOG)
+        self.assertEqual(game.read("Vespertil.cfg"), settings_bytes(0, 1, 1, 128, 128, 0, 0))
         samples, rate = wav_samples(game.path("capture.wav"))
         self.assertEqual(rate, 44100)
         left = samples[0::2]
