@@ -133,7 +133,9 @@ double oscillator(const Layer &layer, double phase, double dt, double fm_phase, 
         double v = phase < layer.duty ? 1.0 : -1.0;
         v += poly_blep(phase, dt);
         v -= poly_blep(std::fmod(phase + 1.0 - layer.duty, 1.0), dt);
-        return v;
+        // A pulse spends longer on one side than the other; centring it keeps its
+        // envelope from turning into a slow thump.
+        return v - (2.0 * layer.duty - 1.0);
     }
     case Wave::saw:
         return 2.0 * phase - 1.0 - poly_blep(phase, dt);
@@ -257,6 +259,19 @@ void render_layer(const Layer &layer, int number, long main_length, double rate,
     }
 }
 
+// Takes out what lies below hearing (a drifting offset), which the mean alone
+// cannot when it changes along the sample.
+void block_dc(std::vector<float> &buffer, double rate) {
+    double r = 1.0 - kTwoPi * 12.0 / rate;
+    double x1 = 0, y1 = 0;
+    for (float &v : buffer) {
+        double y = v - x1 + r * y1;
+        x1 = v;
+        y1 = y;
+        v = static_cast<float>(y);
+    }
+}
+
 void add_echo(std::vector<float> &buffer, double rate, double delay, double feedback) {
     long d = std::lround(delay * rate);
     if (d <= 0 || feedback <= 0) return;
@@ -352,6 +367,7 @@ bool render_recipe(const Recipe &recipe, Rendered &out, std::string &error) {
     for (int i = 0; i < recipe.layer_count; ++i)
         render_layer(recipe.layers[i], i, main_length, rate, b);
     add_echo(b, rate, recipe.echo_delay, recipe.echo_feedback);
+    block_dc(b, rate);
 
     if (whole_loop) {
         crossfade(b, 0, main_length, 0, cross);

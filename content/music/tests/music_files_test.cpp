@@ -1,0 +1,144 @@
+// Checks of the game's generated modules, opened by the names the game uses and
+// played through libxmp: each loads, lasts at least half a minute before it loops,
+// has several instruments, is never silent, never clips and then loops on.
+#include "core/paths.h"
+
+#include <gtest/gtest.h>
+#include <xmp.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The menu module is named with a backslash, as the menu opens it.
+constexpr const char *kModules[] = {"sfx\\menu.xm", "sfx/cueva.xm", "sfx/vusk.xm", "sfx/prueba.xm"};
+constexpr int kRate = 44100;
+constexpr double kMinSeconds = 30.0;
+
+struct Played {
+    bool loaded = false;
+    int channels = 0, instruments = 0, patterns = 0, tempo = 0;
+    int estimated_ms = 0;
+    std::vector<short> first_pass;  // stereo, interleaved
+    std::vector<short> after_loop;  // five seconds after it came round
+};
+
+Played play(const char *name) {
+    Played p;
+    char path[kMaxDataPath];
+    char old[4096];
+    if (!getcwd(old, sizeof old) || chdir(VESPERTIL_GAME_DIR) != 0) return p;
+    bool resolved = resolve_data_path(name, path, sizeof path);
+    xmp_context ctx = xmp_create_context();
+    p.loaded = resolved && xmp_load_module(ctx, path) == 0;
+    if (chdir(old) != 0) p.loaded = false;
+    if (!p.loaded) {
+        xmp_free_context(ctx);
+        return p;
+    }
+    xmp_module_info mi;
+    xmp_get_module_info(ctx, &mi);
+    p.channels = mi.mod->chn;
+    p.instruments = mi.mod->ins;
+    p.patterns = mi.mod->pat;
+    p.tempo = mi.mod->bpm;
+    xmp_start_player(ctx, kRate, 0);
+    xmp_frame_info fi;
+    const std::size_t tail = 5 * kRate * 2;
+    while (xmp_play_frame(ctx) == 0) {
+        xmp_get_frame_info(ctx, &fi);
+        p.estimated_ms = fi.total_time;
+        const short *s = static_cast<const short *>(fi.buffer);
+        std::vector<short> &into = fi.loop_count > 0 ? p.after_loop : p.first_pass;
+        into.insert(into.end(), s, s + fi.buffer_size / 2);
+        if (p.after_loop.size() >= tail) break;
+        if (p.first_pass.size() > 600u * kRate * 2) break;  // ten minutes: it never loops
+    }
+    xmp_end_player(ctx);
+    xmp_release_module(ctx);
+    xmp_free_context(ctx);
+    return p;
+}
+
+double rms(const std::vector<short> &s, std::size_t from, std::size_t to) {
+    double sum = 0;
+    for (std::size_t i = from; i < to; ++i) sum += static_cast<double>(s[i]) * s[i];
+    return to > from ? std::sqrt(sum / (to - from)) : 0;
+}
+
+class GameModules : public testing::TestWithParam<const char *> {
+protected:
+    static const Played &played(const char *name) {
+        static std::vector<std::pair<std::string, Played>> cache;
+        for (auto &c : cache)
+            if (c.first == name) return c.second;
+        cache.emplace_back(name, play(name));
+        return cache.back().second;
+    }
+};
+
+}  // namespace
+
+TEST_P(GameModules, LoadInLibxmpWithSeveralInstruments) {
+    const Played &p = played(GetParam());
+    ASSERT_TRUE(p.loaded) << GetParam();
+    EXPECT_GE(p.channels, 4);
+    EXPECT_GE(p.instruments, 4);
+    EXPECT_GE(p.patterns, 3);
+}
+
+TEST_P(GameModules, PlayAtLeastHalfAMinuteBeforeTheyLoop) {
+    const Played &p = played(GetParam());
+    ASSERT_TRUE(p.loaded);
+    double seconds = p.first_pass.size() / 2.0 / kRate;
+    EXPECT_GE(seconds, kMinSeconds);
+    EXPECT_GE(p.estimated_ms, kMinSeconds * 1000);
+    EXPECT_NEAR(seconds, p.estimated_ms / 1000.0, 0.5);
+    EXPECT_LT(seconds, 600.0) << "never loops";
+}
+
+TEST_P(GameModules, AreNeverSilentAndNeverClip) {
+    const Played &p = played(GetParam());
+    ASSERT_TRUE(p.loaded);
+    const std::vector<short> &s = p.first_pass;
+    ASSERT_FALSE(s.empty());
+    // Every five seconds hold music, not a gap.
+    const std::size_t window = 5 * kRate * 2;
+    for (std::size_t at = 0; at + window <= s.size(); at += window)
+        EXPECT_GT(rms(s, at, at + window), 400) << "quiet stretch at " << at / 2 / kRate << " s";
+    double overall = rms(s, 0, s.size());
+    EXPECT_GT(overall, 1500);
+    EXPECT_LT(overall, 8000);
+    long clipped = 0;
+    double sum = 0;
+    for (short v : s) {
+        if (v >= 32767 || v <= -32767) ++clipped;
+        sum += v;
+    }
+    EXPECT_EQ(clipped, 0);
+    EXPECT_LT(std::fabs(sum / s.size()), 100) << "DC offset";
+}
+
+TEST_P(GameModules, GoOnPlayingAfterTheyComeRound) {
+    const Played &p = played(GetParam());
+    ASSERT_TRUE(p.loaded);
+    ASSERT_GE(p.after_loop.size(), 5u * kRate * 2);
+    EXPECT_GT(rms(p.after_loop, 0, p.after_loop.size()), 400);
+}
+
+INSTANTIATE_TEST_SUITE_P(Music, GameModules, testing::ValuesIn(kModules),
+                         [](const testing::TestParamInfo<const char *> &info) {
+                             std::string n = info.param;
+                             n = n.substr(4, n.size() - 7);
+                             return n;
+                         });
+
+TEST(GameMusic, TheTowerIsBriskerThanTheMenuAndTheCave) {
+    Played menu = play("sfx\\menu.xm"), cave = play("sfx/cueva.xm"), tower = play("sfx/vusk.xm");
+    ASSERT_TRUE(menu.loaded && cave.loaded && tower.loaded);
+    EXPECT_GT(tower.tempo, menu.tempo);
+    EXPECT_GT(tower.tempo, cave.tempo);
+}
