@@ -7,7 +7,9 @@
 #include <xmp.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -141,4 +143,29 @@ TEST(GameMusic, TheTowerIsBriskerThanTheMenuAndTheCave) {
     ASSERT_TRUE(menu.loaded && cave.loaded && tower.loaded);
     EXPECT_GT(tower.tempo, menu.tempo);
     EXPECT_GT(tower.tempo, cave.tempo);
+}
+
+TEST(GameMusic, ModuleFilesAreOfASensibleSize) {
+    for (const char *name : kModules) {
+        std::string game = VESPERTIL_GAME_DIR;
+        std::string relative = name;
+        relative[3] = '/';
+        auto size = std::filesystem::file_size(game + "/" + relative);
+        EXPECT_GT(size, 20u * 1024u) << name;    // real instruments, not a stub
+        EXPECT_LT(size, 1024u * 1024u) << name;  // loaded whole at every level start
+    }
+}
+
+TEST(GameMusic, EveryMapInTheGameHasItsModule) {
+    // A level plays "sfx/" + its map's name with "map" turned into "xm".
+    std::filesystem::path maps = std::filesystem::path(VESPERTIL_GAME_DIR) / "MAP";
+    if (!std::filesystem::exists(maps)) GTEST_SKIP() << "no maps built in this tree";
+    for (const auto &e : std::filesystem::directory_iterator(maps)) {
+        std::string name = e.path().filename().string();
+        for (char &c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (name.size() < 4 || name.compare(name.size() - 4, 4, ".map") != 0) continue;
+        std::string module = name.substr(0, name.size() - 3) + "xm";
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(VESPERTIL_GAME_DIR) / "sfx" / module))
+            << name << " has no sfx/" << module;
+    }
 }

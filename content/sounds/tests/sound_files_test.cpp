@@ -243,3 +243,14 @@ TEST(GameSamples, NoOtherSampleIsMade) {
         if (e.path().extension() == ".wav") found.insert(e.path().filename().string());
     EXPECT_EQ(found, expected);
 }
+
+TEST(GameSamples, EachFileHoldsExactlyItsHeaderAndData) {
+    for (const GameSample &g : kSamples) {
+        std::string n = g.name;
+        std::string path = std::string(VESPERTIL_GAME_DIR) + "/sfx/" + n.substr(n.find('/') + 1);
+        Wave w = must_load(g.name);
+        ASSERT_FALSE(w.v.empty()) << g.name;
+        std::uintmax_t data = w.v.size() * (w.bits / 8);
+        EXPECT_EQ(std::filesystem::file_size(path), 44 + data + (data & 1)) << g.name;
+    }
+}
