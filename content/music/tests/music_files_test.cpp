@@ -7,7 +7,9 @@
 #include <xmp.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -167,5 +169,36 @@ TEST(GameMusic, EveryMapInTheGameHasItsModule) {
         std::string module = name.substr(0, name.size() - 3) + "xm";
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(VESPERTIL_GAME_DIR) / "sfx" / module))
             << name << " has no sfx/" << module;
+    }
+}
+
+TEST(GameMusic, InstrumentSamplesNeitherClickNorJumpWhereTheyLoop) {
+    for (const char *name : kModules) {
+        std::string path = std::string(VESPERTIL_GAME_DIR) + "/sfx/" + std::string(name).substr(4);
+        xmp_context ctx = xmp_create_context();
+        ASSERT_EQ(xmp_load_module(ctx, path.c_str()), 0) << path;
+        xmp_module_info mi;
+        xmp_get_module_info(ctx, &mi);
+        for (int i = 0; i < mi.mod->ins; ++i) {
+            const xmp_instrument &xi = mi.mod->xxi[i];
+            ASSERT_EQ(xi.nsm, 1) << name << " " << xi.name;
+            const xmp_sample &s = mi.mod->xxs[xi.sub[0].sid];
+            ASSERT_TRUE(s.flg & XMP_SAMPLE_16BIT);
+            const short *d = reinterpret_cast<const short *>(s.data);
+            int peak = 0;
+            for (int k = 0; k < s.len; ++k) peak = std::max(peak, std::abs(static_cast<int>(d[k])));
+            EXPECT_GT(peak, 16000) << name << " " << xi.name;
+            EXPECT_LT(std::abs(d[0]), peak / 100) << name << " " << xi.name << " starts with a click";
+            if (s.flg & XMP_SAMPLE_LOOP) {
+                // Coming round, the sample goes on from where it was just before the
+                // loop start.
+                ASSERT_GT(s.lps, 0);
+                EXPECT_LT(std::abs(d[s.lpe - 1] - d[s.lps - 1]), peak / 100) << name << " " << xi.name;
+            } else {
+                EXPECT_LT(std::abs(d[s.len - 1]), peak / 100) << name << " " << xi.name << " ends with a click";
+            }
+        }
+        xmp_release_module(ctx);
+        xmp_free_context(ctx);
     }
 }
