@@ -83,6 +83,10 @@ bool resolve_data_path(const char *name, char *out, std::size_t out_size) {
     return true;
 }
 
+void report_data_problem(const char *name, const char *problem) {
+    std::fprintf(stderr, "vespertil: %s: %s\n", name ? name : "(no name)", problem);
+}
+
 FILE *data_fopen(const char *name, const char *mode) {
     char path[kMaxDataPath];
     if (!resolve_data_path(name, path, sizeof path)) return nullptr;

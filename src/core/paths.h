@@ -21,6 +21,10 @@ constexpr std::size_t kMaxDataPath = 512;
 // empty string, when the result would not fit or `name` is null or empty.
 bool resolve_data_path(const char *name, char *out, std::size_t out_size);
 
+// Says on stderr that the data file `name` could not be used and why ("vespertil:
+// MAP\cueva.map: cannot be opened"); the caller goes on without it.
+void report_data_problem(const char *name, const char *problem);
+
 // Every data file of the game opens through one of these.
 FILE *data_fopen(const char *name, const char *mode);
 PACKFILE *data_pack_fopen(const char *name, const char *mode);

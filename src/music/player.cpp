@@ -108,15 +108,24 @@ int music_install_without_output() {
 MusicModule music_load(const char *file_name) {
     if (!player_is_open() || !file_name) return nullptr;
     FILE *file = data_fopen(file_name, "rb");
-    if (!file) return nullptr;
+    if (!file) {
+        report_data_problem(file_name, "cannot be opened");
+        return nullptr;
+    }
     long size = 0;
     unsigned char *data = read_module_file(file, size);
     std::fclose(file);
-    if (!data) return nullptr;
+    if (!data) {
+        report_data_problem(file_name, "is empty, too large or unreadable");
+        return nullptr;
+    }
     // libxmp copies what it keeps, so the file's bytes go as soon as it has loaded.
     xmp_context context = load_context(data, size);
     std::free(data);
-    if (!context) return nullptr;
+    if (!context) {
+        report_data_problem(file_name, "is not a module the game can play");
+        return nullptr;
+    }
     MusicModule module = new (std::nothrow) MusicModuleData{context};
     if (!module) {
         xmp_release_module(context);

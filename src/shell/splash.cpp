@@ -10,7 +10,6 @@
 
 #include <allegro.h>
 
-#include <cstdio>
 
 namespace {
 
@@ -22,7 +21,7 @@ constexpr int kSplashWaitRetraces = 240;
 // A picture the game cannot show is reported and skipped, never drawn from null.
 BITMAP *load_picture_or_report(const char *name) {
     BITMAP *bmp = load_jpg(name, nullptr);
-    if (!bmp) std::fprintf(stderr, "vespertil: cannot load picture %s\n", name);
+    if (!bmp) report_data_problem(name, "is missing or not a picture the game can read");
     return bmp;
 }
 
@@ -57,7 +56,7 @@ bool any_key() { return input_keypressed(); }
 void show_logo_splash() {
     BITMAP *logo = load_picture_or_report("GFX/ZENTIX.JPG");
     SAMPLE *jingle = data_load_wav("sfx/mirvane.wav");
-    if (!jingle) std::fprintf(stderr, "vespertil: cannot load sample sfx/mirvane.wav\n");
+    if (!jingle) report_data_problem("sfx/mirvane.wav", "is missing or not a sample the game can play");
     if (logo) draw_logo(logo);
     for (int i = 0; i < kSplashHoldRetraces; ++i) wait_retrace();
     // The jingle plays at full volume whatever the effects setting says.

@@ -145,7 +145,10 @@ int16_t load_map_file(const char *path, MapHeader &header, RoomRecord (&rooms)[k
                       BITMAP *const (&backdrops)[kBackdropCount], const CellSet &room_tiles,
                       const CellSet &sprite_tiles) {
     std::size_t size = read_map_bytes(path);
-    if (size < kMapFileSize) return 0; // missing, unreadable or cut short: refused whole
+    if (size < kMapFileSize) { // missing, unreadable or cut short: refused whole
+        report_data_problem(path, size == 0 ? "cannot be read" : "is shorter than a map file");
+        return 0;
+    }
 
     parse_map_header(file_image + kMapHeaderOffset, header);
     make_header_safe(header);

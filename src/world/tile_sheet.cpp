@@ -165,7 +165,10 @@ void cut_from_planes(const PcxLayout &layout, int rows, const CellSet &cells) {
 int16_t cut_with_allegro(const char *file_name, const CellSet &cells) {
     PALETTE palette; // not used: the cells are true-colour
     BITMAP *sheet = data_load_pcx(file_name, palette);
-    if (!sheet) return 0;
+    if (!sheet) {
+        report_data_problem(file_name, "is not a picture the game can read");
+        return 0;
+    }
     for (int i = 0; i < kCellCount; ++i) {
         if (!cells[i]) continue;
         blit(sheet, cells[i], kCellSize * (i % kSheetColumns), kCellSize * (i / kSheetColumns), 0,
@@ -180,18 +183,27 @@ int16_t cut_with_allegro(const char *file_name, const CellSet &cells) {
 int16_t cut_tile_sheet(const char *file_name, const CellSet &cells) {
     if (!file_name) return 0;
     FILE *f = data_fopen(file_name, "rb");
-    if (!f) return 0;
+    if (!f) {
+        report_data_problem(file_name, "cannot be opened");
+        return 0;
+    }
     std::size_t size = std::fread(file_bytes, 1, sizeof file_bytes, f);
     bool failed = std::ferror(f) != 0;
     bool cut_off = size == sizeof file_bytes && std::fgetc(f) != EOF;
     std::fclose(f);
-    if (failed) return 0;
+    if (failed) {
+        report_data_problem(file_name, "cannot be read");
+        return 0;
+    }
 
     PcxLayout layout;
     if (!read_pcx_layout(file_bytes, size, layout)) return cut_with_allegro(file_name, cells);
     int rows = layout.height < kSheetHeight ? layout.height : kSheetHeight;
-    if (!decode_rows(file_bytes + kPcxHeaderSize, size - kPcxHeaderSize, layout, rows))
-        return cut_off ? cut_with_allegro(file_name, cells) : 0; // a sheet cut short: refused
+    if (!decode_rows(file_bytes + kPcxHeaderSize, size - kPcxHeaderSize, layout, rows)) {
+        if (cut_off) return cut_with_allegro(file_name, cells);
+        report_data_problem(file_name, "is cut short"); // refused
+        return 0;
+    }
     cut_from_planes(layout, rows, cells);
     return 1;
 }
