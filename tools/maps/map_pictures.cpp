@@ -1,0 +1,124 @@
+// PCX reading and writing for the map tools, and the cutting of sheets into the map
+// file's tile order.
+#include "map_pictures.h"
+
+#include <allegro.h>
+
+namespace maps {
+
+namespace {
+
+struct BitmapHolder {
+    BITMAP *b = nullptr;
+    ~BitmapHolder() {
+        if (b) destroy_bitmap(b);
+    }
+};
+
+} // namespace
+
+bool read_pcx_pixels(const std::string &path, Pixels &out, std::string &why) {
+    // Load in the file's own depth: a conversion to the default 8-bit depth would
+    // lose colours.
+    int old_conversion = get_color_conversion();
+    set_color_conversion(COLORCONV_NONE);
+    PALETTE pal;
+    BitmapHolder bmp;
+    bmp.b = load_pcx(path.c_str(), pal);
+    set_color_conversion(old_conversion);
+    if (!bmp.b) {
+        why = "is not a PCX picture that can be read";
+        return false;
+    }
+    int depth = bitmap_color_depth(bmp.b);
+    if (depth != 8 && depth != 24) {
+        why = "is a PCX of " + std::to_string(depth) + " bits a pixel; 8 or 24 are read";
+        return false;
+    }
+    out.w = bmp.b->w;
+    out.h = bmp.b->h;
+    out.v.assign(static_cast<std::size_t>(out.w) * out.h, 0);
+    for (int y = 0; y < out.h; ++y)
+        for (int x = 0; x < out.w; ++x) {
+            int c = getpixel(bmp.b, x, y);
+            int r, g, b;
+            if (depth == 8) {
+                r = _rgb_scale_6[pal[c].r];
+                g = _rgb_scale_6[pal[c].g];
+                b = _rgb_scale_6[pal[c].b];
+            } else {
+                r = getr24(c);
+                g = getg24(c);
+                b = getb24(c);
+            }
+            out.v[static_cast<std::size_t>(y) * out.w + x] = map_pixel_from_rgb(r, g, b);
+        }
+    return true;
+}
+
+Pixels as_read_back(const Pixels &in) {
+    Pixels out = in;
+    for (uint32_t &p : out.v) p &= 0xFFFF;
+    return out;
+}
+
+bool write_pcx_pixels(const std::string &path, const Pixels &in, std::string &why) {
+    BitmapHolder bmp;
+    bmp.b = create_bitmap_ex(24, in.w, in.h);
+    if (!bmp.b) {
+        why = "no memory for the picture";
+        return false;
+    }
+    for (int y = 0; y < in.h; ++y)
+        for (int x = 0; x < in.w; ++x) {
+            Rgb8 c = rgb_from_map_pixel(in.at(x, y));
+            putpixel(bmp.b, x, y, makecol24(c.r, c.g, c.b));
+        }
+    PALETTE pal = {};
+    if (save_pcx(path.c_str(), bmp.b, pal) != 0) {
+        why = "cannot be written";
+        return false;
+    }
+    return true;
+}
+
+Pixels sheet_of(const uint32_t (&tiles)[kTileCount][kTilePixels][kTilePixels]) {
+    Pixels s;
+    s.w = kSheetPixelsWide;
+    s.h = kSheetPixelsHigh;
+    s.v.assign(static_cast<std::size_t>(s.w) * s.h, 0);
+    for (int t = 0; t < kTileCount; ++t) {
+        int x0 = (t % kAnimationStride) * kTilePixels;
+        int y0 = (t / kAnimationStride) * kTilePixels;
+        for (int y = 0; y < kTilePixels; ++y)
+            for (int x = 0; x < kTilePixels; ++x)
+                s.v[static_cast<std::size_t>(y0 + y) * s.w + x0 + x] = tiles[t][y][x];
+    }
+    return s;
+}
+
+void put_sheet(const Pixels &sheet, uint32_t (&tiles)[kTileCount][kTilePixels][kTilePixels]) {
+    for (int t = 0; t < kTileCount; ++t) {
+        int x0 = (t % kAnimationStride) * kTilePixels;
+        int y0 = (t / kAnimationStride) * kTilePixels;
+        for (int y = 0; y < kTilePixels; ++y)
+            for (int x = 0; x < kTilePixels; ++x) tiles[t][y][x] = sheet.at(x0 + x, y0 + y);
+    }
+}
+
+Pixels backdrop_of(const uint32_t (&backdrop)[kBackdropHeight][kBackdropWidth]) {
+    Pixels p;
+    p.w = kBackdropWidth;
+    p.h = kBackdropHeight;
+    p.v.reserve(static_cast<std::size_t>(p.w) * p.h);
+    for (const auto &row : backdrop)
+        for (uint32_t v : row) p.v.push_back(v);
+    return p;
+}
+
+void put_backdrop(const Pixels &picture, uint32_t (&backdrop)[kBackdropHeight][kBackdropWidth]) {
+    for (int y = 0; y < kBackdropHeight; ++y)
+        for (int x = 0; x < kBackdropWidth; ++x) backdrop[y][x] = picture.at(x, y);
+}
+
+} // namespace maps
