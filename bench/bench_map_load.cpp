@@ -86,12 +86,3 @@ BENCHMARK(BM_LoadMapFile)
 
 } // namespace
 
-// Allegro without a display: memory bitmaps and makecol work, nothing else is needed.
-int main(int argc, char **argv) {
-    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) return 2;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -38,8 +38,6 @@ XmSong busy_song(int channels) {
 }
 
 void render_one_second(benchmark::State &state) {
-    static bool allegro_started = false;
-    if (!allegro_started) allegro_started = install_allegro(SYSTEM_NONE, &errno, atexit) == 0;
     testing_support::TempDir dir(true);
     testing_support::write_file("busy.xm", module_builder::build_xm(busy_song(static_cast<int>(state.range(0)))));
     music_install_without_output();
@@ -76,4 +74,3 @@ void render_one_second(benchmark::State &state) {
 
 BENCHMARK(render_one_second)->Arg(1)->Arg(8)->Arg(16)->Unit(benchmark::kMillisecond);
 
-BENCHMARK_MAIN();

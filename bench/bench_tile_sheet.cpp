@@ -61,11 +61,3 @@ BENCHMARK(BM_CutTileSheet)
 
 } // namespace
 
-int main(int argc, char **argv) {
-    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) return 2;
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
