@@ -8,8 +8,6 @@
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <memory>
 #include <random>
 #include <string>

@@ -11,8 +11,6 @@
 
 #include <allegro.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <vector>
 
 namespace {

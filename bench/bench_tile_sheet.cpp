@@ -7,8 +7,6 @@
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
-#include <cerrno>
-#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
