@@ -458,6 +458,13 @@ bool decompile_map(const std::vector<uint8_t> &bytes, const DecompileOptions &op
     CellNames names;
     out = Decompiled{};
     if (!options.names_path.empty()) {
+        // The names file is copied beside map.txt and the pictures.
+        std::string copy = base_name(options.names_path);
+        bool pcx = copy.size() >= 4 && copy.compare(copy.size() - 4, 4, ".pcx") == 0;
+        if (copy == kTextName || pcx)
+            return report.fail(options.names_path, 0,
+                               "a names file cannot be called map.txt or end in .pcx: it is "
+                               "copied beside them");
         std::string text;
         if (!read_text_file(options.names_path, text))
             return report.fail(options.names_path, 0, "cannot be read");

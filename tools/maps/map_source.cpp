@@ -170,8 +170,8 @@ bool Compiler::title() {
                     std::to_string(kFixedStringMaxLength) + " fit");
     for (char c : t)
         if (c < 0x20 || c > 0x7E)
-            return fail("the title holds a character that is not plain ASCII (write \"n\" "
-                        "for the Spanish N with tilde)");
+            return fail("the title holds a character that is not plain printable ASCII "
+                        "(write \"n\" for the Spanish N with tilde)");
     img_->header.title = fixed_from_text(t.c_str());
     return true;
 }

@@ -107,6 +107,19 @@ TEST(MapDecompile, NamesFileNamesTheCellsAndIsCopied) {
     EXPECT_EQ(testing_support::read_file(out.file("src/t.names")).size(), names.size());
 }
 
+TEST(MapDecompile, ANamesFileThatWouldOverwriteTheSourceIsRefused) {
+    SourceDir src;
+    std::vector<uint8_t> bytes = compile_ok(src, minimal_source());
+    testing_support::TempDir other;
+    testing_support::write_file(other.file("map.txt"), "tile ground 1\n");
+    maps::DecompileOptions opt;
+    opt.names_path = other.file("map.txt");
+    maps::Decompiled d;
+    maps::Report report;
+    EXPECT_FALSE(maps::decompile_map(bytes, opt, d, report));
+    EXPECT_NE(report.error.find("cannot be called map.txt"), std::string::npos);
+}
+
 TEST(MapDecompile, SymbolsSayWhatACellDoes) {
     SourceDir src;
     std::vector<uint8_t> bytes = compile_ok(src, minimal_source(kRooms));

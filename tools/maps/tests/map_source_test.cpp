@@ -474,7 +474,7 @@ TEST_F(MapSourceTest, TitleTooLongOrNotAscii) {
     EXPECT_NE(error_of(text).find("the title has 100 characters; at most 99 fit"), std::string::npos);
     std::string utf = minimal_source();
     utf.replace(utf.find("TEST MAP"), 8, "ESPA\xc3\x91OL");
-    EXPECT_NE(error_of(utf).find("not plain ASCII"), std::string::npos);
+    EXPECT_NE(error_of(utf).find("not plain printable ASCII"), std::string::npos);
 }
 
 } // namespace
