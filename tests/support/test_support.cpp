@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -64,5 +65,13 @@ std::vector<unsigned char> read_file(const std::string &path) {
 }
 
 void make_dirs(const std::string &path) { std::filesystem::create_directories(path); }
+
+std::vector<std::string> dir_entries(const std::string &path) {
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(path))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 } // namespace testing_support

@@ -3,6 +3,7 @@
 // by compiling it again.
 #include "map_decompile.h"
 
+#include "file_out.h"
 #include "map_source.h"
 
 #include <sys/stat.h>
@@ -500,12 +501,12 @@ bool write_decompiled(const std::string &dir, const Decompiled &d, std::string &
     }
     std::vector<std::string> parts;
     auto cleanup = [&parts]() {
-        for (const std::string &p : parts) std::remove((p + ".part").c_str());
+        for (const std::string &p : parts) std::remove(tool_files::part_path(p).c_str());
     };
     auto write_text = [&](const std::string &name, const std::string &text) {
         std::string path = join_path(dir, name);
         parts.push_back(path);
-        FILE *f = std::fopen((path + ".part").c_str(), "wb");
+        FILE *f = std::fopen(tool_files::part_path(path).c_str(), "wb");
         bool ok = f && std::fwrite(text.data(), 1, text.size(), f) == text.size();
         if (f) ok = std::fclose(f) == 0 && ok;
         if (!ok) why = path + ": cannot be written";
@@ -515,7 +516,7 @@ bool write_decompiled(const std::string &dir, const Decompiled &d, std::string &
         std::string path = join_path(dir, p.first);
         parts.push_back(path);
         std::string reason;
-        if (!write_pcx_pixels(path + ".part", p.second, reason)) {
+        if (!write_pcx_pixels(tool_files::part_path(path), p.second, reason)) {
             why = path + ": " + reason;
             cleanup();
             return false;
@@ -531,8 +532,8 @@ bool write_decompiled(const std::string &dir, const Decompiled &d, std::string &
         return false;
     }
     for (const std::string &p : parts)
-        if (std::rename((p + ".part").c_str(), p.c_str()) != 0) {
-            why = p + ": cannot be renamed into place";
+        if (!tool_files::move_into_place(tool_files::part_path(p), p, why)) {
+            why = p + ": " + why;
             cleanup();
             return false;
         }

@@ -31,7 +31,7 @@ bool decompile_map(const std::vector<uint8_t> &bytes, const DecompileOptions &op
                    Decompiled &out, Report &report);
 
 // Writes map.txt and the other files into `dir` (made if missing). Every file is
-// written under a ".part" name first and renamed only when all are written.
+// written to its part file first and renamed only when all are written.
 bool write_decompiled(const std::string &dir, const Decompiled &d, std::string &why);
 
 // Compiles `d` from memory, exactly as the compiler would read it from disk.

@@ -34,7 +34,7 @@ bool read_pcx_pixels(const std::string &path, Pixels &out, std::string &why);
 // What writing `in` to a PCX and reading it back gives: the low 16 bits of each value.
 Pixels as_read_back(const Pixels &in);
 
-// Writes `in` as a 24-bit PCX at exactly `path` (the caller chooses a ".part" name
+// Writes `in` as a 24-bit PCX at exactly `path` (the caller chooses a part-file name
 // and renames it when everything is written).
 bool write_pcx_pixels(const std::string &path, const Pixels &in, std::string &why);
 

@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -237,29 +236,6 @@ bool read_text_file(const std::string &path, std::string &out) {
     std::vector<uint8_t> bytes;
     if (is_directory(path) || !read_binary_file(path, bytes)) return false;
     out.assign(bytes.begin(), bytes.end());
-    return true;
-}
-
-bool write_file_whole(const std::string &path, const void *bytes, std::size_t size,
-                      std::string &why) {
-    std::string part = path + ".part";
-    FILE *f = std::fopen(part.c_str(), "wb");
-    if (!f) {
-        why = std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(bytes, 1, size, f) == size;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) {
-        why = "the disk refused the bytes";
-        std::remove(part.c_str());
-        return false;
-    }
-    if (std::rename(part.c_str(), path.c_str()) != 0) {
-        why = std::strerror(errno);
-        std::remove(part.c_str());
-        return false;
-    }
     return true;
 }
 

@@ -103,10 +103,6 @@ bool read_names_text(const std::string &file, const std::string &text, CellNames
 
 bool read_text_file(const std::string &path, std::string &out);
 bool read_binary_file(const std::string &path, std::vector<uint8_t> &out);
-// Writes `bytes` to path + ".part" and renames it into place, so a failed run leaves
-// no half-made file; on failure nothing is left behind and `why` says what failed.
-bool write_file_whole(const std::string &path, const void *bytes, std::size_t size,
-                      std::string &why);
 bool is_directory(const std::string &path);
 std::string directory_of(const std::string &path); // "" for a bare file name
 std::string join_path(const std::string &dir, const std::string &name);

@@ -4,6 +4,7 @@
 // pictures it names are looked for beside it, then in each DIR. A fault is reported
 // as "file:line: what is wrong", and then no output file is written.
 #include "map_source.h"
+#include "file_out.h"
 #include "tool_common.h"
 
 #include <cstdio>
@@ -34,7 +35,7 @@ int main(int argc, char **argv) {
     std::vector<uint8_t> bytes;
     if (maps::compile_map_source(paths[0], options, bytes, report)) {
         std::string why;
-        if (!maps::write_file_whole(paths[1], bytes.data(), bytes.size(), why))
+        if (!tool_files::write_file_whole(paths[1], bytes.data(), bytes.size(), why))
             report.fail(paths[1], 0, "cannot be written: " + why);
     }
     return maps::finish_run(kTool, report);

@@ -2,6 +2,7 @@
 //   vespertil-mapview IN.map OUT.png
 // The map id that chooses the translucent cells comes from IN's file name, as the
 // game takes it, or from the map's own id when it carries one.
+#include "file_out.h"
 #include "map_preview.h"
 #include "map_text.h"
 #include "tool_common.h"
@@ -53,7 +54,7 @@ int main(int argc, char **argv) {
         maps::preview_map(*img, map_id_of(argv[1], *img), picture);
         std::vector<uint8_t> png = maps::encode_png(picture);
         std::string why;
-        if (!maps::write_file_whole(argv[2], png.data(), png.size(), why))
+        if (!tool_files::write_file_whole(argv[2], png.data(), png.size(), why))
             report.fail(argv[2], 0, "cannot be written: " + why);
     }
     return maps::finish_run(kTool, report);

@@ -1,6 +1,8 @@
 // PCX and JPEG writers with all-or-nothing output.
 #include "art_write.h"
 
+#include "file_out.h"
+
 #include <allegro.h>
 #include <jpeglib.h>
 
@@ -13,15 +15,11 @@ namespace art {
 
 namespace {
 
-std::string part_name(const std::string &path) { return path + ".part"; }
-
-bool finish(const std::string &path, Diag &err) {
-    if (std::rename(part_name(path).c_str(), path.c_str()) != 0) {
-        std::remove(part_name(path).c_str());
-        err = Diag{path, 0, "cannot be written (rename failed)"};
-        return false;
-    }
-    return true;
+bool finish(const std::string &part, const std::string &path, Diag &err) {
+    std::string why;
+    if (tool_files::move_into_place(part, path, why)) return true;
+    err = Diag{path, 0, "cannot be written: " + why};
+    return false;
 }
 
 struct JpegError {
@@ -59,7 +57,7 @@ bool write_pcx(const std::string &path, const Image &img, Diag &err) {
             putpixel(bmp, x, y, makecol_depth(24, c.r, c.g, c.b));
         }
     PALETTE pal = {};
-    std::string part = part_name(path);
+    std::string part = tool_files::part_path(path);
     int rc = save_pcx(part.c_str(), bmp, pal);
     destroy_bitmap(bmp);
     if (rc != 0) {
@@ -67,11 +65,11 @@ bool write_pcx(const std::string &path, const Image &img, Diag &err) {
         err = Diag{path, 0, "cannot be written"};
         return false;
     }
-    return finish(path, err);
+    return finish(part, path, err);
 }
 
 bool write_jpeg(const std::string &path, const Image &img, int quality, Diag &err) {
-    std::string part = part_name(path);
+    std::string part = tool_files::part_path(path);
     FILE *f = std::fopen(part.c_str(), "wb");
     if (!f) {
         err = Diag{path, 0, "cannot be written"};
@@ -122,7 +120,7 @@ bool write_jpeg(const std::string &path, const Image &img, int quality, Diag &er
         err = Diag{path, 0, "cannot be written"};
         return false;
     }
-    return finish(path, err);
+    return finish(part, path, err);
 }
 
 bool write_picture(const std::string &path, const Image &img, Diag &err) {

@@ -2,13 +2,14 @@
 // shared by the sample synthesiser and the module compiler.
 #include "source_text.h"
 
+#include "file_out.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
-#include <unistd.h>
 
 std::vector<std::string> split_words(const std::string &line) {
     std::vector<std::string> words;
@@ -121,20 +122,8 @@ std::string note_name(int index) {
 
 bool write_file_whole(const std::string &path, const std::vector<std::uint8_t> &bytes,
                       std::string &error) {
-    std::string temp = path + ".part" + std::to_string(static_cast<long>(getpid()));
-    FILE *f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
-        error = source_message(path, 0, std::string("cannot be written: ") + std::strerror(errno));
-        return false;
-    }
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok && std::rename(temp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        error = source_message(path, 0, std::string("write failed: ") + std::strerror(errno));
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    std::string why;
+    if (tool_files::write_file_whole(path, bytes.data(), bytes.size(), why)) return true;
+    error = source_message(path, 0, "cannot be written: " + why);
+    return false;
 }

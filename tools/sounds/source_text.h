@@ -32,8 +32,7 @@ double note_frequency(int index);  // A4 = 440 Hz, equal temperament
 // The name of a note index in the form parse_note reads ("A#4").
 std::string note_name(int index);
 
-// Writes `bytes` to `path` through a temporary file in the same directory that is
-// renamed into place, so a failure never leaves a half-made file at `path` and an
-// older file there stays as it was.
+// Writes `bytes` to `path` whole or not at all (tools/common/file_out.h), with the
+// failure as a tool message.
 bool write_file_whole(const std::string &path, const std::vector<std::uint8_t> &bytes,
                       std::string &error);
