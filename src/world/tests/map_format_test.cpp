@@ -76,13 +76,6 @@ TEST(MapImageFields, ImageFieldsComeFromTheirBytes) {
     EXPECT_FALSE(image->has_override);
 }
 
-TEST(MapImageFields, ThreeStrayBytesAreNoOverride) {
-    std::vector<uint8_t> in(kMapFileSize + 3, 0x55);
-    auto image = std::make_unique<MapImage>();
-    ASSERT_TRUE(parse_map_image(in.data(), in.size(), *image));
-    EXPECT_FALSE(image->has_override);
-}
-
 // ---- Range rules: counts --------------------------------------------------------------
 
 ObjectSpawn spawn(int ac, int ar, int bc, int br, int speed) {
