@@ -148,8 +148,8 @@ class Game:
 
     def make_picture(self, name, width, height, colour):
         """A solid-colour picture made with ImageMagick (JPEG or PCX by the name)."""
-        spec = "xc:#%02x%02x%02x" % colour
-        subprocess.run(["convert", "-size", "%dx%d" % (width, height), spec, self.path(name)],
+        fill = "xc:#%02x%02x%02x" % colour
+        subprocess.run(["convert", "-size", "%dx%d" % (width, height), fill, self.path(name)],
                        check=True)
 
     # --- running -----------------------------------------------------------------
