@@ -2,6 +2,7 @@
 // some mask pixels) loaded into 5 backdrops and 2 x 240 cells, at each colour depth
 // the game may run in. The figure to hold is the median at 32 bits.
 #include "world/map_file.h"
+#include "world/tests/map_targets.h"
 
 #include "support/test_support.h"
 
@@ -13,9 +14,7 @@
 #include <string>
 #include <vector>
 
-using testing_support::BitmapPtr;
 using testing_support::TempDir;
-using testing_support::make_bitmap;
 
 namespace {
 
@@ -49,26 +48,10 @@ void BM_LoadMapFile(benchmark::State &state) {
     const int depth = static_cast<int>(state.range(0));
     TempDir dir;
     std::string path = make_map_file(dir);
-    std::vector<BitmapPtr> owned;
-    BITMAP *backdrops[kBackdropCount];
-    CellSet room_tiles, sprite_tiles;
-    for (BITMAP *&b : backdrops) {
-        owned.push_back(make_bitmap(depth, 240, 144));
-        b = owned.back().get();
-    }
-    for (int i = 0; i < kTileCount; ++i) {
-        owned.push_back(make_bitmap(depth, 16, 16));
-        room_tiles[i] = owned.back().get();
-        owned.push_back(make_bitmap(depth, 16, 16));
-        sprite_tiles[i] = owned.back().get();
-    }
-    static MapHeader header;
-    static RoomRecord rooms[kRoomCount];
-    static SwitchPlacement switches[kSwitchCount];
-    static RefillPlacement refills[kRefillCount];
+    auto targets = std::make_unique<MapTargets>();
+    targets->make_bitmaps(depth);
     for (auto _ : state) {
-        int16_t ok = load_map_file(path.c_str(), header, rooms, switches, refills, backdrops,
-                                   room_tiles, sprite_tiles);
+        int16_t ok = targets->load_file(path.c_str());
         if (ok != 1) state.SkipWithError("map file not loaded");
         benchmark::DoNotOptimize(ok);
         benchmark::ClobberMemory();

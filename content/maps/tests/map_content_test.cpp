@@ -8,6 +8,7 @@
 
 #include "support/test_support.h"
 #include "world/map_file.h"
+#include "world/tests/map_targets.h"
 
 #include <allegro.h>
 #include <gtest/gtest.h>
@@ -20,8 +21,6 @@
 #include <string>
 #include <vector>
 
-using testing_support::BitmapPtr;
-using testing_support::make_bitmap;
 using testing_support::read_file;
 using testing_support::TempDir;
 
@@ -44,33 +43,15 @@ std::vector<std::string> map_names() {
 }
 
 // A map as the game loads it, next to the map compiled again from its source.
-struct LoadedMap {
-    MapHeader header;
-    RoomRecord rooms[kRoomCount];
-    SwitchPlacement switches[kSwitchCount];
-    RefillPlacement refills[kRefillCount];
-    std::vector<BitmapPtr> owned;
-    BITMAP *backdrops[kBackdropCount] = {};
-    CellSet room_tiles = {};
-    CellSet sprite_tiles = {};
+struct LoadedMap : MapTargets {
     std::unique_ptr<MapImage> source = std::make_unique<MapImage>();
     std::size_t file_size = 0;
 
-    BITMAP *keep(BitmapPtr b) {
-        owned.push_back(std::move(b));
-        return owned.back().get();
-    }
-
     bool load(const std::string &name) {
-        for (BITMAP *&b : backdrops) b = keep(make_bitmap(16, kBackdropWidth, kBackdropHeight));
-        for (int i = 0; i < kTileCount; ++i) {
-            room_tiles[i] = keep(make_bitmap(16, kTilePixels, kTilePixels));
-            sprite_tiles[i] = keep(make_bitmap(16, kTilePixels, kTilePixels));
-        }
+        make_bitmaps(16);
         char old_dir[4096];
         if (!getcwd(old_dir, sizeof old_dir) || chdir(kGameDir.c_str()) != 0) return false;
-        int16_t ok = load_map((name + ".map").c_str(), header, rooms, switches, refills,
-                              backdrops, room_tiles, sprite_tiles);
+        int16_t ok = load_named((name + ".map").c_str());
         bool back = chdir(old_dir) == 0;
         file_size = read_file(kGameDir + "/MAP/" + name + ".map").size();
 

@@ -5,6 +5,7 @@
 #include "world/map_identity.h"
 
 #include "map_bytes.h"
+#include "map_targets.h"
 #include "support/test_support.h"
 
 #include <allegro.h>
@@ -23,18 +24,10 @@ using testing_support::write_file;
 
 namespace {
 
-class MapLoadTest : public ::testing::Test {
+class MapLoadTest : public ::testing::Test, protected MapTargets {
 protected:
     TempDir dir;
     MapBytes map;
-    MapHeader header;
-    RoomRecord rooms[kRoomCount];
-    SwitchPlacement switches[kSwitchCount];
-    RefillPlacement refills[kRefillCount];
-    std::vector<BitmapPtr> owned;
-    BITMAP *backdrops[kBackdropCount] = {};
-    CellSet room_tiles = {};
-    CellSet sprite_tiles = {};
 
     void SetUp() override {
         std::memset(&header, 0xAB, sizeof header);
@@ -47,26 +40,15 @@ protected:
         make_targets(16);
     }
 
-    BITMAP *keep(BitmapPtr b) {
-        owned.push_back(std::move(b));
-        return owned.back().get();
-    }
-
     void make_targets(int depth) {
-        owned.clear();
-        for (BITMAP *&b : backdrops) b = keep(make_bitmap(depth, 240, 144));
-        for (int i = 0; i < kTileCount; ++i) {
-            room_tiles[i] = keep(make_bitmap(depth, 16, 16));
-            sprite_tiles[i] = keep(make_bitmap(depth, 16, 16));
-        }
+        make_bitmaps(depth);
         for (const BitmapPtr &b : owned) clear_to_color(b.get(), 0x0123);
     }
 
     int16_t load_bytes(const std::vector<uint8_t> &bytes) {
         std::string path = dir.file("test.map");
         write_file(path, bytes);
-        return load_map_file(path.c_str(), header, rooms, switches, refills, backdrops,
-                             room_tiles, sprite_tiles);
+        return load_file(path.c_str());
     }
     int16_t load() { return load_bytes(map.bytes); }
 };
@@ -271,9 +253,7 @@ protected:
 
 TEST_F(MapRefusalTest, MissingFileIsRefused) {
     std::string path = dir.file("nowhere.map");
-    EXPECT_EQ(load_map_file(path.c_str(), header, rooms, switches, refills, backdrops,
-                            room_tiles, sprite_tiles),
-              0);
+    EXPECT_EQ(load_file(path.c_str()), 0);
     expect_nothing_written();
 }
 
@@ -294,12 +274,8 @@ TEST_F(MapRefusalTest, EmptyFileAndDirectoryAreRefused) {
     EXPECT_EQ(load_bytes({}), 0);
     make_dirs(dir.file("adir.map"));
     std::string path = dir.file("adir.map");
-    EXPECT_EQ(load_map_file(path.c_str(), header, rooms, switches, refills, backdrops,
-                            room_tiles, sprite_tiles),
-              0);
-    EXPECT_EQ(load_map_file(nullptr, header, rooms, switches, refills, backdrops, room_tiles,
-                            sprite_tiles),
-              0);
+    EXPECT_EQ(load_file(path.c_str()), 0);
+    EXPECT_EQ(load_file(nullptr), 0);
     expect_nothing_written();
 }
 
@@ -507,10 +483,6 @@ TEST_F(MapLoadTest, SmallerAndMissingBitmapsGetWhatFits) {
 class MapByNameTest : public MapLoadTest {
 protected:
     TempDir cwd{true};
-    int16_t load_named(const char *name) {
-        return load_map(name, header, rooms, switches, refills, backdrops, room_tiles,
-                        sprite_tiles);
-    }
 };
 
 TEST_F(MapByNameTest, OpensTheNameUnderMap) {
