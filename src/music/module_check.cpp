@@ -3,6 +3,8 @@
 // for an Extended Module, complete from its header to the end of its last sample.
 #include "music/music_private.h"
 
+#include "core/byte_order.h"
+
 #include <xmp.h>
 
 #include <cstdint>
@@ -36,11 +38,6 @@ constexpr unsigned kXmMaxInstruments = 255;
 constexpr unsigned kXmMaxSamplesPerInstrument = 32;
 constexpr unsigned kXmAdpcmMark = 0xad; // ModPlug's packed samples: 16 + len/2 bytes
 
-// Little-endian reads, for offsets already checked to lie inside the file.
-unsigned read16(const unsigned char *p) { return p[0] | (p[1] << 8); }
-uint64_t read32(const unsigned char *p) {
-    return static_cast<uint64_t>(read16(p)) | (static_cast<uint64_t>(read16(p + 2)) << 16);
-}
 
 bool loader_accepted(const char *name) {
     for (const char *accepted : kAcceptedLoaders)
@@ -52,8 +49,8 @@ bool loader_accepted(const char *name) {
 bool skip_xm_patterns(const unsigned char *data, uint64_t size, unsigned count, uint64_t &pos) {
     for (unsigned p = 0; p < count; ++p) {
         if (pos + kXmPatternHeaderBytes > size) return false;
-        const uint64_t header = read32(data + pos);
-        const uint64_t packed = read16(data + pos + 7);
+        const uint64_t header = read_le32(data + pos);
+        const uint64_t packed = read_le16(data + pos + 7);
         pos += header + packed;
         if (pos > size) return false;
     }
@@ -63,8 +60,8 @@ bool skip_xm_patterns(const unsigned char *data, uint64_t size, unsigned count, 
 // Steps over one instrument: its header, its sample headers and its sample data.
 bool skip_xm_instrument(const unsigned char *data, uint64_t size, uint64_t &pos) {
     if (pos + kXmInstrumentHeaderBytes > size) return false;
-    const uint64_t header = read32(data + pos);
-    const unsigned samples = read16(data + pos + 27);
+    const uint64_t header = read_le32(data + pos);
+    const unsigned samples = read_le16(data + pos + 27);
     if (header < kXmInstrumentHeaderBytes || samples > kXmMaxSamplesPerInstrument) return false;
     uint64_t end = pos + header;
     if (end > size) return false;
@@ -72,7 +69,7 @@ bool skip_xm_instrument(const unsigned char *data, uint64_t size, uint64_t &pos)
     for (unsigned s = 0; s < samples; ++s) {
         const uint64_t at = end + s * kXmSampleHeaderBytes;
         if (at + kXmSampleHeaderBytes > size) return false;
-        const uint64_t length = read32(data + at);
+        const uint64_t length = read_le32(data + at);
         sample_bytes += data[at + 17] == kXmAdpcmMark ? 16 + (length + 1) / 2 : length;
     }
     end += samples * kXmSampleHeaderBytes + sample_bytes;
@@ -86,11 +83,11 @@ bool skip_xm_instrument(const unsigned char *data, uint64_t size, uint64_t &pos)
 // order and are left to libxmp.
 bool xm_complete(const unsigned char *data, uint64_t size) {
     if (size < kXmHeaderSizeOffset + 4 + 16) return false;
-    if (read16(data + 58) < kXmVersionWithPatternsFirst) return true;
-    const unsigned patterns = read16(data + 70);
-    const unsigned instruments = read16(data + 72);
+    if (read_le16(data + 58) < kXmVersionWithPatternsFirst) return true;
+    const unsigned patterns = read_le16(data + 70);
+    const unsigned instruments = read_le16(data + 72);
     if (patterns > kXmMaxPatterns || instruments > kXmMaxInstruments) return false;
-    uint64_t pos = kXmHeaderSizeOffset + read32(data + kXmHeaderSizeOffset);
+    uint64_t pos = kXmHeaderSizeOffset + read_le32(data + kXmHeaderSizeOffset);
     if (!skip_xm_patterns(data, size, patterns, pos)) return false;
     for (unsigned i = 0; i < instruments; ++i)
         if (!skip_xm_instrument(data, size, pos)) return false;

@@ -1,6 +1,7 @@
 // Settings file encoding, checking and safe saving.
 #include "shell/settings.h"
 
+#include "core/byte_order.h"
 #include "core/paths.h"
 
 #include <cstdio>
@@ -18,22 +19,9 @@ constexpr std::size_t kOffEffectsVolume = 16;
 constexpr std::size_t kOffLanguage = 20;
 constexpr std::size_t kOffWindowed = 24;
 
-void put32(uint8_t *p, int32_t v) {
-    uint32_t u = static_cast<uint32_t>(v);
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(u >> (8 * i));
-}
-
-void put16(uint8_t *p, int16_t v) {
-    uint16_t u = static_cast<uint16_t>(v);
-    p[0] = static_cast<uint8_t>(u);
-    p[1] = static_cast<uint8_t>(u >> 8);
-}
-
-int32_t get32(const uint8_t *p) {
-    uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= static_cast<uint32_t>(p[i]) << (8 * i);
-    return static_cast<int32_t>(u);
-}
+void put32(uint8_t *p, int32_t v) { write_le32(p, static_cast<uint32_t>(v)); }
+void put16(uint8_t *p, int16_t v) { write_le16(p, static_cast<uint16_t>(v)); }
+int32_t get32(const uint8_t *p) { return static_cast<int32_t>(read_le32(p)); }
 
 // One 32-bit field of a file that may be short. Returns false when the file does not
 // hold the whole field, or when `ok(value)` rejects it; then the field is left alone.

@@ -39,6 +39,7 @@
 // Any value that already lay inside these ranges reaches the game unchanged.
 #pragma once
 
+#include "core/byte_order.h"
 #include "core/fixed_string.h"
 
 #include <cstddef>
@@ -209,23 +210,6 @@ constexpr std::size_t tile_pixel_offset(int tile, int y, int x, TileSet set) {
 
 static_assert(backdrop_pixel_offset(4, 143, 239) + 4 == kTilePixelsOffset, "backdrops end");
 static_assert(tile_pixel_offset(239, 15, 15, TileSet::Sprite) + 4 == kMapFileSize, "tiles end");
-
-// ---- Little-endian fields ---------------------------------------------------------
-
-inline uint16_t read_le16(const uint8_t *p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-inline uint32_t read_le32(const uint8_t *p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-inline void write_le16(uint8_t *p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-inline void write_le32(uint8_t *p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // ---- Records from and to bytes (exact: every byte kept, nothing judged) -------------
 // `p` points at the record's first byte.

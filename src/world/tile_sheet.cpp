@@ -5,6 +5,7 @@
 // blit, with the same result.
 #include "world/tile_sheet.h"
 
+#include "core/byte_order.h"
 #include "core/paths.h"
 
 #include <allegro.h>
@@ -33,15 +34,13 @@ struct PcxLayout {
     int bytes_per_line; // per plane, at least width
 };
 
-int le16(const uint8_t *p) { return p[0] | (p[1] << 8); }
-
 // True for a run-length encoded PCX with three 8-bit planes: the kind decoded here.
 bool read_pcx_layout(const uint8_t *p, std::size_t size, PcxLayout &out) {
     if (size < kPcxHeaderSize) return false;
     if (p[0] != 10 || p[2] != 1 || p[3] != 8 || p[65] != kPlanes) return false;
-    out.width = le16(p + 8) - le16(p + 4) + 1;
-    out.height = le16(p + 10) - le16(p + 6) + 1;
-    out.bytes_per_line = le16(p + 66);
+    out.width = read_le16(p + 8) - read_le16(p + 4) + 1;
+    out.height = read_le16(p + 10) - read_le16(p + 6) + 1;
+    out.bytes_per_line = read_le16(p + 66);
     return out.width > 0 && out.height > 0 && out.bytes_per_line >= out.width;
 }
 
