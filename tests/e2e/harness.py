@@ -69,13 +69,15 @@ def near(colour, expected, tolerance=24):
 
 class Xvfb:
     """A private X server. It picks a free display number itself (-displayfd) and
-    tells it when it is ready, so parallel runs never share a display."""
+    tells it when it is ready, so parallel runs never share a display. It never
+    resets: by default a server starts over when its last client leaves, and a game
+    that connects while a screenshot has just left would be refused."""
 
     def __init__(self, width=800, height=600):
         read_fd, write_fd = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
         os.close(write_fd)
         text = b""
