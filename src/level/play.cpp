@@ -1,0 +1,281 @@
+// The level run: everything one map's play needs, from set-up to clean-up, owned by
+// one record so that every way out releases all of it.
+#include "level/play.h"
+
+#include "core/game_config.h"
+#include "core/paths.h"
+#include "level/cues.h"
+#include "level/hud.h"
+#include "level/intro.h"
+#include "level/present.h"
+#include "level/render.h"
+#include "music/music.h"
+#include "ui/text.h"
+#include "ui/transitions.h"
+#include "world/map_file.h"
+#include "world/tile_sheet.h"
+#include "world/map_identity.h"
+
+#include <allegro.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// ---- Owners ------------------------------------------------------------------------
+
+struct BitmapDeleter {
+    void operator()(BITMAP *b) const { destroy_bitmap(b); }
+};
+using OwnedBitmap = std::unique_ptr<BITMAP, BitmapDeleter>;
+
+struct SampleDeleter {
+    void operator()(SAMPLE *s) const { destroy_sample(s); }
+};
+using OwnedSample = std::unique_ptr<SAMPLE, SampleDeleter>;
+
+// A bitmap for the level's own drawing: a system bitmap where there is a screen
+// driver, a memory bitmap in headless runs.
+BITMAP *make_level_bitmap(int w, int h) {
+    return gfx_driver ? create_system_bitmap(w, h) : create_bitmap(w, h);
+}
+
+struct OwnedCells {
+    CellSet cells{};
+    ~OwnedCells() {
+        for (BITMAP *&b : cells) {
+            if (b) destroy_bitmap(b);
+            b = nullptr;
+        }
+    }
+    bool create() {
+        for (BITMAP *&b : cells)
+            if (!(b = make_level_bitmap(kCellSize, kCellSize))) return false;
+        return true;
+    }
+};
+
+struct OwnedModule {
+    MusicModule module = nullptr;
+    ~OwnedModule() { music_destroy(module); } // stops it first when it plays
+};
+
+BITMAP *load_level_picture(const char *name) {
+    BITMAP *b = data_load_pcx(name, nullptr);
+    if (!b) report_data_problem(name, "is missing or not a picture the game can read");
+    return b;
+}
+
+// ---- The run -----------------------------------------------------------------------
+
+constexpr int kFrameTicks = 2;   // one frame every two 17 ms ticks
+constexpr int kTitleY = 12;
+constexpr int kFrameTop = 40;    // the 640 x 400 frame picture sits 40 rows down
+constexpr int kPlayScreenLowW = 320, kPlayScreenLowH = 200;
+constexpr int kPlayScreenHighW = 640, kPlayScreenHighH = 480;
+
+struct LevelRun {
+    // Declared first, released last: the module outlives the samples and bitmaps.
+    OwnedModule music;
+    LevelMap map{};
+    PlayState state{};
+    char name[kMapNameSize] = {};
+
+    OwnedCells menu_cells, room_tiles, sprite_tiles;
+    OwnedBitmap backdrop_owners[kBackdropCount];
+    BITMAP *backdrops[kBackdropCount] = {};
+    OwnedBitmap view, strip, doubled, screen_copy, picture, frame_picture, bar_full, bar_empty;
+
+    OwnedSample cue_owners[kLevelCueCount];
+    LevelCueSamples cues{};
+
+    const LevelObserver *observer = nullptr;
+    int frames = 0;
+    bool low = false;
+};
+
+bool create_bitmaps(LevelRun &run) {
+    run.strip.reset(make_level_bitmap(kDoubledW, 1));
+    run.doubled.reset(make_level_bitmap(kDoubledW, kDoubledH));
+    run.screen_copy.reset(make_level_bitmap(video_w(), video_h()));
+    run.view.reset(make_level_bitmap(kBackdropWidth, kBackdropHeight));
+    if (!run.strip || !run.doubled || !run.screen_copy || !run.view) return false;
+    if (!run.menu_cells.create() || !run.room_tiles.create() || !run.sprite_tiles.create())
+        return false;
+    for (int i = 0; i < kBackdropCount; ++i) {
+        run.backdrop_owners[i].reset(make_level_bitmap(kBackdropWidth, kBackdropHeight));
+        if (!run.backdrop_owners[i]) return false;
+        run.backdrops[i] = run.backdrop_owners[i].get();
+        clear_bitmap(run.backdrops[i]);
+    }
+    for (BITMAP *b : run.room_tiles.cells) clear_to_color(b, bitmap_mask_color(b));
+    for (BITMAP *b : run.sprite_tiles.cells) clear_to_color(b, bitmap_mask_color(b));
+    clear_to_color(run.strip.get(), makecol(0, 0, 0));
+    clear_bitmap(run.view.get());
+    return true;
+}
+
+void draw_room(LevelRun &run) {
+    PlayState &s = run.state;
+    render_room(s.hero, s.enemies, s.platforms, run.map.rooms, run.map.switches, run.map.refills,
+                static_cast<uint8_t>(frame_room_index(s)), run.room_tiles.cells,
+                run.sprite_tiles.cells, run.backdrops, run.view.get(), run.map.header);
+}
+
+// The first image of the level, revealed by a transition: frame, room, full bar and,
+// at 640 x 480, the map's title.
+void show_play_screen(LevelRun &run) {
+    if (run.low) {
+        run.frame_picture.reset(load_level_picture("GFX/MARCO_BAJA.PCX"));
+        run.bar_full.reset(load_level_picture("GFX/VIDA_FULL_BAJA.PCX"));
+        run.bar_empty.reset(load_level_picture("GFX/VIDA_EMPTY_BAJA.PCX"));
+        run.picture.reset(make_level_bitmap(kPlayScreenLowW, kPlayScreenLowH));
+        if (!run.picture) return;
+        clear_bitmap(run.picture.get());
+        if (run.frame_picture) blit(run.frame_picture.get(), run.picture.get(), 0, 0, 0, 0,
+                                    kPlayScreenLowW, kPlayScreenLowH);
+    } else {
+        run.frame_picture.reset(load_level_picture("GFX/MARCO.PCX"));
+        run.picture.reset(make_level_bitmap(kPlayScreenHighW, kPlayScreenHighH));
+        if (!run.picture) return;
+        clear_to_color(run.picture.get(), makecol(0, 0, 0));
+        if (run.frame_picture) blit(run.frame_picture.get(), run.picture.get(), 0, 0, 0,
+                                    kFrameTop, kPlayScreenHighW, kPlayScreenHighH - kFrameTop);
+        run.bar_full.reset(load_level_picture("GFX/VIDA_FULL.PCX"));
+        run.bar_empty.reset(load_level_picture("GFX/VIDA_EMPTY.PCX"));
+    }
+    draw_room(run);
+    present_room_view_to(run.view.get(), run.strip.get(), run.doubled.get(), run.picture.get());
+    draw_energy_bar_to(run.state.hero.energy, run.bar_empty.get(), run.bar_full.get(),
+                       run.picture.get());
+    if (!run.low) {
+        const char *title = run.map.header.title.text;
+        int x = video_w() / 2 - 8 * static_cast<int>(strlen(title));
+        glyph_text(run.picture.get(), static_cast<int16_t>(x), kTitleY, title,
+                   run.sprite_tiles.cells);
+    }
+    show_picture(run.picture.get());
+}
+
+void load_cue_samples(LevelRun &run) {
+    for (int i = 0; i < kLevelCueCount; ++i) {
+        run.cue_owners[i].reset(data_load_sample(kLevelCueFiles[i]));
+        if (!run.cue_owners[i])
+            report_data_problem(kLevelCueFiles[i], "is missing or not a sample the game can play");
+        run.cues.sample[i] = run.cue_owners[i].get();
+    }
+}
+
+// ---- The frame ---------------------------------------------------------------------
+
+void run_frame(LevelRun &run, KeyRecord keys) {
+    PlayState &s = run.state;
+    FrameEvents ev;
+    frame_rules_before_render(s, run.map, keys, ev);
+    draw_room(run);
+    frame_rules_after_render(s, run.map, ev);
+    play_level_cues(ev, run.cues);
+    if (ev.energy_changed)
+        draw_energy_bar(s.hero.energy, run.bar_empty.get(), run.bar_full.get());
+    present_room_view(run.view.get(), run.strip.get(), run.doubled.get());
+}
+
+// The keys of the next frame; false when a replay has none left.
+bool next_frame_keys(const LevelRun &run, KeyRecord &keys) {
+    input_next_frame();
+    if (input_replay_finished()) return false;
+    keys = input_key_record();
+    if (run.observer && run.observer->keys_used)
+        run.observer->keys_used(run.observer->context, keys);
+    return true;
+}
+
+void stop_unfinished(PlayState &s) {
+    s.result = kLevelUnfinished;
+    s.quit = true;
+    s.room_exit = true;
+}
+
+// Frames until the hero leaves the room or the level ends. The first frame plays
+// with the record that closed the intro panel.
+void run_room(LevelRun &run, KeyRecord &keys) {
+    PlayState &s = run.state;
+    while (!s.room_exit) {
+        if (run.frames > 0 && !next_frame_keys(run, keys)) {
+            stop_unfinished(s);
+            return;
+        }
+        ++run.frames;
+        run_frame(run, keys);
+        if (run.observer && run.observer->frame_done)
+            run.observer->frame_done(run.observer->context, run.frames, s);
+        wait_ticks(kFrameTicks);
+    }
+}
+
+void run_rooms(LevelRun &run, KeyRecord first_keys) {
+    KeyRecord keys = first_keys;
+    while (!run.state.quit) {
+        enter_room(run.state, run.map);
+        run_room(run, keys);
+    }
+}
+
+int finish(const LevelRun &run, LevelOutcome *outcome, int32_t result) {
+    if (outcome) {
+        outcome->result = result;
+        outcome->frames = run.frames;
+        outcome->switches = run.state.hero.switches_thrown;
+        outcome->energy = run.state.hero.energy;
+    }
+    return result;
+}
+
+int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
+    run.low = game_config.low_resolution != 0;
+    normalise_map_name(map_name, run.name, sizeof run.name);
+    world.map_id = map_id_for_name(run.name);
+    char music_name[kMapNameSize];
+    music_file_name(run.name, music_name, sizeof music_name);
+    run.music.module = music_load(music_name);
+    music_set_volume(game_config.music_volume);
+
+    if (!create_bitmaps(run)) {
+        report_data_problem(run.name, "cannot be played: out of memory for its pictures");
+        return finish(run, outcome, kLevelUnreadable);
+    }
+    cut_tile_sheet("GFX/menu_spr.pcx", run.menu_cells.cells);
+    if (!load_map(run.name, run.map.header, run.map.rooms, run.map.switches, run.map.refills,
+                  run.backdrops, run.room_tiles.cells, run.sprite_tiles.cells)) {
+        report_data_problem(run.name, "is missing, or not a map the game can read");
+        return finish(run, outcome, kLevelUnreadable);
+    }
+    apply_map_id_override();
+    start_level_rules(run.state, run.map);
+    show_play_screen(run);
+
+    KeyRecord closing = 0;
+    if (!show_level_intro_panel(run.map.header.title.text, run.menu_cells.cells,
+                                run.sprite_tiles.cells, run.screen_copy.get(), run.observer,
+                                closing))
+        return finish(run, outcome, kLevelUnfinished);
+    if (game_config.sound_available) {
+        music_play(run.music.module, 1);
+        load_cue_samples(run);
+    }
+    run_rooms(run, closing);
+    if (game_config.sound_available) music_stop();
+    return finish(run, outcome, run.state.result);
+}
+
+} // namespace
+
+int play_level_observed(const char *map_name, const LevelObserver *observer,
+                        LevelOutcome *outcome) {
+    auto run = std::make_unique<LevelRun>();
+    run->observer = observer;
+    return play(*run, map_name ? map_name : "", outcome);
+}
+
+int play_level(const char *map_name) { return play_level_observed(map_name, nullptr, nullptr); }

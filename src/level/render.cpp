@@ -1,0 +1,156 @@
+// The room renderer: every layer of a room, in the order the player sees them
+// stacked, into the room view the frame then shows.
+#include "level/render.h"
+
+#include "level/rules.h"
+#include "world/map_identity.h"
+
+#include <allegro.h>
+
+namespace {
+
+bool valid_cell(int cell) { return cell >= 0 && cell < kCellCount; }
+
+// A cell of a set at (x, y), skipped when its number is out of range or it is missing.
+void masked_cell(const CellSet &cells, int cell, BITMAP *view, int x, int y) {
+    if (!valid_cell(cell) || !cells[cell]) return;
+    masked_blit(cells[cell], view, 0, 0, x, y, kCellSize, kCellSize);
+}
+
+void translucent_cell(const CellSet &cells, int cell, BITMAP *view, int x, int y) {
+    if (!valid_cell(cell) || !cells[cell]) return;
+    draw_trans_sprite(view, cells[cell], x, y);
+}
+
+void draw_backdrop(const RoomRecord &room, BITMAP *const (&backdrops)[kBackdropCount],
+                   BITMAP *view) {
+    BITMAP *picture = room.backdrop < kBackdropCount ? backdrops[room.backdrop] : nullptr;
+    if (picture)
+        blit(picture, view, 0, 0, 0, 0, kBackdropWidth, kBackdropHeight);
+    else
+        rectfill(view, 0, 0, kBackdropWidth - 1, kBackdropHeight - 1, 0);
+}
+
+void draw_back_cell(const MapLook &look, const CellSet &tiles, int t, BITMAP *view, int x, int y) {
+    if (look.back == BackCellRule::TranslucentHigh && t >= kTranslucentFrom) {
+        // A see-through cell with its solid part six cells on; cells whose overlay
+        // would lie past the sheet are drawn see-through alone.
+        translucent_cell(tiles, t, view, x, y);
+        masked_cell(tiles, t + kBackOverlayOffset, view, x, y);
+        return;
+    }
+    masked_cell(tiles, t, view, x, y);
+}
+
+// The solid cell laid over each see-through front cell from 235 up; 238 has none.
+constexpr int kFrontOverlay[] = {49, 50, 48, -1, 51};
+
+void draw_front_cell(const MapLook &look, const CellSet &tiles, int t, BITMAP *view, int x, int y) {
+    switch (look.front) {
+    case FrontCellRule::Masked:
+        masked_cell(tiles, t, view, x, y);
+        return;
+    case FrontCellRule::Threshold:
+        if (t >= look.front_threshold)
+            translucent_cell(tiles, t, view, x, y);
+        else
+            masked_cell(tiles, t, view, x, y);
+        return;
+    case FrontCellRule::OverlayHigh:
+        if (t < kOverlayFrontFrom) {
+            masked_cell(tiles, t, view, x, y);
+            return;
+        }
+        translucent_cell(tiles, t, view, x, y);
+        if (t - kOverlayFrontFrom < static_cast<int>(sizeof kFrontOverlay / sizeof kFrontOverlay[0]))
+            masked_cell(tiles, kFrontOverlay[t - kOverlayFrontFrom], view, x, y);
+        return;
+    }
+}
+
+template <typename DrawCell>
+void draw_cells(const RoomRecord &room, bool front, DrawCell draw) {
+    for (int row = 0; row < kRoomRows; ++row) {
+        for (int col = 0; col < kRoomColumns; ++col) {
+            const RoomCell &c = room.cells[row][col];
+            int t = front ? c.front_tile : c.back_tile;
+            if (t != kNoTile) draw(t, col * kTilePixels, row * kTilePixels);
+        }
+    }
+}
+
+void draw_door(const MapHeader &header, int room_index, int switches_thrown,
+               const CellSet &sprites, BITMAP *view) {
+    if (room_index_of(header.exit_room_column, header.exit_room_row) != room_index) return;
+    int top = switches_thrown >= kSwitchCount ? kDoorOpenCell : kDoorClosedCell;
+    int x = header.exit_cell_column * kTilePixels;
+    int y = header.exit_cell_row * kTilePixels;
+    masked_cell(sprites, top, view, x, y);
+    masked_cell(sprites, top + kAnimationStride, view, x, y + kTilePixels);
+}
+
+void draw_pickup(const PickupPlacement &p, int room_index, int cell, const CellSet &sprites,
+                 BITMAP *view) {
+    if (p.room != room_index) return;
+    masked_cell(sprites, p.present ? cell : cell + kTakenOffset, view,
+                p.cell_column * kTilePixels, p.cell_row * kTilePixels);
+}
+
+void draw_object(const MovingObject &o, bool may_mirror, const CellSet &sprites, BITMAP *view) {
+    if (!object_active(o)) return;
+    int cell = o.sprite + o.frame;
+    if (!valid_cell(cell) || !sprites[cell]) return;
+    if (may_mirror && o.vx < 0)
+        draw_sprite_h_flip(view, sprites[cell], o.x, o.y);
+    else
+        draw_sprite(view, sprites[cell], o.x, o.y);
+}
+
+void draw_group(const ObjectGroup &group, bool may_mirror, const CellSet &sprites, BITMAP *view) {
+    for (const MovingObject &o : group) draw_object(o, may_mirror, sprites, view);
+}
+
+} // namespace
+
+int hero_picture(const HeroState &hero) {
+    int base;
+    if (hero.falling == 1)
+        base = kHeroFallCell + hero.walk_phase;
+    else if (hero.jumping == 1)
+        base = kHeroJumpCell;
+    else if (hero.walk_phase == 0 || hero.walk_phase == 2 * kWalkPhaseStep)
+        base = 0;
+    else if (hero.walk_phase == kWalkPhaseStep)
+        base = kWalkPhaseStep;
+    else
+        base = 2 * kWalkPhaseStep;
+    return base + hero.facing;
+}
+
+void render_room(const HeroState &hero, const ObjectGroup &enemies, const ObjectGroup &platforms,
+                 RoomRecord (&rooms)[kRoomCount], const SwitchPlacement (&switches)[kSwitchCount],
+                 const RefillPlacement (&refills)[kRefillCount], uint8_t room_index,
+                 const CellSet &room_tiles, const CellSet &sprite_tiles,
+                 BITMAP *const (&backdrops)[kBackdropCount], BITMAP *view,
+                 const MapHeader &header) {
+    if (!view || room_index >= kRoomCount) return;
+    const RoomRecord &room = rooms[room_index];
+    const MapLook look = map_look(world.map_id);
+
+    draw_backdrop(room, backdrops, view);
+    draw_cells(room, false, [&](int t, int x, int y) { draw_back_cell(look, room_tiles, t, view, x, y); });
+    draw_door(header, room_index, hero.switches_thrown, sprite_tiles, view);
+    for (int i = 0; i < kSwitchCount; ++i) {
+        draw_pickup(switches[i], room_index, kSwitchCell, sprite_tiles, view);
+        draw_pickup(refills[i], room_index, kRefillCell, sprite_tiles, view);
+    }
+    draw_group(enemies, true, sprite_tiles, view);
+    if (!look.platforms_over_front) draw_group(platforms, false, sprite_tiles, view);
+
+    int picture = hero_picture(hero);
+    if (valid_cell(picture) && sprite_tiles[picture])
+        draw_sprite(view, sprite_tiles[picture], hero.x >> 8, hero.y >> 8);
+
+    draw_cells(room, true, [&](int t, int x, int y) { draw_front_cell(look, room_tiles, t, view, x, y); });
+    if (look.platforms_over_front) draw_group(platforms, false, sprite_tiles, view);
+}
