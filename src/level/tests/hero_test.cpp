@@ -1,0 +1,336 @@
+// The hero's movement: jump arcs, walking and keys, ledges, conveyors, falls and their
+// cues, and every room and world edge.
+#include "level/tests/room_rows.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+constexpr KeyRecord kNoKeys = 0;
+KeyRecord keys(Key k) { return key_bit(k); }
+
+// ---- Jumps --------------------------------------------------------------------------
+
+struct ArcCase {
+    Key key;
+    int16_t kind;
+    int32_t rise;   // 1/256 pixel from the floor to the top of the arc
+    int sideways;   // pixels a frame
+    int distance;   // pixels from the take-off to the end of the jump
+};
+
+TEST(HeroJump, BothArcsOnFlatGroundFrameByFrame) {
+    const ArcCase cases[] = {{Key::Up, kHighJump, 8164, 1, 31}, {Key::Down, kLongJump, 4081, 2, 64}};
+    const RoomRecord room = room_from_rows(kFloorRoom);
+    for (const ArcCase &t : cases) {
+        SCOPED_TRACE(t.kind);
+        PlayState s = hero_at(32, kStandingPy);
+        FrameEvents ev = hero_frame(s, room, keys(t.key));
+        EXPECT_EQ(count_events(ev, LevelEvent::JumpStarted), 1);
+        EXPECT_EQ(s.hero.jump_kind, t.kind);
+        const int32_t floor_y = kStandingPy * kSubPixels;
+        for (int frame = 1; frame <= kJumpSteps; ++frame) {
+            int32_t before = s.hero.y;
+            hero_frame(s, room);
+            if (frame < kJumpSteps) {
+                EXPECT_EQ(s.hero.y - before, kJumpTable[t.kind][frame - 1]) << frame;
+                EXPECT_EQ(px_of(s), 32 + frame * t.sideways) << frame;
+                EXPECT_EQ(s.hero.jumping, 1) << frame;
+            }
+            if (frame == kJumpSteps / 2) {
+                EXPECT_EQ(s.hero.y, floor_y - t.rise);
+            }
+        }
+        EXPECT_EQ(s.hero.jumping, 0);
+        EXPECT_EQ(py_of(s), kStandingPy - 1);
+        EXPECT_EQ(px_of(s), 32 + t.distance);
+        hero_frame(s, room); // frame 33 falls back on the floor
+        EXPECT_EQ(s.hero.y, floor_y);
+        ev = hero_frame(s, room);
+        EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1);
+        EXPECT_EQ(count_events(ev, LevelEvent::Landed), 0);
+    }
+}
+
+TEST(HeroJump, KeysChooseTheJumpAndHighWins) {
+    struct Case { KeyRecord keys; int16_t jumping, kind; };
+    const Case cases[] = {
+        {keys(Key::Up), 1, kHighJump},         {keys(Key::Q), 1, kHighJump},
+        {keys(Key::RightShift), 1, kHighJump}, {keys(Key::Down), 1, kLongJump},
+        {keys(Key::A), 1, kLongJump},          {keys(Key::LeftShift), 1, kLongJump},
+        {keys(Key::Up) | keys(Key::Down), 1, kHighJump},
+        {keys(Key::Space), 0, kHighJump},
+    };
+    const RoomRecord room = room_from_rows(kFloorRoom);
+    for (const Case &t : cases) {
+        PlayState s = hero_at(33, kStandingPy);
+        FrameEvents ev = hero_frame(s, room, t.keys);
+        EXPECT_EQ(s.hero.jumping, t.jumping) << t.keys;
+        EXPECT_EQ(count_events(ev, LevelEvent::JumpStarted), t.jumping) << t.keys;
+        if (t.jumping) {
+            EXPECT_EQ(s.hero.jump_kind, t.kind) << t.keys;
+            EXPECT_EQ(s.hero.x, 32 * kSubPixels) << "a jump starts from an even pixel";
+        }
+    }
+}
+
+TEST(HeroJump, NoJumpStartsInTheAir) {
+    PlayState s = hero_at(32, 40);
+    hero_frame(s, room_from_rows(kFloorRoom), keys(Key::Up));
+    EXPECT_EQ(s.hero.jumping, 0);
+    EXPECT_EQ(s.hero.falling, 1);
+}
+
+TEST(HeroJump, HangsUnderASolidCeilingUntilTheFallingHalf) {
+    const RoomRecord room = room_from_rows({
+        "...............", "...............", "...............",
+        "...............", "###############", "...............",
+        "...............", "...............", "###############",
+    });
+    for (int start_py : {80, 84}) { // level with the ceiling's underside, and 4 pixels lower
+        PlayState s = hero_at(32, start_py);
+        s.hero.jumping = 1;
+        for (int frame = 1; frame <= kJumpSteps / 2; ++frame) {
+            hero_frame(s, room);
+            EXPECT_EQ(s.hero.y, 80 * kSubPixels) << start_py << " frame " << frame;
+        }
+        hero_frame(s, room);
+        EXPECT_EQ(s.hero.y, 80 * kSubPixels + 5); // the first step of the falling half
+        EXPECT_EQ(s.hero.jumping, 1);
+    }
+}
+
+TEST(HeroJump, LedgeLetsHimUpFromBelowAndCatchesHimAtTheTop) {
+    const RoomRecord room = room_from_rows({
+        "...............", "...............", "...............",
+        "...............", "...............", "...............",
+        "===============", "...............", "###############",
+    });
+    PlayState s = hero_at(32, kStandingPy);
+    s.hero.walk_phase = 48;
+    hero_frame(s, room, keys(Key::Up));
+    for (int frame = 1; frame < kJumpSteps / 2; ++frame) hero_frame(s, room);
+    EXPECT_EQ(s.hero.jumping, 1);
+    EXPECT_EQ(s.hero.walk_phase, 48);
+    hero_frame(s, room);
+    EXPECT_EQ(s.hero.jumping, 0);
+    EXPECT_EQ(s.hero.y, 5 * kCellUnits); // standing on the ledge of row 6
+    EXPECT_EQ(s.hero.walk_phase, 0);
+}
+
+TEST(HeroJump, SolidCellStopsTheSidewaysStepALedgeDoesNot) {
+    struct Case { int px; char cell; int expected_px; };
+    // 33 rounds down to 32, flush with column 3, so the wall still stops him.
+    const Case cases[] = {{32, '#', 32}, {33, '#', 33}, {32, '=', 33}, {34, '#', 35}};
+    for (const Case &t : cases) {
+        RoomRows rows = kOpenRoom;
+        char row5[] = "...............";
+        row5[3] = t.cell;
+        rows[5] = row5;
+        PlayState s = hero_at(t.px, 80);
+        s.hero.jumping = 1;
+        s.hero.jump_step = 5;
+        hero_frame(s, room_from_rows(rows));
+        EXPECT_EQ(px_of(s), t.expected_px) << t.px << t.cell;
+    }
+}
+
+// ---- Walking, ledges and conveyors -------------------------------------------------
+
+TEST(HeroWalk, StepsTwoPixelsOnEvenPixelsLeftWins) {
+    struct Case { int px; KeyRecord keys; int expected_px; int16_t facing; };
+    const Case cases[] = {
+        {33, keys(Key::Right), 34, kFacingRight}, {33, keys(Key::Left), 32, kFacingLeft},
+        {32, keys(Key::P), 34, kFacingRight},     {32, keys(Key::O), 30, kFacingLeft},
+        {32, keys(Key::Left) | keys(Key::Right), 30, kFacingLeft},
+    };
+    const RoomRecord room = room_from_rows(kFloorRoom);
+    for (const Case &t : cases) {
+        PlayState s = hero_at(t.px, kStandingPy);
+        s.hero.facing = t.facing == kFacingLeft ? kFacingRight : kFacingLeft;
+        hero_frame(s, room, t.keys);
+        EXPECT_EQ(px_of(s), t.expected_px) << t.keys;
+        EXPECT_EQ(s.hero.facing, t.facing) << t.keys;
+        EXPECT_EQ(s.hero.walk_phase, kWalkPhaseStep) << t.keys;
+    }
+}
+
+TEST(HeroWalk, WalkPhaseWrapsAndStandsStillWithoutKeys) {
+    const RoomRecord room = room_from_rows(kFloorRoom);
+    PlayState s = hero_at(32, kStandingPy);
+    const int16_t phases[] = {24, 48, 72, 0, 24};
+    for (int16_t phase : phases) {
+        hero_frame(s, room, keys(Key::Right));
+        EXPECT_EQ(s.hero.walk_phase, phase);
+    }
+    hero_frame(s, room);
+    EXPECT_EQ(s.hero.walk_phase, 24);
+    EXPECT_EQ(px_of(s), 42);
+}
+
+TEST(HeroWalk, SolidCellsBlockLedgesLetHimThrough) {
+    struct Case { int wall_column; char cell; KeyRecord keys; int expected_px; };
+    const Case cases[] = {
+        {3, '#', keys(Key::Right), 32}, {3, '=', keys(Key::Right), 48},
+        {1, '#', keys(Key::Left), 32},  {1, '=', keys(Key::Left), 16},
+    };
+    for (const Case &t : cases) {
+        RoomRows rows = kFloorRoom;
+        char row7[] = "...............";
+        row7[t.wall_column] = t.cell;
+        rows[7] = row7;
+        const RoomRecord room = room_from_rows(rows);
+        PlayState s = hero_at(32, kStandingPy);
+        for (int i = 0; i < 8; ++i) hero_frame(s, room, t.keys);
+        EXPECT_EQ(px_of(s), t.expected_px) << t.cell << t.wall_column;
+        EXPECT_EQ(py_of(s), kStandingPy);
+    }
+}
+
+TEST(HeroWalk, LedgeHoldsHimFromAbove) {
+    RoomRows rows = kOpenRoom;
+    rows[8] = "===============";
+    const RoomRecord room = room_from_rows(rows);
+    PlayState s = hero_at(40, kStandingPy);
+    for (int i = 0; i < 3; ++i) {
+        FrameEvents ev = hero_frame(s, room);
+        EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1);
+        EXPECT_EQ(s.hero.falling, 0);
+        EXPECT_EQ(py_of(s), kStandingPy);
+    }
+}
+
+TEST(HeroWalk, ConveyorsCarryHimUnlessAWallIsInTheWay) {
+    struct Case { const char *floor; const char *row7; int px; int expected_px; };
+    const Case cases[] = {
+        {">>>>>>>>>>>>>>>", "...............", 32, 36},
+        {"<<<<<<<<<<<<<<<", "...............", 32, 28},
+        {">>>>>>>>>>>>>>>", "...#...........", 32, 32},
+        {"<<<<<<<<<<<<<<<", ".#.............", 32, 32},
+        {">>>>>>>>>>>>>>>", "...#...........", 31, 32}, // off the column edge: up to the wall
+        {"..#>...........", "...............", 32, 32}, // flush with column 2: not on the belt
+        {"..><...........", "...............", 33, 37}, // on both: right wins
+    };
+    for (const Case &t : cases) {
+        RoomRows rows = kOpenRoom;
+        rows[7] = t.row7;
+        rows[8] = t.floor;
+        const RoomRecord room = room_from_rows(rows);
+        PlayState s = hero_at(t.px, kStandingPy);
+        for (int i = 0; i < 4; ++i) hero_frame(s, room);
+        EXPECT_EQ(px_of(s), t.expected_px) << t.floor << " " << t.row7 << " " << t.px;
+        EXPECT_EQ(py_of(s), kStandingPy);
+    }
+}
+
+// ---- Falls --------------------------------------------------------------------------
+
+TEST(HeroFall, FiveFramesAreSilentLongerFallsCueOnceAndLand) {
+    struct Case { int start_py; int frames; };
+    const Case cases[] = {{92, 5}, {88, 6}, {40, 18}};
+    const RoomRecord room = room_from_rows(kFloorRoom);
+    for (const Case &t : cases) {
+        PlayState s = hero_at(32, t.start_py);
+        int cues = 0;
+        for (int frame = 1; frame <= t.frames; ++frame) {
+            FrameEvents ev = hero_frame(s, room);
+            cues += count_events(ev, LevelEvent::FallCueDue);
+            EXPECT_EQ(count_events(ev, LevelEvent::FallCueDue), frame == 6) << frame;
+            EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 0) << frame;
+            int phase = frame <= kSilentFallFrames ? 0 : (frame - kSilentFallFrames) * 24 % 96;
+            EXPECT_EQ(s.hero.walk_phase, phase) << frame;
+            EXPECT_EQ(py_of(s), std::min(t.start_py + 4 * frame, kStandingPy)) << frame;
+        }
+        bool loud = t.frames > kSilentFallFrames;
+        EXPECT_EQ(cues, loud ? 1 : 0) << t.start_py;
+        FrameEvents ev = hero_frame(s, room);
+        EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1);
+        EXPECT_EQ(count_events(ev, LevelEvent::Landed), loud ? 1 : 0) << t.start_py;
+        EXPECT_EQ(s.falling_cue_started, 0);
+        EXPECT_EQ(s.hero.fall_frames, 0);
+        ev = hero_frame(s, room);
+        EXPECT_EQ(count_events(ev, LevelEvent::Landed), 0) << "landing is cued once";
+    }
+}
+
+TEST(HeroFall, OnlyASolidCellHeSinksIntoPutsHimOnTop) {
+    for (char floor : {'#', '='}) {
+        RoomRows rows = kOpenRoom;
+        const std::string row8(kRoomColumns, floor);
+        rows[8] = row8.c_str();
+        PlayState s = hero_at(32, kStandingPy + 1); // a pixel into the floor: not held
+        hero_frame(s, room_from_rows(rows));
+        EXPECT_EQ(s.hero.y, (floor == '#' ? kStandingPy : kStandingPy + 4) * kSubPixels) << floor;
+    }
+}
+
+// ---- Room and world edges -----------------------------------------------------------
+
+TEST(HeroEdges, WalkingAndJumpingOverTheSides) {
+    struct Case { int column; KeyRecord keys; bool jumping; int px; int column_after; int px_after; bool exit; };
+    const Case cases[] = {
+        {0, keys(Key::Left), false, 0, 0, 0, false},
+        {2, keys(Key::Left), false, 0, 1, 224, true},
+        {4, keys(Key::Right), false, 224, 4, 224, false},
+        {2, keys(Key::Right), false, 224, 3, 0, true},
+        {2, kNoKeys, true, 224, 3, 0, true},
+        {4, kNoKeys, true, 224, 4, 224, false},
+    };
+    const RoomRecord room = room_from_rows(kFloorRoom);
+    for (const Case &t : cases) {
+        PlayState s = hero_at(t.px, kStandingPy, t.column, 2);
+        s.hero.jumping = t.jumping;
+        s.hero.jump_step = 20;
+        hero_frame(s, room, t.keys);
+        EXPECT_EQ(s.room_column, t.column_after) << t.column << " " << t.keys;
+        EXPECT_EQ(px_of(s), t.px_after) << t.column << " " << t.keys;
+        EXPECT_EQ(s.room_exit, t.exit) << t.column << " " << t.keys;
+        EXPECT_EQ(s.room_row, 2);
+    }
+}
+
+TEST(HeroEdges, TopAndBottom) {
+    struct Case { int row; int py; bool jumping; int16_t step; int row_after; int32_t y_after; bool exit; };
+    const Case cases[] = {
+        {2, 128, false, 0, 3, 0, true},                       // falls into the room below
+        {4, 128, false, 0, 4, kHeroMaxY, false},              // the world's floor holds him
+        {4, 124, false, 0, 4, kHeroMaxY, false},
+        {2, 1, true, 0, 1, 256 - 1295 + kHeroMaxY, true},     // jumps into the room above
+        {0, 1, true, 0, 0, 0, false},                         // the world's top stops him
+        {2, 128, true, 31, 3, 0, true},                       // jumps down out of the room
+        {4, 128, true, 31, 4, kHeroMaxY, false},
+    };
+    const RoomRecord room = room_from_rows(kOpenRoom);
+    for (const Case &t : cases) {
+        PlayState s = hero_at(64, t.py, 2, t.row);
+        s.hero.jumping = t.jumping;
+        s.hero.jump_step = t.step;
+        hero_frame(s, room);
+        EXPECT_EQ(s.room_row, t.row_after) << t.row << " " << t.py;
+        EXPECT_EQ(s.hero.y, t.y_after) << t.row << " " << t.py;
+        EXPECT_EQ(s.room_exit, t.exit) << t.row << " " << t.py;
+        EXPECT_EQ(s.room_column, 2);
+    }
+}
+
+TEST(HeroEdges, WorldFloorHoldsHimUp) {
+    PlayState s = hero_at(64, 128, 2, 4);
+    FrameEvents ev = hero_frame(s, room_from_rows(kOpenRoom), keys(Key::Up));
+    EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1);
+    EXPECT_EQ(s.hero.jumping, 1);
+}
+
+TEST(HeroStart, StandsAtTheStartCellFacingRightWithFullEnergy) {
+    MapHeader header{};
+    header.start_cell_column = 3;
+    header.start_cell_row = 5;
+    HeroState h = make_hero(header);
+    EXPECT_EQ(h.x, 3 * 4096);
+    EXPECT_EQ(h.y, 5 * 4096);
+    EXPECT_EQ(h.facing, kFacingRight);
+    EXPECT_EQ(h.energy, 255);
+    EXPECT_EQ(h.jumping + h.falling + h.walk_phase + h.fall_frames + h.switches_thrown, 0);
+}
+
+} // namespace

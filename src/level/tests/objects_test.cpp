@@ -1,0 +1,235 @@
+// Enemies and platforms: building, shuttling along tracks, contact, and how platforms
+// hold and carry the hero.
+#include "level/tests/room_rows.h"
+
+namespace {
+
+constexpr int8_t kSprite = 40;
+
+MovingObject object_on(int a_col, int a_row, int b_col, int b_row, int speed) {
+    return build_object(ObjectSpawn{static_cast<int8_t>(a_col), static_cast<int8_t>(a_row),
+                                    static_cast<int8_t>(b_col), static_cast<int8_t>(b_row),
+                                    static_cast<int8_t>(speed), kSprite});
+}
+
+// ---- Tracks -------------------------------------------------------------------------
+
+TEST(ObjectTrack, ShuttlesAndTurnsOnlyOnItsEnds) {
+    struct Case { int ac, ar, bc, br, speed, frames; int x, y, vx, vy; };
+    const Case cases[] = {
+        {2, 3, 6, 3, 2, 16, 64, 48, 2, 0},
+        {2, 3, 6, 3, 2, 32, 96, 48, -2, 0},   // turned on end B
+        {2, 3, 6, 3, 2, 64, 32, 48, 2, 0},    // back on end A, turned again
+        {5, 6, 5, 2, 4, 16, 80, 32, 0, 4},    // vertical, heading up first
+        {4, 4, 4, 4, 3, 10, 64, 64, 0, 0},    // ends equal: stands still
+        {1, 1, 3, 3, 2, 16, 48, 48, -2, -2},  // diagonal: both axes turn together
+        {1, 1, 3, 2, 1, 17, 33, 31, 1, -1},   // y turned at frame 16, x goes on
+        {1, 1, 3, 2, 1, 32, 48, 16, -1, 1},
+        {0, 0, 4, 0, 3, 30, 90, 0, 3, 0},     // never lands on end B: keeps going
+    };
+    for (const Case &t : cases) {
+        MovingObject o = object_on(t.ac, t.ar, t.bc, t.br, t.speed);
+        for (int i = 0; i < t.frames; ++i) move_object(o);
+        SCOPED_TRACE(testing::Message() << t.ac << "," << t.ar << "-" << t.bc << "," << t.br
+                                        << " x" << t.speed << " after " << t.frames);
+        EXPECT_EQ(o.x, t.x);
+        EXPECT_EQ(o.y, t.y);
+        EXPECT_EQ(o.vx, t.vx);
+        EXPECT_EQ(o.vy, t.vy);
+        EXPECT_EQ(o.frame, t.frames % 4 * 24);
+    }
+}
+
+TEST(ObjectBuild, GroupsComeFromTheirOwnSpawnsAndEmptySlotsStayPut) {
+    RoomRecord room = room_from_rows(kOpenRoom);
+    room.enemies[24] = ObjectSpawn{6, 1, 2, 1, 2, 7};
+    room.platforms[0] = ObjectSpawn{3, 8, 3, 4, 1, 100};
+    room.platforms[1] = ObjectSpawn{1, 1, 9, 1, 2, kEmptySlot};
+    ObjectGroup enemies, platforms;
+    build_objects(room, enemies, platforms);
+    EXPECT_EQ(enemies[24].x, 96);
+    EXPECT_EQ(enemies[24].bx, 32);
+    EXPECT_EQ(enemies[24].vx, -2);
+    EXPECT_EQ(enemies[24].sprite, 7);
+    EXPECT_FALSE(object_active(enemies[0]));
+    EXPECT_EQ(platforms[0].y, 128);
+    EXPECT_EQ(platforms[0].by, 64);
+    EXPECT_EQ(platforms[0].vy, -1);
+    EXPECT_EQ(platforms[0].vx, 0);
+    EXPECT_EQ(platforms[0].sprite, 100);
+    EXPECT_FALSE(object_active(platforms[1]));
+
+    enemies[24].x = 50;
+    platforms[0].x = 50;
+    move_objects(enemies, platforms);
+    EXPECT_EQ(enemies[24].x, 48);
+    EXPECT_EQ(platforms[0].y, 127);
+    EXPECT_EQ(platforms[1].x, 16) << "an empty slot never moves";
+    EXPECT_EQ(platforms[1].frame, 0);
+
+    build_enemies(room, enemies);
+    EXPECT_EQ(enemies[24].x, 96);
+    EXPECT_EQ(platforms[0].x, 50) << "rebuilding the enemies leaves the platforms";
+}
+
+TEST(ObjectContact, SquaresOverlapWithin15Pixels) {
+    struct Case { int dx, dy; bool touch; };
+    const Case cases[] = {{15, 15, true},  {-15, -15, true}, {0, 0, true},   {16, 0, false},
+                          {-16, 0, false}, {0, 16, false},   {0, -16, false}};
+    MovingObject e = object_on(6, 4, 6, 4, 0);
+    for (const Case &t : cases) {
+        EXPECT_EQ(enemy_touches_hero(e, 96 + t.dx, 64 + t.dy), t.touch) << t.dx << "," << t.dy;
+    }
+    e.sprite = kNoSprite;
+    EXPECT_FALSE(enemy_touches_hero(e, 96, 64));
+}
+
+// ---- Platform holds -----------------------------------------------------------------
+
+struct Held {
+    HeroState hero;
+    HeroCells cells;
+};
+
+// One platform in slot 3 and a hero at (px, py); the hold of the hero's state.
+Held hold(const MovingObject &platform, int px, int py, bool jumping, int step,
+          const RoomRecord &room) {
+    PlayState s = hero_at(px, py);
+    s.hero.jumping = jumping;
+    s.hero.jump_step = static_cast<int16_t>(step);
+    s.hero.falling = 1;
+    s.platforms[3] = platform;
+    HeroCells c = hero_cells(s.hero);
+    if (jumping) {
+        platform_hold_jumping(s.hero, c, s.platforms, room);
+    } else {
+        platform_hold_walking(s.hero, c, s.platforms, room);
+    }
+    return Held{s.hero, c};
+}
+
+bool was_held(const Held &h, bool jumping) { return jumping ? h.hero.jumping == 0 : h.hero.falling == 0; }
+
+TEST(PlatformHold, Windows) {
+    struct Case { bool vertical; bool jumping; int dx, py; bool held; };
+    const Case cases[] = {
+        {false, false, -15, 61, true}, {false, false, 15, 64, true},  {false, false, -16, 62, false},
+        {false, false, 16, 62, false}, {false, false, 0, 60, false},  {false, false, 0, 65, false},
+        {false, true, 0, 61, true},    {false, true, 0, 65, false},   {false, true, 16, 62, false},
+        {true, false, 0, 61, true},    {true, false, 0, 66, true},    {true, false, 0, 60, false},
+        {true, false, 0, 67, false},   {true, false, -16, 64, false}, {true, true, 0, 62, true},
+        {true, true, 0, 66, true},     {true, true, 0, 61, false},    {true, true, 0, 67, false},
+    };
+    const RoomRecord room = room_from_rows(kOpenRoom);
+    for (const Case &t : cases) {
+        // A platform at (64, 80): heading right, or heading down.
+        MovingObject p = t.vertical ? object_on(4, 5, 4, 7, 2) : object_on(4, 5, 8, 5, 1);
+        Held h = hold(p, 64 + t.dx, t.py, t.jumping, 5, room);
+        EXPECT_EQ(was_held(h, t.jumping), t.held)
+            << (t.vertical ? "vertical" : "horizontal") << (t.jumping ? " jumping " : " walking ")
+            << t.dx << "," << t.py;
+    }
+}
+
+TEST(PlatformHold, JumpingUpThroughAHorizontalPlatformIsNotCaughtInTheFirstSteps) {
+    struct Case { bool vertical; int step; bool caught; };
+    const Case cases[] = {{false, 0, false}, {false, 1, false}, {false, 2, false},
+                          {false, 3, true},  {false, 20, true}, {true, 0, true}};
+    const RoomRecord room = room_from_rows(kOpenRoom);
+    for (const Case &t : cases) {
+        MovingObject p = t.vertical ? object_on(4, 5, 4, 7, 2) : object_on(4, 5, 8, 5, 1);
+        Held h = hold(p, 64, 63, true, t.step, room);
+        EXPECT_EQ(h.hero.jumping, t.caught ? 0 : 1) << t.step << t.vertical;
+        if (!t.vertical) {
+            EXPECT_EQ(h.hero.y, (t.caught ? 64 : 63) * kSubPixels) << t.step;
+            EXPECT_EQ(h.hero.x, (t.caught ? 65 : 64) * kSubPixels) << t.step;
+        }
+    }
+}
+
+TEST(PlatformHold, HorizontalCarryStopsAtCellsAhead) {
+    struct Case { int platform_y, vx; int col, row; char cell; bool jumping; bool carried; };
+    const Case cases[] = {
+        {80, -2, 2, 4, '.', false, true},  {80, -2, 2, 4, '#', false, false},
+        {80, -2, 2, 4, '=', false, true},  {80, -2, 2, 4, '.', true, true},
+        {80, -2, 2, 4, '#', true, false},  {80, -2, 2, 4, '=', true, false},
+        {80, 2, 4, 4, '#', false, false},  {80, 2, 5, 4, '#', false, true},
+        {80, 2, 4, 4, '=', true, false},   {80, -2, 2, 5, '#', false, true},
+        {84, -2, 2, 5, '#', false, false}, {84, -2, 2, 6, '#', false, true},
+        {84, -2, 2, 5, '=', true, false},
+    };
+    for (const Case &t : cases) {
+        RoomRows rows = kOpenRoom;
+        char row[] = "...............";
+        row[t.col] = t.cell;
+        rows[t.row] = row;
+        MovingObject p = object_on(3, 5, t.vx < 0 ? 0 : 8, 5, 2);
+        p.y = static_cast<int16_t>(t.platform_y);
+        Held h = hold(p, 48, t.platform_y - 17, t.jumping, 10, room_from_rows(rows));
+        SCOPED_TRACE(testing::Message() << t.platform_y << " " << t.vx << " " << t.cell << " at "
+                                        << t.col << "," << t.row << (t.jumping ? " jumping" : ""));
+        EXPECT_TRUE(was_held(h, t.jumping));
+        EXPECT_EQ(h.hero.y, (t.platform_y - 16) * kSubPixels);
+        EXPECT_EQ(h.hero.x, (t.carried ? 48 + t.vx : 48) * kSubPixels);
+        EXPECT_EQ(h.cells.px, 48) << "worked out before the carry";
+        EXPECT_EQ(h.cells.py, t.platform_y - 16);
+    }
+}
+
+TEST(PlatformHold, VerticalPlatformLiftsHimToItsNextTopUnlessTheRowAheadIsSolid) {
+    struct Case { int vy; int px; int solid_col, solid_row; bool jumping; int py_after; };
+    const Case cases[] = {
+        {-2, 64, -1, 0, false, 62}, {-2, 64, 4, 3, false, 64}, {-2, 64, 5, 3, false, 62},
+        {-2, 66, 5, 3, false, 64},  {-2, 64, 4, 4, false, 62}, {2, 64, -1, 0, false, 66},
+        {2, 64, 4, 5, false, 64},   {2, 64, 4, 4, false, 66},  {-2, 64, 4, 3, true, 64},
+        {2, 64, -1, 0, true, 66},
+    };
+    for (const Case &t : cases) {
+        RoomRows rows = kOpenRoom;
+        char row[] = "...............";
+        if (t.solid_col >= 0) {
+            row[t.solid_col] = '#';
+            rows[t.solid_row] = row;
+        }
+        MovingObject p = object_on(4, 5, 4, t.vy < 0 ? 1 : 8, 2);
+        Held h = hold(p, t.px, 64, t.jumping, 0, room_from_rows(rows));
+        SCOPED_TRACE(testing::Message() << t.vy << " px " << t.px << " solid " << t.solid_col
+                                        << "," << t.solid_row << (t.jumping ? " jumping" : ""));
+        EXPECT_TRUE(was_held(h, t.jumping)) << "held even when he cannot be moved";
+        EXPECT_EQ(h.hero.y, t.py_after * kSubPixels);
+        EXPECT_EQ(h.hero.x, t.px * kSubPixels);
+    }
+}
+
+TEST(PlatformRide, HeroKeepsPaceWithAHorizontalPlatformFrameAfterFrame) {
+    const RoomRecord room = room_from_rows(kOpenRoom);
+    PlayState s = hero_at(34, 64);
+    s.platforms[0] = object_on(2, 5, 8, 5, 1); // at (32, 80), heading right
+    for (int frame = 1; frame <= 10; ++frame) {
+        FrameEvents ev = hero_frame(s, room);
+        move_objects(s.enemies, s.platforms);
+        EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1) << frame;
+        EXPECT_EQ(px_of(s) - s.platforms[0].x, 2) << frame;
+        EXPECT_EQ(py_of(s), 64) << frame;
+    }
+}
+
+TEST(PlatformRide, LandingOnAPlatformEndsTheJump) {
+    const RoomRecord room = room_from_rows(kOpenRoom);
+    PlayState s = hero_at(64, 40);
+    s.hero.jumping = 1;
+    s.hero.jump_step = 20;
+    s.platforms[0] = object_on(4, 4, 4, 4, 0); // standing still at (64, 64)
+    int frames = 0;
+    while (s.hero.jumping && frames < 40) {
+        hero_frame(s, room);
+        ++frames;
+    }
+    EXPECT_EQ(s.hero.jumping, 0);
+    EXPECT_EQ(py_of(s), 48);
+    hero_frame(s, room);
+    EXPECT_EQ(s.hero.falling, 0);
+    EXPECT_EQ(py_of(s), 48);
+}
+
+} // namespace
