@@ -1,0 +1,219 @@
+// The rules after the frame's moves — contact, switches, refills, harm, energy out, the
+// exit door — and the frame order around them: level start, ESC, crossing rooms.
+#include "level/tests/room_rows.h"
+
+#include <memory>
+
+namespace {
+
+constexpr int kRoom = room_index_of(2, 2);
+
+struct Level {
+    std::unique_ptr<LevelMap> map = std::make_unique<LevelMap>();
+    PlayState s{};
+    FrameEvents ev;
+
+    Level() {
+        for (RoomRecord &r : map->rooms) r = room_from_rows(kFloorRoom);
+        MapHeader &h = map->header;
+        h.start_room_column = h.start_room_row = 2;
+        h.start_cell_column = 2;
+        h.start_cell_row = 7;
+        h.exit_room_column = 2;
+        h.exit_room_row = 2;
+        h.exit_cell_column = 9;
+        h.exit_cell_row = 6; // the door fills cells (9, 6) and (9, 7)
+        // Everything starts out of reach, in room 0.
+        for (PickupPlacement &p : map->switches) p = PickupPlacement{0, 0, 0, 14, 0};
+        for (PickupPlacement &p : map->refills) p = PickupPlacement{0, 0, 0, 14, 0};
+        start_level_rules(s, *map);
+    }
+    void place_hero(int px, int py) {
+        s.hero.x = px * kSubPixels;
+        s.hero.y = py * kSubPixels;
+    }
+    void check() {
+        ev = FrameEvents{};
+        check_pickups_and_harm(s, *map, ev);
+    }
+};
+
+TEST(LevelStart, HeroAtTheStartCellEverythingPresentStartRoomBuilt) {
+    Level l;
+    l.map->header.start_room_column = 3;
+    l.map->header.start_room_row = 1;
+    l.map->switches[4].present = 0;
+    l.map->refills[24].present = 0;
+    l.map->rooms[room_index_of(3, 1)].enemies[0] = ObjectSpawn{1, 2, 5, 2, 1, 9};
+    l.map->rooms[room_index_of(3, 1)].platforms[0] = ObjectSpawn{7, 2, 7, 6, 2, 11};
+    l.s.quit = l.s.room_exit = true;
+    l.s.falling_cue_started = 1;
+    l.s.result = kLevelCompleted;
+    start_level_rules(l.s, *l.map);
+    EXPECT_EQ(l.s.room_column, 3);
+    EXPECT_EQ(l.s.room_row, 1);
+    EXPECT_EQ(l.s.hero.x, 2 * 4096);
+    EXPECT_EQ(l.s.hero.y, 7 * 4096);
+    EXPECT_EQ(l.s.hero.energy, 255);
+    EXPECT_EQ(l.map->switches[4].present, 1);
+    EXPECT_EQ(l.map->refills[24].present, 1);
+    EXPECT_EQ(l.s.enemies[0].x, 16);
+    EXPECT_EQ(l.s.platforms[0].x, 112);
+    EXPECT_FALSE(l.s.quit || l.s.room_exit || l.s.falling_cue_started);
+    EXPECT_EQ(l.s.result, kLevelLeft);
+}
+
+TEST(FrameRules, EscInTheFirstFrameEndsTheLevelAfterTheWholeFrame) {
+    Level l;
+    EXPECT_TRUE(run_frame_rules(l.s, *l.map, key_bit(Key::Esc) | key_bit(Key::Right), l.ev));
+    EXPECT_TRUE(l.s.quit);
+    EXPECT_EQ(l.s.result, kLevelLeft);
+    EXPECT_EQ(px_of(l.s), 34) << "the hero still moved in that frame";
+}
+
+TEST(FrameRules, TwoEnemiesInOneFrameCostTwoPointsAndTheLastEndsTheLevel) {
+    Level l;
+    l.place_hero(64, kStandingPy);
+    l.s.enemies[3] = build_object(ObjectSpawn{4, 7, 4, 7, 0, 5});
+    l.s.enemies[17] = build_object(ObjectSpawn{5, 7, 5, 7, 0, 5}); // 16 to the right: no
+    l.s.enemies[20] = build_object(ObjectSpawn{4, 6, 4, 6, 0, 5});
+    l.s.enemies[20].y = 97; // 15 above
+    l.s.hero.energy = 1;
+    l.check();
+    EXPECT_EQ(count_events(l.ev, LevelEvent::EnemyContact), 2);
+    EXPECT_EQ(l.s.hero.energy, -1);
+    EXPECT_TRUE(l.ev.energy_changed);
+    EXPECT_EQ(l.s.result, kLevelLeft);
+    EXPECT_TRUE(l.s.quit && l.s.room_exit);
+}
+
+TEST(FrameRules, EnergyLeftMeansNoEnd) {
+    Level l;
+    l.place_hero(64, kStandingPy);
+    l.s.hero.energy = 2;
+    l.s.enemies[0] = build_object(ObjectSpawn{4, 7, 4, 7, 0, 5});
+    l.check();
+    EXPECT_EQ(l.s.hero.energy, 1);
+    EXPECT_FALSE(l.s.quit || l.s.room_exit);
+    l.check();
+    EXPECT_TRUE(l.s.quit);
+}
+
+TEST(FrameRules, SwitchesWithin15PixelsAreThrownOnce) {
+    struct Case { int dx, dy; int room; bool thrown; };
+    const Case cases[] = {{15, 15, kRoom, true},   {-15, -15, kRoom, true}, {16, 0, kRoom, false},
+                          {-16, 0, kRoom, false},  {0, 16, kRoom, false},   {0, -16, kRoom, false},
+                          {0, 0, kRoom + 1, false}};
+    for (const Case &t : cases) {
+        Level l;
+        l.map->switches[7] = PickupPlacement{static_cast<uint8_t>(t.room), 0, 1, 5, 4};
+        l.s.hero.switches_thrown = 3;
+        l.place_hero(80 + t.dx, 64 + t.dy);
+        l.check();
+        l.check();
+        SCOPED_TRACE(testing::Message() << t.dx << "," << t.dy << " room " << t.room);
+        EXPECT_EQ(l.s.hero.switches_thrown, t.thrown ? 4 : 3);
+        EXPECT_EQ(l.map->switches[7].present, t.thrown ? 0 : 1);
+        EXPECT_EQ(count_events(l.ev, LevelEvent::SwitchThrown), 0);
+    }
+}
+
+TEST(FrameRules, RefillsOnlyLevelWithTheHeroAndNeverAbove255) {
+    struct Case { int energy, dx, dy; int expected; };
+    const Case cases[] = {{230, 0, 0, 255}, {231, 0, 0, 255}, {100, 15, 0, 125}, {100, -15, 0, 125},
+                          {100, 16, 0, 100}, {100, 0, 1, 100}, {100, 0, -1, 100}, {-5, 0, 0, 20}};
+    for (const Case &t : cases) {
+        Level l;
+        l.map->refills[24] = PickupPlacement{kRoom, 0, 1, 6, 3};
+        l.s.hero.energy = static_cast<int16_t>(t.energy);
+        l.place_hero(96 + t.dx, 48 + t.dy);
+        l.check();
+        bool taken = t.expected != t.energy;
+        SCOPED_TRACE(testing::Message() << t.energy << " " << t.dx << "," << t.dy);
+        EXPECT_EQ(l.s.hero.energy, t.expected);
+        EXPECT_EQ(count_events(l.ev, LevelEvent::RefillTaken), taken ? 1 : 0);
+        EXPECT_EQ(l.map->refills[24].present, taken ? 0 : 1);
+        EXPECT_EQ(l.ev.energy_changed, taken);
+        l.check();
+        EXPECT_EQ(l.s.hero.energy, t.expected) << "a refill is taken once";
+    }
+}
+
+TEST(FrameRules, OnlyTheCellOfTheTopLeftPixelHarms) {
+    struct Case { int harm_col, harm_row; int px, py; bool harmed; };
+    const Case cases[] = {{2, 7, 40, 112, true}, {3, 7, 40, 112, false}, {2, 6, 32, 100, true},
+                          {2, 7, 32, 100, false}};
+    for (const Case &t : cases) {
+        Level l;
+        l.map->rooms[kRoom].cells[t.harm_row][t.harm_col].flags = kCellHarmful;
+        l.place_hero(t.px, t.py);
+        l.check();
+        EXPECT_EQ(count_events(l.ev, LevelEvent::HarmfulCell), t.harmed ? 1 : 0) << t.harm_col;
+        EXPECT_EQ(l.s.hero.energy, t.harmed ? 254 : 255) << t.harm_col;
+    }
+}
+
+TEST(FrameRules, ExitDoorOpensWith25SwitchesForTheLowerCellOnly) {
+    struct Case { int switches; int room_column; int px, py; int16_t energy; int result; bool quit; };
+    const Case cases[] = {
+        {25, 2, 144, 112, 255, kLevelCompleted, true},
+        {24, 2, 144, 112, 255, kLevelLeft, false},  // door still closed
+        {25, 2, 144, 96, 255, kLevelLeft, false},   // upper door cell
+        {25, 2, 146, 112, 255, kLevelLeft, false},
+        {25, 2, 144, 113, 255, kLevelLeft, false},
+        {25, 3, 144, 112, 255, kLevelLeft, false},  // same cell, another room
+        {25, 2, 144, 112, 0, kLevelCompleted, true}, // energy out and exit together
+        {24, 2, 144, 112, 0, kLevelLeft, true},
+    };
+    for (const Case &t : cases) {
+        Level l;
+        l.s.room_column = t.room_column;
+        l.s.hero.switches_thrown = static_cast<uint8_t>(t.switches);
+        l.s.hero.energy = t.energy;
+        l.place_hero(t.px, t.py);
+        l.check();
+        SCOPED_TRACE(testing::Message() << t.switches << " room " << t.room_column << " at "
+                                        << t.px << "," << t.py << " energy " << t.energy);
+        EXPECT_EQ(l.s.result, t.result);
+        EXPECT_EQ(l.s.quit, t.quit);
+        EXPECT_EQ(l.s.room_exit, t.quit);
+    }
+}
+
+// The frame that crosses into the next room meets that room's enemies and cells at
+// once; its platforms come with the next room entry.
+TEST(FrameRules, CrossingARoomMeetsTheNewRoomAtOnce) {
+    Level l;
+    RoomRecord &next = l.map->rooms[room_index_of(3, 2)];
+    next.enemies[2] = ObjectSpawn{0, 7, 0, 7, 0, 5};
+    next.enemies[3] = ObjectSpawn{1, 7, 0, 7, 1, 5}; // touches only once it has moved
+    next.platforms[0] = ObjectSpawn{9, 3, 9, 3, 0, 6};
+    next.cells[7][0].flags = kCellHarmful;
+    l.s.platforms[0] = build_object(ObjectSpawn{12, 1, 12, 1, 0, 6});
+    l.place_hero(224, kStandingPy);
+    EXPECT_TRUE(run_frame_rules(l.s, *l.map, key_bit(Key::Right), l.ev));
+    EXPECT_EQ(l.s.room_column, 3);
+    EXPECT_EQ(count_events(l.ev, LevelEvent::EnemyContact), 1);
+    EXPECT_EQ(count_events(l.ev, LevelEvent::HarmfulCell), 1);
+    EXPECT_EQ(l.s.hero.energy, 253);
+    EXPECT_EQ(l.s.platforms[0].x, 192) << "the old room's platforms until the room entry";
+    EXPECT_FALSE(l.s.quit);
+
+    enter_room(l.s, *l.map);
+    EXPECT_FALSE(l.s.room_exit);
+    EXPECT_EQ(l.s.platforms[0].x, 144);
+    l.ev = FrameEvents{};
+    EXPECT_FALSE(run_frame_rules(l.s, *l.map, 0, l.ev));
+    EXPECT_EQ(l.s.start_column, 3);
+}
+
+TEST(FrameRules, EnemiesMoveBeforeTheContactTest) {
+    Level l;
+    l.place_hero(64, kStandingPy);
+    l.s.enemies[0] = build_object(ObjectSpawn{6, 7, 0, 7, 1, 5}); // 32 to the right, coming left
+    l.s.enemies[0].x = 80;
+    run_frame_rules(l.s, *l.map, 0, l.ev);
+    EXPECT_EQ(count_events(l.ev, LevelEvent::EnemyContact), 1); // at 79 after its step
+}
+
+} // namespace
