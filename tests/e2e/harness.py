@@ -18,6 +18,8 @@ import unittest
 
 GAME_BIN = os.environ.get("VESPERTIL_BIN", "")
 GAME_DATA = os.environ.get("VESPERTIL_GAME_DIR", "")
+# The replay tool: plays a level in a window with the keyboard and records it.
+REPLAY_BIN = os.environ.get("VESPERTIL_REPLAY_BIN", "")
 ARTIFACTS = os.environ.get("VESPERTIL_E2E_ARTIFACTS", "")
 
 
@@ -113,9 +115,10 @@ class Game:
     capture.wav in the game directory).
     """
 
-    def __init__(self, test, audio=None, with_data=True, xmessage=False):
-        if not GAME_BIN or not os.path.exists(GAME_BIN):
-            raise unittest.SkipTest("VESPERTIL_BIN is not set to the built game")
+    def __init__(self, test, audio=None, with_data=True, xmessage=False, binary=None):
+        self.binary = binary or GAME_BIN
+        if not self.binary or not os.path.exists(self.binary):
+            raise unittest.SkipTest("%s is not built" % (self.binary or "VESPERTIL_BIN"))
         self.test = test
         self.dir = tempfile.mkdtemp(prefix="vespertil-e2e-")
         self.proc = None
@@ -174,7 +177,7 @@ class Game:
         self.stdout_file = open(self.stdout_path, "wb")
         self.stderr_file = open(self.stderr_path, "wb")
         self.proc = subprocess.Popen(
-            [GAME_BIN] + list(args), cwd=self.dir, env=env,
+            [self.binary] + list(args), cwd=self.dir, env=env,
             stdout=self.stdout_file, stderr=self.stderr_file, start_new_session=True)
         return self
 

@@ -1,0 +1,145 @@
+// One whole frame of play — the rules, the room drawn into the view, and the view
+// doubled with scan lines onto a 640 x 480 screen — on the busiest room of the test
+// map, beside a floor case that makes only the library's own drawing calls for the
+// same room. The figure to hold is the ratio of the two medians.
+#include "core/game_config.h"
+#include "level/present.h"
+#include "level/render.h"
+#include "level/rules.h"
+#include "world/map_file.h"
+#include "world/map_identity.h"
+
+#include "support/test_support.h"
+
+#include <allegro.h>
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+constexpr int kDepth = 16;
+
+struct Bitmaps {
+    CellSet room_tiles{}, sprite_tiles{};
+    BITMAP *backdrops[kBackdropCount] = {};
+    BITMAP *view = nullptr, *strip = nullptr, *doubled = nullptr, *screen = nullptr;
+    Bitmaps() {
+        for (int i = 0; i < kCellCount; ++i) {
+            room_tiles[i] = create_bitmap_ex(kDepth, kCellSize, kCellSize);
+            sprite_tiles[i] = create_bitmap_ex(kDepth, kCellSize, kCellSize);
+        }
+        for (BITMAP *&b : backdrops) b = create_bitmap_ex(kDepth, kBackdropWidth, kBackdropHeight);
+        view = create_bitmap_ex(kDepth, kBackdropWidth, kBackdropHeight);
+        strip = create_bitmap_ex(kDepth, kDoubledW, 1);
+        doubled = create_bitmap_ex(kDepth, kDoubledW, kDoubledH);
+        screen = create_bitmap_ex(kDepth, 640, 480);
+        clear_bitmap(strip);
+    }
+    ~Bitmaps() {
+        for (BITMAP *b : room_tiles) destroy_bitmap(b);
+        for (BITMAP *b : sprite_tiles) destroy_bitmap(b);
+        for (BITMAP *b : backdrops) destroy_bitmap(b);
+        destroy_bitmap(view);
+        destroy_bitmap(strip);
+        destroy_bitmap(doubled);
+        destroy_bitmap(screen);
+    }
+};
+
+// The room with the most to draw: objects count ten, cells one.
+int busiest_room(const LevelMap &map) {
+    int best = 0, best_score = -1;
+    for (int r = 0; r < kRoomCount; ++r) {
+        int score = 0;
+        const RoomRecord &room = map.rooms[r];
+        for (int i = 0; i < kSpawnsPerGroup; ++i)
+            score += 10 * ((room.enemies[i].sprite != kEmptySlot) + (room.platforms[i].sprite != kEmptySlot));
+        for (const auto &row : room.cells)
+            for (const RoomCell &c : row) score += (c.back_tile != kNoTile) + (c.front_tile != kNoTile);
+        if (score > best_score) best = r, best_score = score;
+    }
+    return best;
+}
+
+struct Scene {
+    std::unique_ptr<LevelMap> map = std::make_unique<LevelMap>();
+    Bitmaps bmp;
+    PlayState state{};
+    bool loaded = false;
+
+    Scene() {
+        set_color_depth(kDepth);
+        set_trans_blender(0, 0, 0, 64);
+        game_config.low_resolution = 0;
+        game_config.render_mode = kRenderScanLines;
+        world.map_id = 0;
+        std::string path = std::string(VESPERTIL_GAME_DIR) + "/MAP/prueba.map";
+        loaded = load_map_file(path.c_str(), map->header, map->rooms, map->switches,
+                               map->refills, bmp.backdrops, bmp.room_tiles, bmp.sprite_tiles) == 1;
+        if (!loaded) return;
+        start_level_rules(state, *map);
+        int room = busiest_room(*map);
+        state.room_column = room % kWorldColumns;
+        state.room_row = room / kWorldColumns;
+        enter_room(state, *map);
+    }
+};
+
+void BM_LevelFrame(benchmark::State &st) {
+    Scene scene;
+    if (!scene.loaded) return st.SkipWithError("MAP/prueba.map not found in the game directory");
+    PlayState &s = scene.state;
+    const PlayState start = s;
+    for (auto _ : st) {
+        FrameEvents ev;
+        frame_rules_before_render(s, *scene.map, 0, ev);
+        render_room(s.hero, s.enemies, s.platforms, scene.map->rooms, scene.map->switches,
+                    scene.map->refills, static_cast<uint8_t>(frame_room_index(s)),
+                    scene.bmp.room_tiles, scene.bmp.sprite_tiles, scene.bmp.backdrops,
+                    scene.bmp.view, scene.map->header);
+        frame_rules_after_render(s, *scene.map, ev);
+        present_room_view_to(scene.bmp.view, scene.bmp.strip, scene.bmp.doubled, scene.bmp.screen);
+        if (s.room_exit) s = start; // keep playing the same room
+        benchmark::ClobberMemory();
+    }
+}
+
+// The same room drawn with nothing but the library's calls: the backdrop, one blit a
+// cell and a sprite, the stretch and the scan lines.
+void BM_LevelFrameFloor(benchmark::State &st) {
+    Scene scene;
+    if (!scene.loaded) return st.SkipWithError("MAP/prueba.map not found in the game directory");
+    const RoomRecord &room = scene.map->rooms[current_room_index(scene.state)];
+    const Bitmaps &b = scene.bmp;
+    for (auto _ : st) {
+        blit(b.backdrops[room.backdrop < kBackdropCount ? room.backdrop : 0], b.view, 0, 0, 0, 0,
+             kBackdropWidth, kBackdropHeight);
+        for (int r = 0; r < kRoomRows; ++r)
+            for (int c = 0; c < kRoomColumns; ++c)
+                if (room.cells[r][c].back_tile != kNoTile)
+                    masked_blit(b.room_tiles[room.cells[r][c].back_tile], b.view, 0, 0, c * 16,
+                                r * 16, 16, 16);
+        for (const MovingObject &o : scene.state.enemies)
+            if (object_active(o)) draw_sprite(b.view, b.sprite_tiles[o.sprite], o.x, o.y);
+        for (const MovingObject &o : scene.state.platforms)
+            if (object_active(o)) draw_sprite(b.view, b.sprite_tiles[o.sprite], o.x, o.y);
+        draw_sprite(b.view, b.sprite_tiles[0], 100, 50);
+        for (int r = 0; r < kRoomRows; ++r)
+            for (int c = 0; c < kRoomColumns; ++c)
+                if (room.cells[r][c].front_tile != kNoTile)
+                    masked_blit(b.room_tiles[room.cells[r][c].front_tile], b.view, 0, 0, c * 16,
+                                r * 16, 16, 16);
+        stretch_blit(b.view, b.doubled, 0, 0, kBackdropWidth, kBackdropHeight, 0, 0, kDoubledW,
+                     kDoubledH);
+        for (int y = 0; y < kDoubledH; y += 2) draw_trans_sprite(b.doubled, b.strip, 0, y + 1);
+        blit(b.doubled, b.screen, 0, 0, kViewHighX, kViewHighY, kDoubledW, kDoubledH);
+        benchmark::ClobberMemory();
+    }
+}
+
+BENCHMARK(BM_LevelFrame)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LevelFrameFloor)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+} // namespace

@@ -1,0 +1,279 @@
+// Headless replay, tracing, screen shots and recording.
+#include "replay_tool.h"
+
+#include "core/game_config.h"
+#include "core/paths.h"
+#include "core/sha256.h"
+#include "level/play.h"
+#include "level/replay_file.h"
+#include "music/music.h"
+#include "png_write.h"
+#include "world/map_format.h"
+
+#include <allegro.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+namespace replay_tool {
+
+namespace {
+
+constexpr int kScreenW = 640, kScreenH = 480;
+constexpr int kColourDepth = 16; // the depth the game asks for first
+
+// The settings of a first start, with sound off: a replay is played as a new player
+// would see it.
+void use_default_settings(bool sound) {
+    game_config = GameConfig{};
+    game_config.low_resolution = 0;
+    game_config.render_mode = kRenderScanLines;
+    game_config.sound_available = sound ? 1 : 0;
+    game_config.music_volume = 128;
+    game_config.effects_volume = 128;
+    game_config.language = kSpanish;
+}
+
+// The pixel layouts of an X11 screen (red in the high bits), so shots show the colours
+// the game shows.
+void use_screen_pixel_layouts() {
+    _rgb_r_shift_16 = 11;
+    _rgb_g_shift_16 = 5;
+    _rgb_b_shift_16 = 0;
+    _rgb_r_shift_32 = 16;
+    _rgb_g_shift_32 = 8;
+    _rgb_b_shift_32 = 0;
+}
+
+void start_drawing_state() {
+    set_color_depth(kColourDepth);
+    use_screen_pixel_layouts();
+    set_color_conversion(COLORCONV_TOTAL);
+    set_trans_blender(0, 0, 0, 64);
+}
+
+std::string absolute_path(const std::string &path) {
+    if (path.empty() || path[0] == '/') return path;
+    char cwd[PATH_MAX];
+    if (!getcwd(cwd, sizeof cwd)) return path;
+    return std::string(cwd) + "/" + path;
+}
+
+// The map file a replay names, under MAP/ of the current directory.
+bool map_path(const std::string &map_name, char (&out)[kMaxDataPath]) {
+    std::string name = "MAP\\" + map_name;
+    return resolve_data_path(name.c_str(), out, sizeof out) && access(out, R_OK) == 0;
+}
+
+struct RunContext {
+    FILE *trace = nullptr;
+    std::string shots_dir;
+    int every = 1;
+    bool shot_failed = false;
+    std::vector<KeyRecord> *recorded = nullptr;
+};
+
+bool write_shot(const std::string &path, BITMAP *bmp) {
+    maps::Raster img;
+    img.w = bmp->w;
+    img.h = bmp->h;
+    img.rgb.resize(static_cast<std::size_t>(img.w) * img.h * 3);
+    const int depth = bitmap_color_depth(bmp);
+    for (int y = 0; y < img.h; ++y) {
+        for (int x = 0; x < img.w; ++x) {
+            int c = getpixel(bmp, x, y);
+            uint8_t *p = img.at(x, y);
+            p[0] = static_cast<uint8_t>(getr_depth(depth, c));
+            p[1] = static_cast<uint8_t>(getg_depth(depth, c));
+            p[2] = static_cast<uint8_t>(getb_depth(depth, c));
+        }
+    }
+    std::vector<uint8_t> bytes = maps::encode_png(img);
+    FILE *f = fopen(path.c_str(), "wb");
+    if (!f) return false;
+    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    return fclose(f) == 0 && ok;
+}
+
+void on_frame(void *context, int frame, const PlayState &state) {
+    RunContext &run = *static_cast<RunContext *>(context);
+    if (run.trace) fprintf(run.trace, "%s\n", trace_line(frame, state).c_str());
+    if (!run.shots_dir.empty() && frame % run.every == 0) {
+        char name[32];
+        snprintf(name, sizeof name, "/frame%06d.png", frame);
+        if (!write_shot(run.shots_dir + name, video_screen())) run.shot_failed = true;
+    }
+}
+
+void on_keys(void *context, KeyRecord keys) {
+    RunContext &run = *static_cast<RunContext *>(context);
+    if (run.recorded) run.recorded->push_back(keys);
+}
+
+const char *result_text(int result, char (&buf)[16]) {
+    if (result == kLevelUnfinished) return "unfinished";
+    snprintf(buf, sizeof buf, "%d", result);
+    return buf;
+}
+
+void print_outcome(FILE *out, const LevelOutcome &o) {
+    char buf[16];
+    fprintf(out, "result %s frames %d switches %d energy %d\n", result_text(o.result, buf),
+            o.frames, o.switches, o.energy);
+}
+
+struct FileCloser {
+    void operator()(FILE *f) const { fclose(f); }
+};
+
+} // namespace
+
+std::string trace_line(int frame, const PlayState &s) {
+    const HeroState &h = s.hero;
+    char line[160];
+    snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d %d %d %d %d %d", frame, s.room_column,
+             s.room_row, h.x, h.y, h.walk_phase, h.falling, h.jumping, h.jump_step, h.jump_kind,
+             h.facing, h.energy, h.switches_thrown);
+    return line;
+}
+
+int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
+    ReplayScript script;
+    std::string error;
+    if (!read_replay_file(o.replay_path.c_str(), script, error)) {
+        fprintf(err, "vespertil-replay: %s\n", error.c_str());
+        return kExitRefused;
+    }
+    std::unique_ptr<FILE, FileCloser> trace;
+    if (!o.trace_path.empty()) {
+        trace.reset(fopen(o.trace_path.c_str(), "w"));
+        if (!trace) {
+            fprintf(err, "vespertil-replay: %s: cannot be written\n", o.trace_path.c_str());
+            return kExitRefused;
+        }
+    }
+    const std::string shots = absolute_path(o.shots_dir);
+    if (chdir(o.game_dir.c_str()) != 0) {
+        fprintf(err, "vespertil-replay: %s: no such game directory\n", o.game_dir.c_str());
+        return kExitRefused;
+    }
+    char path[kMaxDataPath];
+    if (!map_path(script.map_name, path)) {
+        fprintf(err, "vespertil-replay: %s: the map MAP/%s is missing\n", o.replay_path.c_str(),
+                script.map_name.c_str());
+        return kExitRefused;
+    }
+    uint8_t digest[32];
+    if (!sha256_file(path, digest) || memcmp(digest, script.map_sha256, sizeof digest) != 0) {
+        fprintf(err, "vespertil-replay: %s: recorded on a different map than %s\n",
+                o.replay_path.c_str(), path);
+        return kExitRefused;
+    }
+
+    if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
+        fprintf(err, "vespertil-replay: the Allegro library cannot start\n");
+        return kExitFailed;
+    }
+    start_drawing_state();
+    use_default_settings(false);
+    BITMAP *screen_bitmap = create_bitmap(kScreenW, kScreenH);
+    if (!screen_bitmap) return kExitFailed;
+    clear_bitmap(screen_bitmap);
+    platform.screen_override = screen_bitmap;
+    platform.pacing = Pacing::Immediate;
+    input_begin_replay(script.frames.data(), static_cast<int>(script.frames.size()));
+
+    RunContext run;
+    run.trace = trace.get();
+    run.shots_dir = shots;
+    run.every = o.shots_every > 0 ? o.shots_every : 1;
+    LevelObserver observer;
+    observer.context = &run;
+    observer.frame_done = on_frame;
+    LevelOutcome outcome;
+    play_level_observed(script.map_name.c_str(), &observer, &outcome);
+
+    input_use_keyboard();
+    platform.screen_override = nullptr;
+    destroy_bitmap(screen_bitmap);
+    if (run.shot_failed)
+        fprintf(err, "vespertil-replay: %s: some screen shots could not be written\n",
+                shots.c_str());
+    print_outcome(out, outcome);
+    return kExitRan;
+}
+
+namespace {
+
+bool open_window() {
+    if (allegro_init() != 0) return false;
+    install_keyboard();
+    install_timer();
+    LOCK_VARIABLE(tick_counter);
+    LOCK_FUNCTION(tick_callback);
+    install_int(tick_callback, 17);
+    static const int depths[] = {16, 32, 24};
+    for (int depth : depths) {
+        set_color_depth(depth);
+        if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, kScreenW, kScreenH, 0, 0) == 0) {
+            set_color_conversion(COLORCONV_TOTAL);
+            set_trans_blender(0, 0, 0, 64);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool write_whole_file(const std::string &path, const std::string &text) {
+    std::string part = path + ".part";
+    FILE *f = fopen(part.c_str(), "wb");
+    if (!f) return false;
+    bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
+    ok = fclose(f) == 0 && ok;
+    if (ok && rename(part.c_str(), path.c_str()) == 0) return true;
+    remove(part.c_str());
+    return false;
+}
+
+} // namespace
+
+int record_replay(const RecordOptions &o, FILE *out, FILE *err) {
+    const std::string out_path = absolute_path(o.out_path);
+    if (chdir(o.game_dir.c_str()) != 0) {
+        fprintf(err, "vespertil-replay: %s: no such game directory\n", o.game_dir.c_str());
+        return kExitRefused;
+    }
+    char path[kMaxDataPath];
+    uint8_t digest[32];
+    if (!map_path(o.map_name, path) || !sha256_file(path, digest)) {
+        fprintf(err, "vespertil-replay: the map MAP/%s is missing\n", o.map_name.c_str());
+        return kExitRefused;
+    }
+    if (!open_window()) {
+        fprintf(err, "vespertil-replay: no window could be opened\n");
+        return kExitFailed;
+    }
+    bool sound = install_sound(DIGI_AUTODETECT, MIDI_NONE, nullptr) == 0 && music_install(32) > 0;
+    use_default_settings(sound);
+    std::vector<KeyRecord> keys;
+    RunContext run;
+    run.recorded = &keys;
+    LevelObserver observer;
+    observer.context = &run;
+    observer.keys_used = on_keys;
+    LevelOutcome outcome;
+    play_level_observed(o.map_name.c_str(), &observer, &outcome);
+    allegro_exit();
+    if (!write_whole_file(out_path, format_replay(o.map_name, digest, keys))) {
+        fprintf(err, "vespertil-replay: %s: cannot be written\n", out_path.c_str());
+        return kExitFailed;
+    }
+    print_outcome(out, outcome);
+    return kExitRan;
+}
+
+} // namespace replay_tool
