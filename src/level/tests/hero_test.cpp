@@ -43,6 +43,7 @@ TEST(HeroJump, BothArcsOnFlatGroundFrameByFrame) {
             }
         }
         EXPECT_EQ(s.hero.jumping, 0);
+        EXPECT_EQ(s.hero.jump_step, t.kind == kLongJump ? 0 : kJumpSteps);
         EXPECT_EQ(py_of(s), kStandingPy - 1);
         EXPECT_EQ(px_of(s), 32 + t.distance);
         hero_frame(s, room); // frame 33 falls back on the floor
@@ -88,15 +89,22 @@ TEST(HeroJump, HangsUnderASolidCeilingUntilTheFallingHalf) {
         "...............", "###############", "...............",
         "...............", "...............", "###############",
     });
-    for (int start_py : {80, 84}) { // level with the ceiling's underside, and 4 pixels lower
-        PlayState s = hero_at(32, start_py);
+    // Level with the ceiling's underside, a fraction of a pixel lower, and 4 pixels
+    // lower (pushed back up under it in the first frame).
+    struct Case { int32_t start_y, hanging_y; };
+    const Case cases[] = {{80 * kSubPixels, 80 * kSubPixels},
+                          {80 * kSubPixels + 100, 80 * kSubPixels + 100},
+                          {84 * kSubPixels, 80 * kSubPixels}};
+    for (const Case &t : cases) {
+        PlayState s = hero_at(32, 0);
+        s.hero.y = t.start_y;
         s.hero.jumping = 1;
         for (int frame = 1; frame <= kJumpSteps / 2; ++frame) {
             hero_frame(s, room);
-            EXPECT_EQ(s.hero.y, 80 * kSubPixels) << start_py << " frame " << frame;
+            EXPECT_EQ(s.hero.y, t.hanging_y) << t.start_y << " frame " << frame;
         }
         hero_frame(s, room);
-        EXPECT_EQ(s.hero.y, 80 * kSubPixels + 5); // the first step of the falling half
+        EXPECT_EQ(s.hero.y, t.hanging_y + 5); // the first step of the falling half
         EXPECT_EQ(s.hero.jumping, 1);
     }
 }
@@ -133,6 +141,18 @@ TEST(HeroJump, SolidCellStopsTheSidewaysStepALedgeDoesNot) {
         s.hero.jump_step = 5;
         hero_frame(s, room_from_rows(rows));
         EXPECT_EQ(px_of(s), t.expected_px) << t.px << t.cell;
+    }
+}
+
+TEST(HeroJump, AStepBeyondTheTableMovesHimNoFurtherUpOrDown) {
+    const RoomRecord room = room_from_rows(kOpenRoom);
+    for (int16_t step : {-1, 32, 40}) {
+        PlayState s = hero_at(64, 40);
+        s.hero.jumping = 1;
+        s.hero.jump_step = step;
+        hero_frame(s, room);
+        EXPECT_EQ(s.hero.y, 40 * kSubPixels) << step;
+        EXPECT_EQ(s.hero.jumping, step < kJumpSteps ? 1 : 0) << step;
     }
 }
 
@@ -211,6 +231,7 @@ TEST(HeroWalk, ConveyorsCarryHimUnlessAWallIsInTheWay) {
         {">>>>>>>>>>>>>>>", "...#...........", 31, 32}, // off the column edge: up to the wall
         {"..#>...........", "...............", 32, 32}, // flush with column 2: not on the belt
         {"..><...........", "...............", 33, 37}, // on both: right wins
+        {"..>............", "...............", 20, 24}, // held by the cell under his right half
     };
     for (const Case &t : cases) {
         RoomRows rows = kOpenRoom;
@@ -237,6 +258,10 @@ TEST(HeroFall, FiveFramesAreSilentLongerFallsCueOnceAndLand) {
             FrameEvents ev = hero_frame(s, room);
             cues += count_events(ev, LevelEvent::FallCueDue);
             EXPECT_EQ(count_events(ev, LevelEvent::FallCueDue), frame == 6) << frame;
+            EXPECT_EQ(s.falling_cue_started, frame >= 6) << frame;
+            if (frame == 6) {
+                EXPECT_EQ(ev.list[0].pan, 40) << "the hero's middle";
+            }
             EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 0) << frame;
             int phase = frame <= kSilentFallFrames ? 0 : (frame - kSilentFallFrames) * 24 % 96;
             EXPECT_EQ(s.hero.walk_phase, phase) << frame;
@@ -270,12 +295,10 @@ TEST(HeroFall, OnlyASolidCellHeSinksIntoPutsHimOnTop) {
 TEST(HeroEdges, WalkingAndJumpingOverTheSides) {
     struct Case { int column; KeyRecord keys; bool jumping; int px; int column_after; int px_after; bool exit; };
     const Case cases[] = {
-        {0, keys(Key::Left), false, 0, 0, 0, false},
-        {2, keys(Key::Left), false, 0, 1, 224, true},
-        {4, keys(Key::Right), false, 224, 4, 224, false},
-        {2, keys(Key::Right), false, 224, 3, 0, true},
-        {2, kNoKeys, true, 224, 3, 0, true},
-        {4, kNoKeys, true, 224, 4, 224, false},
+        {0, keys(Key::Left), false, 0, 0, 0, false},      {2, keys(Key::Left), false, 0, 1, 224, true},
+        {4, keys(Key::Right), false, 224, 4, 224, false}, {2, keys(Key::Right), false, 224, 3, 0, true},
+        {3, keys(Key::Right), false, 224, 4, 0, true},    {1, keys(Key::Left), false, 0, 0, 224, true},
+        {2, kNoKeys, true, 224, 3, 0, true},              {4, kNoKeys, true, 224, 4, 224, false},
     };
     const RoomRecord room = room_from_rows(kFloorRoom);
     for (const Case &t : cases) {
@@ -283,33 +306,39 @@ TEST(HeroEdges, WalkingAndJumpingOverTheSides) {
         s.hero.jumping = t.jumping;
         s.hero.jump_step = 20;
         hero_frame(s, room, t.keys);
-        EXPECT_EQ(s.room_column, t.column_after) << t.column << " " << t.keys;
-        EXPECT_EQ(px_of(s), t.px_after) << t.column << " " << t.keys;
-        EXPECT_EQ(s.room_exit, t.exit) << t.column << " " << t.keys;
+        SCOPED_TRACE(testing::Message() << "column " << t.column << " keys " << t.keys);
+        EXPECT_EQ(s.room_column, t.column_after);
+        EXPECT_EQ(s.hero.x, t.px_after * kSubPixels);
+        EXPECT_EQ(s.room_exit, t.exit);
         EXPECT_EQ(s.room_row, 2);
     }
 }
 
 TEST(HeroEdges, TopAndBottom) {
-    struct Case { int row; int py; bool jumping; int16_t step; int row_after; int32_t y_after; bool exit; };
+    struct Case { int row; int32_t y; bool jumping; int16_t step; int row_after; int32_t y_after; bool exit; };
     const Case cases[] = {
-        {2, 128, false, 0, 3, 0, true},                       // falls into the room below
-        {4, 128, false, 0, 4, kHeroMaxY, false},              // the world's floor holds him
-        {4, 124, false, 0, 4, kHeroMaxY, false},
-        {2, 1, true, 0, 1, 256 - 1295 + kHeroMaxY, true},     // jumps into the room above
-        {0, 1, true, 0, 0, 0, false},                         // the world's top stops him
-        {2, 128, true, 31, 3, 0, true},                       // jumps down out of the room
-        {4, 128, true, 31, 4, kHeroMaxY, false},
+        {2, kHeroMaxY, false, 0, 3, 0, true},                 // falls into the room below
+        {4, kHeroMaxY, false, 0, 4, kHeroMaxY, false},        // the world's floor holds him
+        {4, kHeroMaxY - 1024, false, 0, 4, kHeroMaxY, false},
+        {3, kHeroMaxY, false, 0, 4, 0, true},
+        {2, 256, true, 0, 1, 256 - 1295 + kHeroMaxY, true},   // jumps into the room above
+        {1, 256, true, 0, 0, 256 - 1295 + kHeroMaxY, true},
+        {0, 256, true, 0, 0, 0, false},                       // the world's top stops him
+        {2, 1295, true, 0, 2, 0, false},                      // exactly at the top: stays
+        {2, kHeroMaxY, true, 31, 3, 0, true},                 // jumps down out of the room
+        {4, kHeroMaxY, true, 31, 4, kHeroMaxY, false},
     };
     const RoomRecord room = room_from_rows(kOpenRoom);
     for (const Case &t : cases) {
-        PlayState s = hero_at(64, t.py, 2, t.row);
+        PlayState s = hero_at(64, 0, 2, t.row);
+        s.hero.y = t.y;
         s.hero.jumping = t.jumping;
         s.hero.jump_step = t.step;
         hero_frame(s, room);
-        EXPECT_EQ(s.room_row, t.row_after) << t.row << " " << t.py;
-        EXPECT_EQ(s.hero.y, t.y_after) << t.row << " " << t.py;
-        EXPECT_EQ(s.room_exit, t.exit) << t.row << " " << t.py;
+        SCOPED_TRACE(testing::Message() << "row " << t.row << " y " << t.y);
+        EXPECT_EQ(s.room_row, t.row_after);
+        EXPECT_EQ(s.hero.y, t.y_after);
+        EXPECT_EQ(s.room_exit, t.exit);
         EXPECT_EQ(s.room_column, 2);
     }
 }
@@ -319,18 +348,6 @@ TEST(HeroEdges, WorldFloorHoldsHimUp) {
     FrameEvents ev = hero_frame(s, room_from_rows(kOpenRoom), keys(Key::Up));
     EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1);
     EXPECT_EQ(s.hero.jumping, 1);
-}
-
-TEST(HeroStart, StandsAtTheStartCellFacingRightWithFullEnergy) {
-    MapHeader header{};
-    header.start_cell_column = 3;
-    header.start_cell_row = 5;
-    HeroState h = make_hero(header);
-    EXPECT_EQ(h.x, 3 * 4096);
-    EXPECT_EQ(h.y, 5 * 4096);
-    EXPECT_EQ(h.facing, kFacingRight);
-    EXPECT_EQ(h.energy, 255);
-    EXPECT_EQ(h.jumping + h.falling + h.walk_phase + h.fall_frames + h.switches_thrown, 0);
 }
 
 } // namespace

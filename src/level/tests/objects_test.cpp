@@ -177,12 +177,13 @@ TEST(PlatformHold, HorizontalCarryStopsAtCellsAhead) {
 }
 
 TEST(PlatformHold, VerticalPlatformLiftsHimToItsNextTopUnlessTheRowAheadIsSolid) {
-    struct Case { int vy; int px; int solid_col, solid_row; bool jumping; int py_after; };
+    struct Case { int vy; int px, py; int solid_col, solid_row; bool jumping; int py_after; };
     const Case cases[] = {
-        {-2, 64, -1, 0, false, 62}, {-2, 64, 4, 3, false, 64}, {-2, 64, 5, 3, false, 62},
-        {-2, 66, 5, 3, false, 64},  {-2, 64, 4, 4, false, 62}, {2, 64, -1, 0, false, 66},
-        {2, 64, 4, 5, false, 64},   {2, 64, 4, 4, false, 66},  {-2, 64, 4, 3, true, 64},
-        {2, 64, -1, 0, true, 66},
+        {-2, 64, 64, -1, 0, false, 62}, {-2, 64, 64, 4, 3, false, 64}, {-2, 64, 64, 5, 3, false, 62},
+        {-2, 66, 64, 5, 3, false, 64},  {-2, 64, 64, 4, 4, false, 62}, {2, 64, 64, -1, 0, false, 66},
+        {2, 64, 64, 4, 5, false, 64},   {2, 64, 64, 4, 4, false, 66},  {-2, 64, 64, 4, 3, true, 64},
+        {2, 64, 64, -1, 0, true, 66},   {0, 64, 66, -1, 0, false, 64}, {0, 64, 66, 4, 5, false, 66},
+        {0, 64, 66, 4, 4, false, 64},
     };
     for (const Case &t : cases) {
         RoomRows rows = kOpenRoom;
@@ -191,8 +192,8 @@ TEST(PlatformHold, VerticalPlatformLiftsHimToItsNextTopUnlessTheRowAheadIsSolid)
             row[t.solid_col] = '#';
             rows[t.solid_row] = row;
         }
-        MovingObject p = object_on(4, 5, 4, t.vy < 0 ? 1 : 8, 2);
-        Held h = hold(p, t.px, 64, t.jumping, 0, room_from_rows(rows));
+        MovingObject p = object_on(4, 5, 4, t.vy < 0 ? 1 : 8, t.vy < 0 ? -t.vy : t.vy);
+        Held h = hold(p, t.px, t.py, t.jumping, 0, room_from_rows(rows));
         SCOPED_TRACE(testing::Message() << t.vy << " px " << t.px << " solid " << t.solid_col
                                         << "," << t.solid_row << (t.jumping ? " jumping" : ""));
         EXPECT_TRUE(was_held(h, t.jumping)) << "held even when he cannot be moved";

@@ -40,21 +40,25 @@ struct Level {
 
 TEST(LevelStart, HeroAtTheStartCellEverythingPresentStartRoomBuilt) {
     Level l;
-    l.map->header.start_room_column = 3;
-    l.map->header.start_room_row = 1;
+    l.map->header.start_room_column = 0;
+    l.map->header.start_room_row = 4;
     l.map->switches[4].present = 0;
     l.map->refills[24].present = 0;
-    l.map->rooms[room_index_of(3, 1)].enemies[0] = ObjectSpawn{1, 2, 5, 2, 1, 9};
-    l.map->rooms[room_index_of(3, 1)].platforms[0] = ObjectSpawn{7, 2, 7, 6, 2, 11};
+    l.map->rooms[room_index_of(0, 4)].enemies[0] = ObjectSpawn{1, 2, 5, 2, 1, 9};
+    l.map->rooms[room_index_of(0, 4)].platforms[0] = ObjectSpawn{7, 2, 7, 6, 2, 11};
     l.s.quit = l.s.room_exit = true;
+    l.s.hero.switches_thrown = 5;
+    l.s.hero.facing = kFacingLeft;
     l.s.falling_cue_started = 1;
     l.s.result = kLevelCompleted;
     start_level_rules(l.s, *l.map);
-    EXPECT_EQ(l.s.room_column, 3);
-    EXPECT_EQ(l.s.room_row, 1);
+    EXPECT_EQ(l.s.room_column, 0);
+    EXPECT_EQ(l.s.room_row, 4);
     EXPECT_EQ(l.s.hero.x, 2 * 4096);
     EXPECT_EQ(l.s.hero.y, 7 * 4096);
     EXPECT_EQ(l.s.hero.energy, 255);
+    EXPECT_EQ(l.s.hero.switches_thrown, 0);
+    EXPECT_EQ(l.s.hero.facing, kFacingRight);
     EXPECT_EQ(l.map->switches[4].present, 1);
     EXPECT_EQ(l.map->refills[24].present, 1);
     EXPECT_EQ(l.s.enemies[0].x, 16);
@@ -65,7 +69,12 @@ TEST(LevelStart, HeroAtTheStartCellEverythingPresentStartRoomBuilt) {
 
 TEST(FrameRules, EscInTheFirstFrameEndsTheLevelAfterTheWholeFrame) {
     Level l;
+    l.map->header.start_room_column = 4;
+    l.map->header.start_room_row = 0;
+    start_level_rules(l.s, *l.map);
     EXPECT_TRUE(run_frame_rules(l.s, *l.map, key_bit(Key::Esc) | key_bit(Key::Right), l.ev));
+    EXPECT_EQ(l.s.room_column, 4);
+    EXPECT_EQ(l.s.room_row, 0);
     EXPECT_TRUE(l.s.quit);
     EXPECT_EQ(l.s.result, kLevelLeft);
     EXPECT_EQ(px_of(l.s), 34) << "the hero still moved in that frame";
@@ -81,6 +90,7 @@ TEST(FrameRules, TwoEnemiesInOneFrameCostTwoPointsAndTheLastEndsTheLevel) {
     l.s.hero.energy = 1;
     l.check();
     EXPECT_EQ(count_events(l.ev, LevelEvent::EnemyContact), 2);
+    EXPECT_EQ(l.ev.list[1].pan, 72);
     EXPECT_EQ(l.s.hero.energy, -1);
     EXPECT_TRUE(l.ev.energy_changed);
     EXPECT_EQ(l.s.result, kLevelLeft);
@@ -140,16 +150,22 @@ TEST(FrameRules, RefillsOnlyLevelWithTheHeroAndNeverAbove255) {
 }
 
 TEST(FrameRules, OnlyTheCellOfTheTopLeftPixelHarms) {
-    struct Case { int harm_col, harm_row; int px, py; bool harmed; };
-    const Case cases[] = {{2, 7, 40, 112, true}, {3, 7, 40, 112, false}, {2, 6, 32, 100, true},
-                          {2, 7, 32, 100, false}};
+    struct Case { int room_column, room_row; int harm_col, harm_row; int px, py; bool harmed; };
+    const Case cases[] = {{2, 2, 2, 7, 40, 112, true},  {2, 2, 3, 7, 40, 112, false},
+                          {2, 2, 2, 6, 32, 100, true},  {2, 2, 2, 7, 32, 100, false},
+                          {0, 0, 2, 7, 32, 112, true},  {4, 4, 14, 8, 224, 128, true}};
     for (const Case &t : cases) {
         Level l;
-        l.map->rooms[kRoom].cells[t.harm_row][t.harm_col].flags = kCellHarmful;
+        l.s.room_column = t.room_column;
+        l.s.room_row = t.room_row;
+        l.map->rooms[room_index_of(t.room_column, t.room_row)].cells[t.harm_row][t.harm_col].flags =
+            kCellHarmful;
         l.place_hero(t.px, t.py);
         l.check();
-        EXPECT_EQ(count_events(l.ev, LevelEvent::HarmfulCell), t.harmed ? 1 : 0) << t.harm_col;
-        EXPECT_EQ(l.s.hero.energy, t.harmed ? 254 : 255) << t.harm_col;
+        SCOPED_TRACE(testing::Message() << "cell " << t.harm_col << "," << t.harm_row << " hero "
+                                        << t.px << "," << t.py);
+        EXPECT_EQ(count_events(l.ev, LevelEvent::HarmfulCell), t.harmed ? 1 : 0);
+        EXPECT_EQ(l.s.hero.energy, t.harmed ? 254 : 255);
     }
 }
 
