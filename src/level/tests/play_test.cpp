@@ -54,6 +54,12 @@ protected:
                 for (int col = 0; col < 15; ++col) m.put_cell(r, col, row, -1, -1, 0);
         }
         for (int col = 0; col < 15; ++col) m.put_cell(0, col, 8, 1, -1, 0x01);
+        // Room 0 shows backdrop 0, all green; the title's T is red.
+        m.put8(map_bytes::room_at(0), 0);
+        for (int y = 0; y < 144; ++y)
+            for (int x = 0; x < 240; ++x) m.put32(map_bytes::backdrop_pixel_at(0, x, y), 0x07E0);
+        for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) m.put32(map_bytes::tile_pixel_at(214, x, y, 1), 0xF800);
         if (cut) m.bytes.resize(cut);
         testing_support::write_file(dir.file(std::string("MAP/") + name), m.bytes);
     }
@@ -125,6 +131,53 @@ TEST_F(PlayLevelTest, RecordsThatRunOutOnThePanelLeaveTheLevelUnplayed) {
     EXPECT_EQ(o.result, kLevelUnfinished);
     EXPECT_EQ(o.frames, 0);
     EXPECT_EQ(consumed.size(), 2u);
+}
+
+// A flat picture saved where the level looks for it.
+void write_picture(const std::string &path, int w, int h, int r, int g, int b) {
+    BITMAP *bmp = create_bitmap_ex(24, w, h);
+    clear_to_color(bmp, makecol_depth(24, r, g, b));
+    save_pcx(path.c_str(), bmp, nullptr);
+    destroy_bitmap(bmp);
+}
+
+TEST_F(PlayLevelTest, ThePlayScreenAtBothResolutions) {
+    write_map("test.map");
+    testing_support::make_dirs(dir.file("GFX"));
+    write_picture(dir.file("GFX/MARCO.PCX"), 640, 400, 0, 0, 255);
+    write_picture(dir.file("GFX/MARCO_BAJA.PCX"), 320, 200, 0, 0, 255);
+    write_picture(dir.file("GFX/VIDA_FULL.PCX"), 205, 16, 255, 255, 0);
+    write_picture(dir.file("GFX/VIDA_FULL_BAJA.PCX"), 102, 8, 255, 255, 0);
+    const int blue = makecol(0, 0, 255), green = makecol(0, 255, 0), red = makecol(255, 0, 0),
+              yellow = makecol(255, 255, 0);
+
+    input_begin_replay(nullptr, 0); // no key records at all: the panel stays up
+    ASSERT_EQ(play_level("test.map"), kLevelUnfinished);
+    EXPECT_EQ(getpixel(screen_bitmap, 0, 40), blue);     // the frame, 40 rows down
+    EXPECT_EQ(getpixel(screen_bitmap, 0, 39), 0);
+    EXPECT_EQ(getpixel(screen_bitmap, 80, 57), blue);
+    EXPECT_EQ(getpixel(screen_bitmap, 81, 101), green); // the doubled room view (an undarkened row)
+    EXPECT_EQ(getpixel(screen_bitmap, 560, 301), green);
+    EXPECT_EQ(getpixel(screen_bitmap, 561, 300), blue);
+    EXPECT_EQ(getpixel(screen_bitmap, 300, 56), blue);
+    EXPECT_EQ(getpixel(screen_bitmap, 288, 12), red);    // "TEST" centred on 320
+    EXPECT_EQ(getpixel(screen_bitmap, 287, 12), 0);
+    EXPECT_EQ(getpixel(screen_bitmap, 90, 381), yellow); // the full energy bar
+    EXPECT_EQ(getpixel(screen_bitmap, 89, 381), blue);
+
+    game_config.low_resolution = 1;
+    game_config.render_mode = kRenderOwnSize;
+    clear_bitmap(screen_bitmap);
+    input_begin_replay(nullptr, 0);
+    ASSERT_EQ(play_level("test.map"), kLevelUnfinished);
+    EXPECT_EQ(getpixel(screen_bitmap, 0, 0), blue);
+    EXPECT_EQ(getpixel(screen_bitmap, 39, 8), blue);
+    EXPECT_EQ(getpixel(screen_bitmap, 40, 30), green);  // the view, unscaled
+    EXPECT_EQ(getpixel(screen_bitmap, 279, 130), green);
+    EXPECT_EQ(getpixel(screen_bitmap, 280, 130), blue);
+    EXPECT_EQ(getpixel(screen_bitmap, 200, 7), blue);
+    EXPECT_EQ(getpixel(screen_bitmap, 45, 170), yellow);
+    EXPECT_EQ(getpixel(screen_bitmap, 288, 12), blue);   // no title at this size
 }
 
 TEST_F(PlayLevelTest, TheMapNameIsCutAtItsFirstBlankAndLowerCased) {

@@ -92,6 +92,7 @@ TEST_F(RenderTest, BackdropOrBlackFill) {
     map->rooms[1].backdrop = kNoBackdrop;
     render(1);
     EXPECT_EQ(at(5, 5), 0);
+    EXPECT_EQ(at(239, 143), 0); // the whole view
 }
 
 TEST_F(RenderTest, FrontCellsLieOverTheHeroAndBackCellsUnder) {
@@ -259,6 +260,8 @@ TEST_F(ScreenTest, EnergyBarFullEmptyAndBelowZero) {
     EXPECT_EQ(getpixel(screen.get(), 90 + 205, 381), 0); // nothing past the bar
     draw_energy_bar_to(128, empty.get(), full.get(), screen.get());
     EXPECT_EQ(count_full(), 102);
+    draw_energy_bar_to(2, empty.get(), full.get(), screen.get());
+    EXPECT_EQ(count_full(), 1);
     draw_energy_bar_to(0, empty.get(), full.get(), screen.get());
     EXPECT_EQ(count_full(), 0);
     draw_energy_bar_to(255, empty.get(), full.get(), screen.get());
