@@ -75,8 +75,9 @@ std::string frame_lines(const std::string &map_name, const uint8_t (&digest)[kSh
 std::string replay_text(const std::string &map_name, const uint8_t (&digest)[kSha256Bytes],
                         const route::SearchResult &found, const LevelOutcome &outcome) {
     std::string text = format_replay(map_name, digest, {});
-    text += "# Found by vespertil-route: the nearest switch still up, again and again, then\n"
-            "# the exit door.\n";
+    text += "# The map can be completed: every switch thrown, then the exit door reached.\n"
+            "# Found by vespertil-route, which seeks the nearest switch still up (those of\n"
+            "# the hero's row of rooms and above first), again and again, then the door.\n";
     text += "# expect: " + outcome_line(outcome) + "\n";
     text += "# frame 1 closes the intro panel\n";
     text += frame_lines(map_name, digest, found.frames, 0, 1);

@@ -623,12 +623,12 @@ public:
         : level_(level), options_(options), guide_(level.map()) {}
 
     // Best first from `start`, by frames so far plus a guess of the frames to go
-    // (with no guess, breadth first: the fewest frames). `aims`: the switches the
-    // guide leads to; any switch thrown is a goal reached.
+    // (with no guess, breadth first: the fewest frames). `aims`: the switches sought.
     GoalSearch search(const Node &start, GoalKind kind, uint32_t aims) {
         GoalSearch g;
         kind_ = kind;
         start_ = start;
+        aims_ = aims;
         if (options_.guide_weight > 0) guide_.aim_at(goal_cells(level_.map(), kind, aims));
         nodes_.clear();
         seen_.clear();
@@ -705,10 +705,13 @@ private:
         return false;
     }
 
+    // A switch sought thrown; another one thrown on the way is only kept as thrown.
     bool goal_met(FrameEnd end) const {
         if (kind_ == GoalKind::Door) return end == FrameEnd::Completed;
-        return end != FrameEnd::Lost &&
-               level_.play().hero.switches_thrown > start_.hero.switches_thrown;
+        if (end == FrameEnd::Lost ||
+            level_.play().hero.switches_thrown == start_.hero.switches_thrown)
+            return false;
+        return (start_.switches & ~present_set(level_.map().switches) & aims_) != 0;
     }
 
     void link(Node &to, int32_t index, uint8_t action, int frames, const Node &from) {
@@ -753,6 +756,7 @@ private:
     const SearchOptions &options_;
     GoalKind kind_ = GoalKind::NextSwitch;
     Node start_{};
+    uint32_t aims_ = 0;
     Guide guide_;
     std::vector<Node> nodes_;
     SeenStates seen_;

@@ -1,0 +1,287 @@
+// The route search: the records it reads from a map file are the loader's, it finds
+// routes that play back to the exit door, prefers its own row of rooms, and names the
+// goal it cannot reach.
+#include "route_search.h"
+
+#include "support/test_support.h"
+#include "world/map_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+using testing_support::TempDir;
+
+constexpr KeyRecord kEnter = key_bit(Key::Enter);
+constexpr KeyRecord kEsc = key_bit(Key::Esc);
+constexpr int kLastRow = kWorldRows - 1;
+
+// A world of empty rooms: `rows` of one room drawn as in the level rule tests
+// ('#' solid, '=' ledge, '.' empty).
+void draw_room(LevelMap &map, int column, int row, const char *const (&rows)[kRoomRows]) {
+    RoomRecord &r = map.rooms[room_index_of(column, row)];
+    for (int y = 0; y < kRoomRows; ++y) {
+        ASSERT_EQ(std::strlen(rows[y]), size_t{kRoomColumns});
+        for (int x = 0; x < kRoomColumns; ++x)
+            r.cells[y][x].flags = rows[y][x] == '#' ? kCellSolid : rows[y][x] == '=' ? kCellLedge : 0;
+    }
+}
+
+std::unique_ptr<LevelMap> empty_world() {
+    auto map = std::make_unique<LevelMap>();
+    for (RoomRecord &r : map->rooms) {
+        for (ObjectSpawn &s : r.enemies) s.sprite = kEmptySlot;
+        for (ObjectSpawn &s : r.platforms) s.sprite = kEmptySlot;
+        for (auto &row : r.cells)
+            for (RoomCell &c : row) c = RoomCell{kNoTile, kNoTile, 0, 0};
+    }
+    return map;
+}
+
+void place(PickupPlacement &p, int column, int row, int cell_column, int cell_row) {
+    p.room = static_cast<uint8_t>(room_index_of(column, row));
+    p.present = 1;
+    p.cell_column = static_cast<int16_t>(cell_column);
+    p.cell_row = static_cast<int16_t>(cell_row);
+}
+
+void start_and_door(LevelMap &map, int room_column, int room_row, int start_column,
+                    int door_column, int door_row) {
+    MapHeader &h = map.header;
+    h.start_room_column = h.exit_room_column = static_cast<int8_t>(room_column);
+    h.start_room_row = h.exit_room_row = static_cast<int8_t>(room_row);
+    h.start_cell_column = static_cast<int8_t>(start_column);
+    h.start_cell_row = 7;
+    h.exit_cell_column = static_cast<int8_t>(door_column);
+    h.exit_cell_row = static_cast<int8_t>(door_row);
+}
+
+constexpr const char *kFloor[kRoomRows] = {
+    "...............", "...............", "...............",
+    "...............", "...............", "...............",
+    "...............", "...............", "###############",
+};
+
+// Room 0,4 with a floor: the hero starts at cell 2,7, every switch lies on cell 6,7 and
+// the door's lower cell is 10,7. Every refill sits out of the way on cell 14,0.
+std::unique_ptr<LevelMap> corridor() {
+    auto map = empty_world();
+    draw_room(*map, 0, kLastRow, kFloor);
+    start_and_door(*map, 0, kLastRow, 2, 10, 6);
+    for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, 6, 7);
+    for (RefillPlacement &p : map->refills) place(p, 0, kLastRow, 14, 0);
+    return map;
+}
+
+std::string outcome_text(const LevelOutcome &o) {
+    return "result " + std::to_string(o.result) + " frames " + std::to_string(o.frames) +
+           " switches " + std::to_string(o.switches) + " energy " + std::to_string(o.energy);
+}
+
+TEST(RouteSearch, BreadthFirstFindsTheFewestFramesToASwitch) {
+    auto map = corridor();
+    route::SearchOptions options;
+    options.guide_weight = 0;
+    route::SearchResult found = route::search_route(*map, options);
+    ASSERT_TRUE(found.found) << found.failure;
+    ASSERT_FALSE(found.frames.empty());
+    EXPECT_EQ(found.frames[0], kEnter);
+    // From pixel 32, two pixels a frame from frame 2 (walking or a long jump): the
+    // switches' cell at 96 is first touched at pixel 82, on frame 26.
+    ASSERT_EQ(found.goals.size(), size_t{kSwitchCount + 1});
+    for (int i = 0; i < kSwitchCount; ++i) {
+        EXPECT_EQ(found.goals[i].switch_number, i + 1);
+        EXPECT_EQ(found.goals[i].frame, 26);
+    }
+    EXPECT_TRUE(found.goals.back().door);
+    LevelOutcome o = route::run_route(*map, found.frames);
+    EXPECT_EQ(o.result, kLevelCompleted);
+    EXPECT_EQ(o.frames, found.goals.back().frame);
+}
+
+TEST(RouteSearch, BreadthFirstFindsTheFewestFramesToTheDoor) {
+    auto map = corridor();
+    for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, 2, 7); // the start cell
+    route::SearchOptions options;
+    options.guide_weight = 0;
+    route::SearchResult found = route::search_route(*map, options);
+    ASSERT_TRUE(found.found) << found.failure;
+    ASSERT_EQ(found.goals.size(), size_t{kSwitchCount + 1});
+    EXPECT_EQ(found.goals[0].frame, 1); // thrown on the frame that closes the panel
+    // Standing at pixel 32 with every switch thrown, the door's 160 is 64 frames away.
+    EXPECT_EQ(found.goals.back().frame, 65);
+    EXPECT_EQ(outcome_text(route::run_route(*map, found.frames)),
+              "result 3 frames 65 switches 25 energy 255");
+}
+
+TEST(RouteSearch, TheGuidedSearchFindsARouteThatPlaysBack) {
+    auto map = corridor();
+    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
+    ASSERT_TRUE(found.found) << found.failure;
+    LevelOutcome o = route::run_route(*map, found.frames);
+    EXPECT_EQ(o.result, kLevelCompleted);
+    EXPECT_EQ(o.frames, static_cast<int>(found.frames.size()));
+    EXPECT_EQ(o.frames, found.goals.back().frame);
+}
+
+// Reports each goal as it is reached, in order.
+void count_goal(void *context, const route::GoalReport &) { ++*static_cast<int *>(context); }
+
+TEST(RouteSearch, TellsOfEveryGoalAsItIsReached) {
+    auto map = corridor();
+    int told = 0;
+    route::SearchOptions options;
+    options.goal_reached = count_goal;
+    options.context = &told;
+    route::SearchResult found = route::search_route(*map, options);
+    ASSERT_TRUE(found.found) << found.failure;
+    EXPECT_EQ(told, kSwitchCount + 1);
+}
+
+// Room 0,3 has a hole in its floor at columns 3 and 4 down into room 0,4. The hero
+// starts on cell 6,7 of room 0,3; 24 switches lie just under the hole and one at the
+// far end of room 0,3. Nearest first would drop through the hole and never come back.
+TEST(RouteSearch, TheSwitchesOfItsOwnRowOfRoomsComeFirst) {
+    auto map = empty_world();
+    constexpr const char *kHoledFloor[kRoomRows] = {
+        "...............", "...............", "...............",
+        "...............", "...............", "...............",
+        "...............", "...............", "###..##########",
+    };
+    draw_room(*map, 0, kLastRow - 1, kHoledFloor);
+    draw_room(*map, 0, kLastRow, kFloor);
+    start_and_door(*map, 0, kLastRow, 6, 10, 6);
+    map->header.start_room_row = kLastRow - 1;
+    for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, 3, 7);
+    place(map->switches[kSwitchCount - 1], 0, kLastRow - 1, 13, 7);
+    for (RefillPlacement &p : map->refills) place(p, 0, kLastRow, 14, 0);
+
+    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
+    ASSERT_TRUE(found.found) << found.failure;
+    EXPECT_EQ(found.goals[0].switch_number, kSwitchCount);
+    EXPECT_EQ(route::run_route(*map, found.frames).result, kLevelCompleted);
+}
+
+// A cell closed in by solid cells on every side.
+void wall_in(LevelMap &map, int room, int column, int row) {
+    for (int y = row - 1; y <= row + 1; ++y)
+        for (int x = column - 1; x <= column + 1; ++x)
+            if (x != column || y != row) map.rooms[room].cells[y][x].flags = kCellSolid;
+}
+
+TEST(RouteSearch, NamesTheSwitchItCannotReach) {
+    auto map = corridor();
+    place(map->switches[kSwitchCount - 1], 0, kLastRow, 12, 3);
+    wall_in(*map, room_index_of(0, kLastRow), 12, 3);
+    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
+    EXPECT_FALSE(found.found);
+    EXPECT_EQ(found.goals.size(), size_t{kSwitchCount - 1});
+    EXPECT_EQ(found.failure.rfind("switch 25 at room 0,4 cell 12,3 cannot be reached from room "
+                                  "0,4 cell ", 0),
+              0u)
+        << found.failure;
+    EXPECT_NE(found.failure.find(" with energy 255"), std::string::npos) << found.failure;
+}
+
+TEST(RouteSearch, NamesEverySwitchLeftWhenNoneCanBeReached) {
+    auto map = corridor();
+    place(map->switches[kSwitchCount - 2], 0, kLastRow, 12, 3);
+    place(map->switches[kSwitchCount - 1], 0, kLastRow, 12, 3);
+    wall_in(*map, room_index_of(0, kLastRow), 12, 3);
+    place(map->switches[0], 0, kLastRow, 3, 3); // out of a jump's reach over open floor
+    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
+    EXPECT_FALSE(found.found);
+    EXPECT_NE(found.failure.find("none of the 3 switches still up can be reached"),
+              std::string::npos) << found.failure;
+    EXPECT_NE(found.failure.find("switch 1 at room 0,4 cell 3,3; switch 24 at room 0,4 cell "
+                                 "12,3; switch 25 at room 0,4 cell 12,3"),
+              std::string::npos) << found.failure;
+}
+
+TEST(RouteSearch, NamesTheDoorWhenItCannotBeReached) {
+    auto map = corridor();
+    map->header.exit_cell_column = 12;
+    map->header.exit_cell_row = 2; // stood in at 12,3
+    wall_in(*map, room_index_of(0, kLastRow), 12, 3);
+    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
+    EXPECT_FALSE(found.found);
+    EXPECT_EQ(found.goals.size(), size_t{kSwitchCount});
+    EXPECT_EQ(found.failure.rfind("the exit door at room 0,4 cell 12,2 cannot be reached", 0), 0u)
+        << found.failure;
+}
+
+TEST(RouteSearch, GivesUpAfterItsStatesAndSaysHowToGoOn) {
+    auto map = corridor();
+    route::SearchOptions options;
+    options.max_states = 3;
+    route::SearchResult found = route::search_route(*map, options);
+    EXPECT_FALSE(found.found);
+    EXPECT_EQ(found.failure.rfind("gave up looking for switch 1 at room 0,4 cell 6,7", 0), 0u)
+        << found.failure;
+    EXPECT_NE(found.failure.find("after 3 states (raise --max-states)"), std::string::npos);
+}
+
+TEST(RouteSearch, APlaybackStopsAtEscOrWhenTheKeysRunOut) {
+    auto map = corridor();
+    EXPECT_EQ(outcome_text(route::run_route(*map, {kEnter, 0, kEsc, 0})),
+              "result 1 frames 3 switches 0 energy 255");
+    EXPECT_EQ(route::run_route(*map, {kEnter, 0}).result, kLevelUnfinished);
+    EXPECT_EQ(route::run_route(*map, {kEnter, 0}).frames, 2);
+}
+
+// ---- The map's records ---------------------------------------------------------------
+
+void expect_loader_records(const std::vector<unsigned char> &bytes) {
+    TempDir dir;
+    std::string path = dir.file("map.map");
+    testing_support::write_file(path, bytes);
+    auto loaded = std::make_unique<LevelMap>();
+    auto parsed = std::make_unique<LevelMap>();
+    BITMAP *const no_backdrops[kBackdropCount] = {};
+    CellSet no_cells{};
+    ASSERT_EQ(load_map_file(path.c_str(), loaded->header, loaded->rooms, loaded->switches,
+                            loaded->refills, no_backdrops, no_cells, no_cells),
+              1);
+    ASSERT_TRUE(route::level_map_from_bytes(bytes.data(), bytes.size(), *parsed));
+    EXPECT_EQ(std::memcmp(&loaded->header, &parsed->header, sizeof loaded->header), 0);
+    for (int r = 0; r < kRoomCount; ++r)
+        EXPECT_EQ(std::memcmp(&loaded->rooms[r], &parsed->rooms[r], sizeof loaded->rooms[r]), 0)
+            << "room " << r;
+    EXPECT_EQ(std::memcmp(loaded->switches, parsed->switches, sizeof loaded->switches), 0);
+    EXPECT_EQ(std::memcmp(loaded->refills, parsed->refills, sizeof loaded->refills), 0);
+}
+
+std::vector<unsigned char> test_map_bytes() {
+    return testing_support::read_file(std::string(VESPERTIL_GAME_DIR) + "/MAP/prueba.map");
+}
+
+TEST(RouteMapRecords, TheTestMapReadsAsTheLoaderReadsIt) {
+    std::vector<unsigned char> bytes = test_map_bytes();
+    ASSERT_GE(bytes.size(), kMapFileSize);
+    expect_loader_records(bytes);
+}
+
+TEST(RouteMapRecords, ValuesTheLoaderCorrectsAreCorrectedTheSameWay) {
+    std::vector<unsigned char> bytes = test_map_bytes();
+    ASSERT_GE(bytes.size(), kMapFileSize);
+    bytes[kHeaderPositionsOffset + 2] = 40;   // start cell column past the room
+    bytes[kHeaderPositionsOffset + 7] = 0xF0; // door row above the room
+    bytes[kSwitchRecordsOffset] = 0xFD;       // a switch in room column -3
+    bytes[kRefillRecordsOffset + 3] = 77;     // a refill in cell row 77
+    std::size_t room = kRoomsOffset + 1 * kRoomRecordSize; // room 1,0 and its bat
+    bytes[room + kRoomEnemiesOffset + 4] = 3;  // speed 3 over a track it does not divide
+    bytes[room + kRoomCellsOffset + 1] = 0x7F; // a back tile past the sheet
+    expect_loader_records(bytes);
+}
+
+TEST(RouteMapRecords, AShortFileIsRefused) {
+    std::vector<unsigned char> bytes(kMapFileSize - 1, 0);
+    LevelMap map;
+    EXPECT_FALSE(route::level_map_from_bytes(bytes.data(), bytes.size(), map));
+}
+
+} // namespace
