@@ -128,19 +128,26 @@ TEST(HeroJump, LedgeLetsHimUpFromBelowAndCatchesHimAtTheTop) {
 }
 
 TEST(HeroJump, SolidCellStopsTheSidewaysStepALedgeDoesNot) {
-    struct Case { int px; char cell; int expected_px; };
+    struct Case { int px; int16_t facing, kind; int column; char cell; int expected_px; };
     // 33 rounds down to 32, flush with column 3, so the wall still stops him.
-    const Case cases[] = {{32, '#', 32}, {33, '#', 33}, {32, '=', 33}, {34, '#', 35}};
+    const Case cases[] = {
+        {32, kFacingRight, kHighJump, 3, '#', 32}, {33, kFacingRight, kHighJump, 3, '#', 33},
+        {32, kFacingRight, kHighJump, 3, '=', 33}, {34, kFacingRight, kHighJump, 3, '#', 35},
+        {32, kFacingRight, kLongJump, 3, '.', 34}, {48, kFacingLeft, kHighJump, 2, '#', 48},
+        {48, kFacingLeft, kLongJump, 2, '=', 46},  {48, kFacingLeft, kHighJump, 1, '#', 47},
+    };
     for (const Case &t : cases) {
         RoomRows rows = kOpenRoom;
         char row5[] = "...............";
-        row5[3] = t.cell;
+        row5[t.column] = t.cell;
         rows[5] = row5;
         PlayState s = hero_at(t.px, 80);
         s.hero.jumping = 1;
         s.hero.jump_step = 5;
+        s.hero.facing = t.facing;
+        s.hero.jump_kind = t.kind;
         hero_frame(s, room_from_rows(rows));
-        EXPECT_EQ(px_of(s), t.expected_px) << t.px << t.cell;
+        EXPECT_EQ(px_of(s), t.expected_px) << t.px << " facing " << t.facing << " " << t.cell;
     }
 }
 
@@ -159,20 +166,26 @@ TEST(HeroJump, AStepBeyondTheTableMovesHimNoFurtherUpOrDown) {
 // ---- Walking, ledges and conveyors -------------------------------------------------
 
 TEST(HeroWalk, StepsTwoPixelsOnEvenPixelsLeftWins) {
-    struct Case { int px; KeyRecord keys; int expected_px; int16_t facing; };
+    struct Case { int32_t x; KeyRecord keys; int32_t expected_x; int16_t facing; };
+    constexpr int32_t px32 = 32 * kSubPixels;
     const Case cases[] = {
-        {33, keys(Key::Right), 34, kFacingRight}, {33, keys(Key::Left), 32, kFacingLeft},
-        {32, keys(Key::P), 34, kFacingRight},     {32, keys(Key::O), 30, kFacingLeft},
-        {32, keys(Key::Left) | keys(Key::Right), 30, kFacingLeft},
+        {px32 + 256, keys(Key::Right), px32 + 512, kFacingRight},
+        {px32 + 256, keys(Key::Left), px32, kFacingLeft},
+        {px32, keys(Key::P), px32 + 512, kFacingRight},
+        {px32, keys(Key::O), px32 - 512, kFacingLeft},
+        {px32, keys(Key::Left) | keys(Key::Right), px32 - 512, kFacingLeft},
+        {px32 + 1, keys(Key::Left), px32, kFacingLeft}, // up to the next even pixel first
+        {px32 + 1, keys(Key::Right), px32 + 512, kFacingRight},
     };
     const RoomRecord room = room_from_rows(kFloorRoom);
     for (const Case &t : cases) {
-        PlayState s = hero_at(t.px, kStandingPy);
+        PlayState s = hero_at(0, kStandingPy);
+        s.hero.x = t.x;
         s.hero.facing = t.facing == kFacingLeft ? kFacingRight : kFacingLeft;
         hero_frame(s, room, t.keys);
-        EXPECT_EQ(px_of(s), t.expected_px) << t.keys;
-        EXPECT_EQ(s.hero.facing, t.facing) << t.keys;
-        EXPECT_EQ(s.hero.walk_phase, kWalkPhaseStep) << t.keys;
+        EXPECT_EQ(s.hero.x, t.expected_x) << t.x << " keys " << t.keys;
+        EXPECT_EQ(s.hero.facing, t.facing) << t.x << " keys " << t.keys;
+        EXPECT_EQ(s.hero.walk_phase, kWalkPhaseStep) << t.x << " keys " << t.keys;
     }
 }
 
@@ -320,11 +333,14 @@ TEST(HeroEdges, TopAndBottom) {
         {2, kHeroMaxY, false, 0, 3, 0, true},                 // falls into the room below
         {4, kHeroMaxY, false, 0, 4, kHeroMaxY, false},        // the world's floor holds him
         {4, kHeroMaxY - 1024, false, 0, 4, kHeroMaxY, false},
+        {2, kHeroMaxY - 1024, false, 0, 2, kHeroMaxY, false}, // exactly at the bottom: stays
+        {4, 40000, false, 0, 4, kHeroMaxY, false},            // below the room: back on the floor
         {3, kHeroMaxY, false, 0, 4, 0, true},
         {2, 256, true, 0, 1, 256 - 1295 + kHeroMaxY, true},   // jumps into the room above
         {1, 256, true, 0, 0, 256 - 1295 + kHeroMaxY, true},
         {0, 256, true, 0, 0, 0, false},                       // the world's top stops him
         {2, 1295, true, 0, 2, 0, false},                      // exactly at the top: stays
+        {2, kHeroMaxY - 1295, true, 31, 2, kHeroMaxY, false}, // exactly at the bottom: stays
         {2, kHeroMaxY, true, 31, 3, 0, true},                 // jumps down out of the room
         {4, kHeroMaxY, true, 31, 4, kHeroMaxY, false},
     };

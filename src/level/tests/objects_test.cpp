@@ -156,7 +156,8 @@ TEST(PlatformHold, HorizontalCarryStopsAtCellsAhead) {
         {80, 2, 4, 4, '#', false, false},  {80, 2, 5, 4, '#', false, true},
         {80, 2, 4, 4, '=', true, false},   {80, -2, 2, 5, '#', false, true},
         {84, -2, 2, 5, '#', false, false}, {84, -2, 2, 6, '#', false, true},
-        {84, -2, 2, 5, '=', true, false},
+        {84, -2, 2, 5, '=', true, false},  {80, 1, 4, 4, '#', false, false},
+        {80, -1, 2, 4, '#', false, false},
     };
     for (const Case &t : cases) {
         RoomRows rows = kOpenRoom;
@@ -165,6 +166,7 @@ TEST(PlatformHold, HorizontalCarryStopsAtCellsAhead) {
         rows[t.row] = row;
         MovingObject p = object_on(3, 5, t.vx < 0 ? 0 : 8, 5, 2);
         p.y = static_cast<int16_t>(t.platform_y);
+        p.vx = static_cast<int16_t>(t.vx);
         Held h = hold(p, 48, t.platform_y - 17, t.jumping, 10, room_from_rows(rows));
         SCOPED_TRACE(testing::Message() << t.platform_y << " " << t.vx << " " << t.cell << " at "
                                         << t.col << "," << t.row << (t.jumping ? " jumping" : ""));
