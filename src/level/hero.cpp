@@ -3,9 +3,10 @@
 //
 // Positions are in 1/256 pixel and there is no velocity: every move is a fixed step.
 // The derived values (px, py, tx, ty) are worked out at a few fixed points of the
-// frame and then used as they stand, even after the hero has moved again; the
-// sideways tests of a walk or a jump deliberately look at where he was before the
-// move, so they are kept in one HeroCells value and refreshed only at those points.
+// frame and then used as they stand, even after the hero has moved again: the
+// sideways test of a walk looks at where he stood before his x was rounded to an even
+// pixel, that of a jump at where he was before a landing or a room change. So they
+// are kept in one HeroCells value and refreshed only at those points.
 //
 // Cells beside the room (column -1 or 15, row -1 or 9) read as empty. That is what
 // makes a hero in column 14 cover that column only, lets him walk or jump out over an

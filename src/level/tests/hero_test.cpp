@@ -221,20 +221,7 @@ TEST(HeroWalk, SolidCellsBlockLedgesLetHimThrough) {
     }
 }
 
-TEST(HeroWalk, LedgeHoldsHimFromAbove) {
-    RoomRows rows = kOpenRoom;
-    rows[8] = "===============";
-    const RoomRecord room = room_from_rows(rows);
-    PlayState s = hero_at(40, kStandingPy);
-    for (int i = 0; i < 3; ++i) {
-        FrameEvents ev = hero_frame(s, room);
-        EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1);
-        EXPECT_EQ(s.hero.falling, 0);
-        EXPECT_EQ(py_of(s), kStandingPy);
-    }
-}
-
-TEST(HeroWalk, ConveyorsCarryHimUnlessAWallIsInTheWay) {
+TEST(HeroWalk, LedgesHoldHimConveyorsCarryHimUnlessAWallIsInTheWay) {
     struct Case { const char *floor; const char *row7; int px; int expected_px; };
     const Case cases[] = {
         {">>>>>>>>>>>>>>>", "...............", 32, 36},
@@ -245,6 +232,7 @@ TEST(HeroWalk, ConveyorsCarryHimUnlessAWallIsInTheWay) {
         {"..#>...........", "...............", 32, 32}, // flush with column 2: not on the belt
         {"..><...........", "...............", 33, 37}, // on both: right wins
         {"..>............", "...............", 20, 24}, // held by the cell under his right half
+        {"===============", "...............", 32, 32}, // a ledge holds him from above
     };
     for (const Case &t : cases) {
         RoomRows rows = kOpenRoom;

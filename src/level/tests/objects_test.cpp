@@ -217,22 +217,4 @@ TEST(PlatformRide, HeroKeepsPaceWithAHorizontalPlatformFrameAfterFrame) {
     }
 }
 
-TEST(PlatformRide, LandingOnAPlatformEndsTheJump) {
-    const RoomRecord room = room_from_rows(kOpenRoom);
-    PlayState s = hero_at(64, 40);
-    s.hero.jumping = 1;
-    s.hero.jump_step = 20;
-    s.platforms[0] = object_on(4, 4, 4, 4, 0); // standing still at (64, 64)
-    int frames = 0;
-    while (s.hero.jumping && frames < 40) {
-        hero_frame(s, room);
-        ++frames;
-    }
-    EXPECT_EQ(s.hero.jumping, 0);
-    EXPECT_EQ(py_of(s), 48);
-    hero_frame(s, room);
-    EXPECT_EQ(s.hero.falling, 0);
-    EXPECT_EQ(py_of(s), 48);
-}
-
 } // namespace

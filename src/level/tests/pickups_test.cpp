@@ -97,18 +97,6 @@ TEST(FrameRules, TwoEnemiesInOneFrameCostTwoPointsAndTheLastEndsTheLevel) {
     EXPECT_TRUE(l.s.quit && l.s.room_exit);
 }
 
-TEST(FrameRules, EnergyLeftMeansNoEnd) {
-    Level l;
-    l.place_hero(64, kStandingPy);
-    l.s.hero.energy = 2;
-    l.s.enemies[0] = build_object(ObjectSpawn{4, 7, 4, 7, 0, 5});
-    l.check();
-    EXPECT_EQ(l.s.hero.energy, 1);
-    EXPECT_FALSE(l.s.quit || l.s.room_exit);
-    l.check();
-    EXPECT_TRUE(l.s.quit);
-}
-
 TEST(FrameRules, SwitchesWithin15PixelsAreThrownOnce) {
     struct Case { int dx, dy; int room; bool thrown; };
     const Case cases[] = {{15, 15, kRoom, true},   {-15, -15, kRoom, true}, {16, 0, kRoom, false},
@@ -179,7 +167,8 @@ TEST(FrameRules, ExitDoorOpensWith25SwitchesForTheLowerCellOnly) {
         {25, 2, 144, 113, 255, kLevelLeft, false},
         {25, 3, 144, 112, 255, kLevelLeft, false},  // same cell, another room
         {25, 2, 144, 112, 0, kLevelCompleted, true}, // energy out and exit together
-        {24, 2, 144, 112, 0, kLevelLeft, true},
+        {24, 2, 144, 112, 0, kLevelLeft, true},     // energy out
+        {24, 2, 144, 112, 1, kLevelLeft, false},    // the last point left
     };
     for (const Case &t : cases) {
         Level l;
