@@ -88,6 +88,11 @@ void input_next_frame();
 // True once a replay has used all its frames.
 bool input_replay_finished();
 
+// Without a display the library keeps built-in pixel layouts that put blue in the
+// high bits; an X11 screen puts red there. Headless runs (replays, tests,
+// benchmarks) take the screen's layouts so their pictures have the game's colours.
+void use_screen_pixel_layouts();
+
 // Starts a replay of `count` key records (owned by the caller) / returns to the keyboard.
 void input_begin_replay(const KeyRecord *frames, int count);
 void input_use_keyboard();

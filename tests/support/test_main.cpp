@@ -1,5 +1,6 @@
 // Test entry: Allegro without a display (memory bitmaps, makecol, the file loaders
 // all work; the timer, keyboard and screen do not), then GoogleTest.
+#include "core/platform.h"
 #include "support/test_support.h"
 
 #include <allegro.h>
@@ -10,7 +11,7 @@
 
 int main(int argc, char **argv) {
     if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) return 2;
-    testing_support::use_screen_pixel_layouts();
+    use_screen_pixel_layouts();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -13,21 +13,6 @@
 
 namespace testing_support {
 
-void use_screen_pixel_layouts() {
-    _rgb_r_shift_15 = 10;
-    _rgb_g_shift_15 = 5;
-    _rgb_b_shift_15 = 0;
-    _rgb_r_shift_16 = 11;
-    _rgb_g_shift_16 = 5;
-    _rgb_b_shift_16 = 0;
-    _rgb_r_shift_24 = 16;
-    _rgb_g_shift_24 = 8;
-    _rgb_b_shift_24 = 0;
-    _rgb_r_shift_32 = 16;
-    _rgb_g_shift_32 = 8;
-    _rgb_b_shift_32 = 0;
-}
-
 BitmapPtr make_bitmap(int depth, int w, int h) {
     return BitmapPtr(create_bitmap_ex(depth, w, h));
 }

@@ -16,11 +16,6 @@ struct BitmapDeleter {
 };
 using BitmapPtr = std::unique_ptr<BITMAP, BitmapDeleter>;
 
-// Without a display the library keeps its built-in pixel layouts, which put blue in
-// the high bits; the game always runs on an X11 screen, whose layouts put red there.
-// Tests and benchmarks draw with the screen's layouts.
-void use_screen_pixel_layouts();
-
 // A memory bitmap of the given colour depth and size.
 BitmapPtr make_bitmap(int depth, int w, int h);
 

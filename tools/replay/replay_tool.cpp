@@ -38,17 +38,6 @@ void use_default_settings(bool sound) {
     game_config.language = kSpanish;
 }
 
-// The pixel layouts of an X11 screen (red in the high bits), so shots show the colours
-// the game shows.
-void use_screen_pixel_layouts() {
-    _rgb_r_shift_16 = 11;
-    _rgb_g_shift_16 = 5;
-    _rgb_b_shift_16 = 0;
-    _rgb_r_shift_32 = 16;
-    _rgb_g_shift_32 = 8;
-    _rgb_b_shift_32 = 0;
-}
-
 void start_drawing_state() {
     set_color_depth(kColourDepth);
     use_screen_pixel_layouts();
