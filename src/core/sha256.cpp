@@ -110,7 +110,6 @@ void sha256_final(Sha256 &ctx, uint8_t out[kSha256Bytes]) {
 
     for (int i = 0; i < 8; ++i)
         for (int j = 0; j < 4; ++j) out[4 * i + j] = static_cast<uint8_t>(ctx.state[i] >> (24 - 8 * j));
-    std::memset(&ctx, 0, sizeof ctx);
 }
 
 void sha256(const void *data, std::size_t size, uint8_t out[kSha256Bytes]) {

@@ -19,7 +19,7 @@ struct Sha256 {
 
 void sha256_init(Sha256 &ctx);
 void sha256_update(Sha256 &ctx, const void *data, std::size_t size);
-// Pads, writes the digest and leaves `ctx` to be initialised again before reuse.
+// Pads and writes the digest; `ctx` takes no more data until sha256_init again.
 void sha256_final(Sha256 &ctx, uint8_t out[kSha256Bytes]);
 
 void sha256(const void *data, std::size_t size, uint8_t out[kSha256Bytes]);

@@ -132,6 +132,19 @@ TEST(Sha256File, LargerThanOneReadChunk) {
     EXPECT_EQ(sha256_hex(d), kPatterned100000);
 }
 
+// Reads come in whole chunks; a file one byte longer than a chunk ends on a read of
+// a single byte, and so does a file of one byte.
+TEST(Sha256File, LastReadOfOneByte) {
+    TempDir dir;
+    write_file(dir.file("chunk-and-one.bin"), patterned(16385));
+    write_file(dir.file("a.txt"), std::string("a"));
+    uint8_t d[kSha256Bytes];
+    ASSERT_TRUE(sha256_file(dir.file("chunk-and-one.bin").c_str(), d));
+    EXPECT_EQ(sha256_hex(d), "6490f5bed670908425c73196e9d852dce478544c22d23334d4005376751a2a48");
+    ASSERT_TRUE(sha256_file(dir.file("a.txt").c_str(), d));
+    EXPECT_EQ(sha256_hex(d), "ca978112ca1bbdcafac231b39a23dc4da786eff8147c4e72b9807785afee48bb");
+}
+
 TEST(Sha256File, SmallAndEmptyFiles) {
     TempDir dir;
     write_file(dir.file("abc.txt"), std::string("abc"));
