@@ -3,8 +3,8 @@
 #include "level/replay_file.h"
 
 #include <cstdio>
-#include <cstring>
 #include <string_view>
+#include <utility>
 
 namespace {
 

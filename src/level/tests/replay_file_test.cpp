@@ -270,6 +270,28 @@ TEST(ReplayRefused, LineNumbersCountEveryLine) {
     });
 }
 
+TEST(ReplayParse, NullTextAndLabel) {
+    ReplayScript s;
+    std::string error;
+    EXPECT_FALSE(parse_replay(nullptr, 10, "t.rpl", s, error));
+    EXPECT_EQ(error, "t.rpl: empty, not a replay");
+    const std::string text = kHeader + "1 X\n";
+    EXPECT_FALSE(parse_replay(text.data(), text.size(), nullptr, s, error));
+    EXPECT_EQ(error, "replay:4: unknown key 'X'");
+}
+
+// The text need not end where its size says: what follows is not read.
+TEST(ReplayParse, ReadsOnlyTheGivenSize) {
+    const std::string buffer = kHeader + "3 LEFT" + "+UP\n";
+    ReplayScript s;
+    std::string error;
+    ASSERT_TRUE(parse_replay(buffer.data(), kHeader.size() + 6, "t.rpl", s, error)) << error;
+    EXPECT_TRUE(s.frames == runs({{3, kLeft}}));
+    const std::string cut_count = kHeader + "1 -\n3" + "5 LEFT\n";
+    EXPECT_FALSE(parse_replay(cut_count.data(), kHeader.size() + 5, "t.rpl", s, error));
+    EXPECT_EQ(error, "t.rpl:5: no keys after the count");
+}
+
 TEST(ReplayRefused, MessagesStayShort) {
     const std::string junk(100000, 'K');
     for (const std::string &text :
