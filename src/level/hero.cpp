@@ -82,6 +82,20 @@ void stand_on_cells_below(PlayState &s, const RoomRecord &room, const HeroCells 
     apply_horizontal_room_edge(s);
 }
 
+// Below the bottom of a room the hero enters the room underneath at its top; the
+// bottom row of the world holds him at its floor.
+void leave_through_bottom(PlayState &s) {
+    HeroState &h = s.hero;
+    if (h.y <= kHeroMaxY) return;
+    if (s.room_row < kLastWorldRow) {
+        h.y = 0;
+        ++s.room_row;
+        s.room_exit = true;
+    } else {
+        h.y = kHeroMaxY;
+    }
+}
+
 void fall(PlayState &s, const RoomRecord &room, FrameEvents &ev) {
     HeroState &h = s.hero;
     h.y = (h.y & kFallGridMask) + kFallStep;
@@ -99,15 +113,7 @@ void fall(PlayState &s, const RoomRecord &room, FrameEvents &ev) {
             add_event(ev, LevelEvent::FallCueDue, pan_of(c));
         }
     }
-    if (h.y > kHeroMaxY) {
-        if (s.room_row < kLastWorldRow) {
-            h.y = 0;
-            ++s.room_row;
-            s.room_exit = true;
-        } else {
-            h.y = kHeroMaxY;
-        }
-    }
+    leave_through_bottom(s);
 }
 
 // A walking step of 2 pixels; `c` is where he stood before the step was rounded.
@@ -209,15 +215,7 @@ void apply_vertical_room_edge(PlayState &s) {
             h.y = 0;
         }
     }
-    if (h.y > kHeroMaxY) {
-        if (s.room_row < kLastWorldRow) {
-            h.y = 0;
-            ++s.room_row;
-            s.room_exit = true;
-        } else {
-            h.y = kHeroMaxY;
-        }
-    }
+    leave_through_bottom(s);
 }
 
 // A jump always carries on in the facing direction. The wall test counts the hero
