@@ -7,6 +7,7 @@
 #include "level/play.h"
 #include "level/replay_file.h"
 #include "music/music.h"
+#include "file_out.h"
 #include "png_write.h"
 #include "world/map_format.h"
 
@@ -82,10 +83,8 @@ bool write_shot(const std::string &path, BITMAP *bmp) {
         }
     }
     std::vector<uint8_t> bytes = maps::encode_png(img);
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) return false;
-    bool ok = fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
+    std::string why;
+    return tool_files::write_file_whole(path, bytes.data(), bytes.size(), why);
 }
 
 void on_frame(void *context, int frame, const PlayState &state) {
@@ -103,23 +102,23 @@ void on_keys(void *context, KeyRecord keys) {
     if (run.recorded) run.recorded->push_back(keys);
 }
 
-const char *result_text(int result, char (&buf)[16]) {
-    if (result == kLevelUnfinished) return "unfinished";
-    snprintf(buf, sizeof buf, "%d", result);
-    return buf;
-}
-
-void print_outcome(FILE *out, const LevelOutcome &o) {
-    char buf[16];
-    fprintf(out, "result %s frames %d switches %d energy %d\n", result_text(o.result, buf),
-            o.frames, o.switches, o.energy);
-}
-
 struct FileCloser {
     void operator()(FILE *f) const { fclose(f); }
 };
 
 } // namespace
+
+std::string outcome_line(const LevelOutcome &o) {
+    char result[16];
+    if (o.result == kLevelUnfinished)
+        snprintf(result, sizeof result, "unfinished");
+    else
+        snprintf(result, sizeof result, "%d", o.result);
+    char line[96];
+    snprintf(line, sizeof line, "result %s frames %d switches %d energy %d", result, o.frames,
+             o.switches, o.energy);
+    return line;
+}
 
 std::string trace_line(int frame, const PlayState &s) {
     const HeroState &h = s.hero;
@@ -192,7 +191,7 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
     if (run.shot_failed)
         fprintf(err, "vespertil-replay: %s: some screen shots could not be written\n",
                 shots.c_str());
-    print_outcome(out, outcome);
+    fprintf(out, "%s\n", outcome_line(outcome).c_str());
     return kExitRan;
 }
 
@@ -214,17 +213,6 @@ bool open_window() {
             return true;
         }
     }
-    return false;
-}
-
-bool write_whole_file(const std::string &path, const std::string &text) {
-    std::string part = path + ".part";
-    FILE *f = fopen(part.c_str(), "wb");
-    if (!f) return false;
-    bool ok = fwrite(text.data(), 1, text.size(), f) == text.size();
-    ok = fclose(f) == 0 && ok;
-    if (ok && rename(part.c_str(), path.c_str()) == 0) return true;
-    remove(part.c_str());
     return false;
 }
 
@@ -257,11 +245,13 @@ int record_replay(const RecordOptions &o, FILE *out, FILE *err) {
     LevelOutcome outcome;
     play_level_observed(o.map_name.c_str(), &observer, &outcome);
     allegro_exit();
-    if (!write_whole_file(out_path, format_replay(o.map_name, digest, keys))) {
-        fprintf(err, "vespertil-replay: %s: cannot be written\n", out_path.c_str());
+    const std::string text = format_replay(o.map_name, digest, keys);
+    std::string why;
+    if (!tool_files::write_file_whole(out_path, text.data(), text.size(), why)) {
+        fprintf(err, "vespertil-replay: %s: %s\n", out_path.c_str(), why.c_str());
         return kExitFailed;
     }
-    print_outcome(out, outcome);
+    fprintf(out, "%s\n", outcome_line(outcome).c_str());
     return kExitRan;
 }
 

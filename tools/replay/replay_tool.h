@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/platform.h"
+#include "level/play.h"
 #include "level/rules.h"
 
 #include <cstdio>
@@ -37,6 +38,10 @@ int play_replay(const PlayOptions &options, FILE *out, FILE *err);
 // Opens a window, plays `map_name` with the keyboard at the real pace, and writes the
 // replay of what was played.
 int record_replay(const RecordOptions &options, FILE *out, FILE *err);
+
+// The last line of a run: "result R frames F switches S energy E", R being the level's
+// result code or "unfinished".
+std::string outcome_line(const LevelOutcome &outcome);
 
 // One trace line: frame, room column and row, x, y, walk phase, falling, jumping,
 // jump step, jump kind, facing, energy, switches.

@@ -6,6 +6,7 @@
 #include "core/sha256.h"
 #include "file_out.h"
 #include "level/replay_file.h"
+#include "replay_tool.h"
 #include "world/map_format.h"
 
 #include <chrono>
@@ -55,13 +56,6 @@ std::string base_name(const std::string &path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-std::string outcome_line(const LevelOutcome &o) {
-    char line[96];
-    snprintf(line, sizeof line, "result %d frames %d switches %d energy %d", o.result, o.frames,
-             o.switches, o.energy);
-    return line;
-}
-
 // The lines of a run of frames as format_replay writes them, without the header.
 std::string frame_lines(const std::string &map_name, const uint8_t (&digest)[kSha256Bytes],
                         const std::vector<KeyRecord> &frames, std::size_t from, std::size_t to) {
@@ -78,7 +72,7 @@ std::string replay_text(const std::string &map_name, const uint8_t (&digest)[kSh
     text += "# The map can be completed: every switch thrown, then the exit door reached.\n"
             "# Found by vespertil-route, which seeks the nearest switch still up (those of\n"
             "# the hero's row of rooms and above first), again and again, then the door.\n";
-    text += "# expect: " + outcome_line(outcome) + "\n";
+    text += "# expect: " + replay_tool::outcome_line(outcome) + "\n";
     text += "# frame 1 closes the intro panel\n";
     text += frame_lines(map_name, digest, found.frames, 0, 1);
     std::size_t done = 1;
@@ -191,7 +185,7 @@ int main(int argc, char **argv) {
         outcome.frames != static_cast<int>(found.frames.size())) {
         fprintf(stderr, "vespertil-route: %s: the route found plays back to \"%s\", not to the "
                         "exit door on frame %zu\n",
-                map_path, outcome_line(outcome).c_str(), found.frames.size());
+                map_path, replay_tool::outcome_line(outcome).c_str(), found.frames.size());
         return kExitNoRoute;
     }
     std::string text = replay_text(o.map_name, digest, found, outcome);
@@ -201,6 +195,6 @@ int main(int argc, char **argv) {
     }
     printf("wrote %s, %d frames as map %s, searched in %.2f s\n", o.out_path.c_str(),
            outcome.frames, o.map_name.c_str(), seconds);
-    printf("%s\n", outcome_line(outcome).c_str());
+    printf("%s\n", replay_tool::outcome_line(outcome).c_str());
     return kExitFound;
 }
