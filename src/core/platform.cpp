@@ -128,6 +128,15 @@ void input_clear_keybuf() {
     clear_keybuf();
 }
 
+void input_forget_held_keys() {
+    if (replaying()) {
+        platform.replay_taken = replay_current();
+        return;
+    }
+    for (const KeyCode &k : kKeyCodes) key[k.scancode] = 0;
+    clear_keybuf();
+}
+
 void input_next_frame() {
     if (!replaying()) return;
     if (platform.replay_pos < platform.replay_count) ++platform.replay_pos;

@@ -58,6 +58,10 @@ struct PlatformState {
     long retraces = 0;
     void (*on_retrace)(void *context) = nullptr;
     void *retrace_context = nullptr;
+
+    // Opens a video mode in place of the library's set_gfx_mode (same arguments and
+    // result); tests put one here to switch resolution without a display.
+    int (*set_mode)(int card, int w, int h, int v_w, int v_h) = nullptr;
 };
 
 extern PlatformState platform;
@@ -83,6 +87,10 @@ bool input_keypressed();
 // gives the keys of its current frame, each once.
 int input_readkey();
 void input_clear_keybuf();
+// Takes every key of the game as up until it is pressed again. After the video mode
+// has changed the window may no longer be under the pointer, and the release of a
+// key held across the change may never be reported.
+void input_forget_held_keys();
 // Advances a replay to its next frame; nothing for the keyboard.
 void input_next_frame();
 // True once a replay has used all its frames.

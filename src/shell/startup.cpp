@@ -5,8 +5,9 @@
 #include "core/game_config.h"
 #include "core/paths.h"
 #include "core/platform.h"
+#include "core/settings.h"
+#include "core/video_mode.h"
 #include "music/music.h"
-#include "shell/settings.h"
 
 #include <allegro.h>
 
@@ -91,10 +92,6 @@ void disable_close_button() {
 #pragma GCC diagnostic pop
 }
 
-int real_set_mode(int card, int w, int h, int v_w, int v_h) {
-    return set_gfx_mode(card, w, h, v_w, v_h);
-}
-
 } // namespace
 
 void set_error_text(int code) {
@@ -110,23 +107,6 @@ void install_tick_timer() {
 
 bool wants_window(int argc, char **argv) {
     return argc > 1 && argv[1] && std::strcmp(argv[1], "windowed") == 0;
-}
-
-VideoModeChoice set_video_mode(bool windowed, bool low_resolution, SetModeFn set_mode) {
-    static constexpr int kDepths[] = {16, 32, 24};
-    const int w = low_resolution ? 320 : 640;
-    const int h = low_resolution ? 200 : 480;
-    const int first_card = windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN;
-    const int cards[] = {first_card, GFX_AUTODETECT_WINDOWED};
-    const int card_count = windowed ? 1 : 2;
-    for (int ci = 0; ci < card_count; ++ci) {
-        for (int depth : kDepths) {
-            set_color_depth(depth);
-            if (set_mode(cards[ci], w, h, 0, 0) == 0)
-                return VideoModeChoice{true, depth, cards[ci], ci == 1};
-        }
-    }
-    return VideoModeChoice{false, 0, 0, false};
 }
 
 bool start_up(int argc, char **argv) {
@@ -147,7 +127,7 @@ bool start_up(int argc, char **argv) {
     set_volume(255, 0);
 
     VideoModeChoice mode = set_video_mode(game_config.windowed != 0,
-                                          game_config.low_resolution != 0, real_set_mode);
+                                          game_config.low_resolution != 0, game_set_mode());
     if (!mode.ok) {
         char msg[160];
         std::snprintf(msg, sizeof msg,

@@ -1,6 +1,6 @@
 // The settings file: its exact bytes, what survives a hand-edited or short file, and
 // saving that never leaves a broken file behind.
-#include "shell/settings.h"
+#include "core/settings.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Settings file encoding, checking and safe saving.
-#include "shell/settings.h"
+#include "core/settings.h"
 
 #include "core/byte_order.h"
 #include "core/paths.h"
