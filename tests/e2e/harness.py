@@ -305,6 +305,34 @@ class Game:
         self.test.fail("pixel (%d, %d) never became %s (last %s); stderr: %s"
                        % (x, y, colour, got, self.stderr()[-500:]))
 
+    def wait_until_shown(self, colour, x0, y0, w, h, timeout=20):
+        """Waits until a full-screen picture of one colour has been revealed whole:
+        the reveals draw the odd rows and the edges of each 16 x 16 cell last, so
+        pixels on odd rows at cell edges near the corners are the last to change."""
+        points = [(x0 + 1, y0 + 1), (x0 + w - 2, y0 + 1), (x0 + 1, y0 + h - 3),
+                  (x0 + w - 2, y0 + h - 3)]
+        deadline = time.time() + timeout
+        img = None
+        while time.time() < deadline:
+            img = self.screenshot("wait")
+            if all(near(img.pixel(x, y), colour) for x, y in points):
+                return img
+            if not self.running():
+                break
+            time.sleep(0.2)
+        self.test.fail("the picture of colour %s was never shown whole; stderr: %s"
+                       % (colour, self.stderr()[-500:]))
+
+    # The middle ring of the main menu's body panel, left side: the panel's own grey,
+    # whatever the backdrop shows.
+    MENU_RING = (128, 128, 128)
+    MENU_RING_AT = {False: (207, 380), True: (47, 100)}
+
+    def wait_for_main_menu(self, low=False, offset=(0, 0), timeout=30):
+        x, y = self.MENU_RING_AT[low]
+        return self.wait_for_colour(x + offset[0], y + offset[1], self.MENU_RING,
+                                    timeout=timeout, tolerance=8)
+
     def cpu_seconds(self, main_thread_only=False):
         """CPU time used by the game's threads so far (or by its main thread, which
         runs all of the game's own code), to the nanosecond (schedstat), not to the

@@ -65,8 +65,10 @@ class StartUp(unittest.TestCase):
         self.assertEqual(game.read("Vespertil.cfg"), settings_bytes(0, 1, 0, 128, 128, 0, 0))
 
         game.press("space")
-        game.wait_for_colour(320, 240, END_1)
-        time.sleep(1)  # the reveal ends, then the last row is drawn
+        game.wait_for_main_menu()
+        game.press("Escape")
+        game.wait_until_shown(END_1, 0, 0, 640, 480)
+        time.sleep(0.5)  # then the last row is drawn
         img = game.screenshot("end1")
         self.assertTrue(near(img.pixel(320, 479), (0, 0, 0)), "the last row is black")
         self.assertTrue(near(img.pixel(320, 478), END_1))
@@ -98,7 +100,9 @@ class StartUp(unittest.TestCase):
         self.assertTrue(near(img.pixel(2, 197), LOGO), "the logo is stretched over the whole screen")
         self.assertEqual(game.read("init.log"), NO_SOUND_LOG, "no defaults line when the file exists")
         game.press("space")
-        game.wait_for_colour(160, 100, END_1)
+        game.wait_for_main_menu(low=True)
+        game.press("Escape")
+        game.wait_until_shown(END_1, 0, 0, 320, 200)
         game.press("Escape")
         game.wait_for_colour(160, 100, END_2, timeout=20)
         game.press("a")
@@ -115,7 +119,9 @@ class StartUp(unittest.TestCase):
         game.wait_for_colour(160, 100, LOGO)
         self.assertEqual(game.window_geometry(), (0, 0, 320, 200), "the valid resolution is kept")
         game.press("space")
-        game.wait_for_colour(160, 100, END_1)
+        game.wait_for_main_menu(low=True)
+        game.press("Escape")
+        game.wait_until_shown(END_1, 0, 0, 320, 200)
         game.press("space")
         game.wait_for_colour(160, 100, END_2, timeout=20)
         game.press("a")
@@ -128,12 +134,14 @@ class StartUp(unittest.TestCase):
         self.assertIsNotNone(game.window_geometry())
         time.sleep(3)
         game.press("space")  # ends the splash
-        time.sleep(0.5)
-        game.press("space")  # no end picture waits for a key: the game is gone
+        time.sleep(2)  # the menu, drawn without its pictures
+        self.assertTrue(game.running())
+        game.press("Escape")  # no end picture waits for a key: the game is gone
         self.assertEqual(game.wait_exit(15), 0)
         err = game.stderr()
-        self.assertIn("GFX/ZENTIX.JPG", err)
-        self.assertIn("gfx/enddemo_1.jpg", err)
+        for name in ("GFX/ZENTIX.JPG", "GFX/fondo_menu.jpg", "GFX/rotulo.pcx",
+                     "GFX/menu_spr.pcx", "gfx/enddemo_1.jpg"):
+            self.assertIn(name, err)
 
     def test_full_screen_without_the_argument(self):
         game = Game(self)
@@ -146,7 +154,9 @@ class StartUp(unittest.TestCase):
         self.assertTrue(near(img.pixel(81, 61), LOGO) and near(img.pixel(718, 537), LOGO))
         self.assertTrue(near(img.pixel(40, 30), (0, 0, 0)) and near(img.pixel(760, 570), (0, 0, 0)))
         game.press("space")
-        game.wait_for_colour(400, 300, END_1)
+        game.wait_for_main_menu(offset=(80, 60))
+        game.press("Escape")
+        game.wait_until_shown(END_1, 80, 60, 640, 480)
         game.press("Return")
         game.wait_for_colour(400, 300, END_2, timeout=20)
         game.press("a")
@@ -173,7 +183,9 @@ class SplashSound(unittest.TestCase):
         game.wait_for_colour(320, 240, LOGO)
         time.sleep(3.5)  # the jingle starts 60 retraces after the logo
         game.press("space")
-        game.wait_for_colour(320, 240, END_1)
+        game.wait_for_main_menu()
+        game.press("Escape")
+        game.wait_until_shown(END_1, 0, 0, 640, 480)
         self.finish_quietly(game)
         # With a sound device both the sound system and the music player come up.
         self.assertEqual(game.read("init.log"), b"\nReservando voces." + DEFAULTS_LOG)
