@@ -1,12 +1,15 @@
 // Case-insensitive, separator-tolerant resolution of the game's data paths.
 #include "core/paths.h"
 
+#include "core/file_limits.h"
+
 #include <allegro.h>
 #include <dirent.h>
 #include <strings.h>
 #include <sys/stat.h>
 
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -99,26 +102,87 @@ PACKFILE *data_pack_fopen(const char *name, const char *mode) {
     return pack_fopen(path, mode);
 }
 
+namespace {
+
+bool ends_with_any_case(const char *name, const char *tail) {
+    const std::size_t n = std::strlen(name), t = std::strlen(tail);
+    return n >= t && strcasecmp(name + n - t, tail) == 0;
+}
+
+// Up to `limit` bytes from the start of `path`; false when it cannot be read or is
+// longer than `limit` and `whole` is asked for.
+bool read_start(const char *path, std::size_t limit, bool whole, std::vector<uint8_t> &out) {
+    FILE *f = std::fopen(path, "rb");
+    if (!f) return false;
+    out.resize(limit + 1);
+    const std::size_t got = std::fread(out.data(), 1, out.size(), f);
+    std::fclose(f);
+    if (whole && got > limit) return false;
+    out.resize(got < limit ? got : limit);
+    return true;
+}
+
+// The header of a PCX picture is checked before the library's loader, which would
+// allocate whatever size it declares. A missing file is left to the loader.
+bool pcx_may_load(const char *name, const char *path) {
+    std::vector<uint8_t> head;
+    if (!read_start(path, 128, false, head)) return true;
+    const char *problem = pcx_header_problem(head.data(), head.size());
+    if (problem) report_data_problem(name, problem);
+    return !problem;
+}
+
+bool wav_may_load(const char *name, const char *path) {
+    std::vector<uint8_t> bytes;
+    if (!read_start(path, kMaxSampleFileBytes, true, bytes)) {
+        if (std::FILE *f = std::fopen(path, "rb")) {
+            std::fclose(f);
+            report_data_problem(name, "is longer than any sample the game plays: refused");
+            return false;
+        }
+        return true;
+    }
+    const char *problem = wav_file_problem(bytes.data(), bytes.size());
+    if (problem) report_data_problem(name, problem);
+    return !problem;
+}
+
+} // namespace
+
 BITMAP *data_load_pcx(const char *name, RGB *palette) {
     char path[kMaxDataPath];
     if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    if (!pcx_may_load(name, path)) return nullptr;
     return load_pcx(path, palette);
 }
 
 BITMAP *data_load_bitmap(const char *name, RGB *palette) {
     char path[kMaxDataPath];
     if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    if (ends_with_any_case(path, ".pcx")) {
+        if (!pcx_may_load(name, path)) return nullptr;
+    } else {
+        // The game's pictures are PCX and JPEG; any other kind has no header check.
+        report_data_problem(name, "is not a PCX picture");
+        return nullptr;
+    }
     return load_bitmap(path, palette);
 }
 
 SAMPLE *data_load_wav(const char *name) {
     char path[kMaxDataPath];
     if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    if (!wav_may_load(name, path)) return nullptr;
     return load_wav(path);
 }
 
 SAMPLE *data_load_sample(const char *name) {
     char path[kMaxDataPath];
     if (!resolve_data_path(name, path, sizeof path)) return nullptr;
-    return load_sample(path);
+    if (!ends_with_any_case(path, ".wav")) {
+        report_data_problem(name, "is not a WAV sample");
+        return nullptr;
+    }
+    if (!wav_may_load(name, path)) return nullptr;
+    return load_wav(path);
 }

@@ -3,6 +3,8 @@
 // decoded rows into the bitmap's pixel format.
 #include "ui/jpeg.h"
 
+#include "core/file_limits.h"
+
 #include "core/paths.h"
 
 #include <csetjmp>
@@ -120,6 +122,7 @@ struct LoadState {
     BITMAP *bmp = nullptr;
     JSAMPLE *row = nullptr;
     bool created = false;
+    bool too_large = false;
 };
 
 void release(LoadState *s, bool keep_bitmap) {
@@ -135,6 +138,12 @@ bool decode(LoadState *s) {
     s->created = true;
     jpeg_packfile_src(&s->cinfo, s->file);
     jpeg_read_header(&s->cinfo, TRUE);
+    // The declared size is checked before libjpeg allocates anything for it.
+    if (!picture_size_allowed(static_cast<long>(s->cinfo.image_width),
+                              static_cast<long>(s->cinfo.image_height))) {
+        s->too_large = true;
+        return false;
+    }
     s->cinfo.out_color_space =
         s->cinfo.jpeg_color_space == JCS_GRAYSCALE ? JCS_GRAYSCALE : JCS_RGB;
     s->cinfo.scale_num = 1;
@@ -196,6 +205,8 @@ BITMAP *load_jpg(const char *file_name, RGB *) {
         return nullptr;
     }
     bool ok = decode(&s);
+    if (s.too_large)
+        report_data_problem(file_name, "declares a picture larger than 640 x 480: refused");
     BITMAP *result = ok ? s.bmp : nullptr;
     release(&s, ok);
     return result;

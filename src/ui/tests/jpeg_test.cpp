@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 extern "C" {
@@ -134,15 +135,50 @@ TEST_F(JpegTest, GreyPicturesHaveEqualChannels) {
 
 TEST_F(JpegTest, OddSizesAndPositionsAreExact) {
     // Left half blue, right half green, on a size that is no multiple of 8.
-    write_file("odd.jpg", encode(641, 37, 3, [](int x, int) { return x < 320 ? 0x0000FFu : 0x00FF00u; }));
+    write_file("odd.jpg", encode(639, 37, 3, [](int x, int) { return x < 320 ? 0x0000FFu : 0x00FF00u; }));
     BITMAP *b = load_at(32, "odd.jpg");
     ASSERT_NE(b, nullptr);
-    EXPECT_EQ(b->w, 641);
+    EXPECT_EQ(b->w, 639);
     EXPECT_EQ(b->h, 37);
     EXPECT_GT(getb32(getpixel(b, 10, 36)), 200);
-    EXPECT_GT(getg32(getpixel(b, 640, 0)), 200);
-    EXPECT_LT(getb32(getpixel(b, 640, 0)), 60);
+    EXPECT_GT(getg32(getpixel(b, 638, 0)), 200);
+    EXPECT_LT(getb32(getpixel(b, 638, 0)), 60);
     destroy_bitmap(b);
+}
+
+// The frame header's height and width (big-endian, after the marker, the length and
+// the precision) replaced by `h` and `w`.
+std::vector<unsigned char> with_declared_size(std::vector<unsigned char> jpg, int w, int h) {
+    for (std::size_t i = 0; i + 8 < jpg.size(); ++i) {
+        if (jpg[i] == 0xFF && jpg[i + 1] == 0xC0) {
+            jpg[i + 5] = static_cast<unsigned char>(h >> 8);
+            jpg[i + 6] = static_cast<unsigned char>(h);
+            jpg[i + 7] = static_cast<unsigned char>(w >> 8);
+            jpg[i + 8] = static_cast<unsigned char>(w);
+            return jpg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpg;
+}
+
+TEST_F(JpegTest, DeclaredSizesBeyondTheScreenAreRefusedBeforeDecoding) {
+    const auto grey = [](int, int) { return 0x808080u; };
+    write_file("screen.jpg", encode(640, 480, 3, grey, 50));
+    BITMAP *b = load_at(32, "screen.jpg");
+    ASSERT_NE(b, nullptr) << "the screen's own size loads";
+    destroy_bitmap(b);
+    for (auto [w, h] : {std::pair{641, 8}, std::pair{8, 481}, std::pair{30000, 30000},
+                        std::pair{65535, 65535}}) {
+        write_file("huge.jpg", with_declared_size(encode(8, 8, 3, grey), w, h));
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(load_at(32, "huge.jpg"), nullptr) << w << " x " << h;
+        const std::string err = testing::internal::GetCapturedStderr();
+        // Beyond 65,500 libjpeg refuses the header itself, and the caller names it.
+        if (w <= 65500) {
+            EXPECT_NE(err.find("huge.jpg"), std::string::npos) << "the refused file is named";
+        }
+    }
 }
 
 TEST_F(JpegTest, PathsGoThroughTheResolver) {

@@ -1,0 +1,195 @@
+// Picture and sample headers that declare more than the game ever uses are refused
+// before the library's loaders see them; sound ones pass.
+#include "core/file_limits.h"
+#include "core/paths.h"
+
+#include "support/test_support.h"
+
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing_support::TempDir;
+using Bytes = std::vector<uint8_t>;
+
+void put16(Bytes &b, std::size_t at, unsigned v) {
+    b[at] = static_cast<uint8_t>(v);
+    b[at + 1] = static_cast<uint8_t>(v >> 8);
+}
+void append32(Bytes &b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+void append16(Bytes &b, unsigned v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+void append_tag(Bytes &b, const char *tag) { b.insert(b.end(), tag, tag + 4); }
+
+// A PCX header (and no pixels) for a picture from (xmin, ymin) to (xmax, ymax).
+Bytes pcx_header(unsigned xmin, unsigned ymin, unsigned xmax, unsigned ymax) {
+    Bytes b(128, 0);
+    b[0] = 10;
+    b[1] = 5;
+    b[2] = 1;
+    b[3] = 8;
+    put16(b, 4, xmin);
+    put16(b, 6, ymin);
+    put16(b, 8, xmax);
+    put16(b, 10, ymax);
+    b[65] = 1;
+    return b;
+}
+
+struct Wav {
+    uint16_t format = 1, channels = 1, bits = 16;
+    uint32_t rate = 22050;
+    uint32_t declared = 8;  // data length the header claims
+    std::size_t actual = 8; // bytes of sound really there
+    bool junk_first = false;
+    bool data_first = false;
+};
+
+Bytes wav(const Wav &w) {
+    Bytes b;
+    append_tag(b, "RIFF");
+    append32(b, 0);
+    append_tag(b, "WAVE");
+    if (w.junk_first) {
+        append_tag(b, "LIST");
+        append32(b, 5); // odd: padded to 6
+        b.insert(b.end(), 6, 'x');
+    }
+    Bytes data;
+    append_tag(data, "data");
+    append32(data, w.declared);
+    data.insert(data.end(), w.actual, 0);
+    if (w.data_first) b.insert(b.end(), data.begin(), data.end());
+    append_tag(b, "fmt ");
+    append32(b, 16);
+    append16(b, w.format);
+    append16(b, w.channels);
+    append32(b, w.rate);
+    append32(b, w.rate * w.channels * (w.bits / 8u));
+    append16(b, w.channels * (w.bits / 8u));
+    append16(b, w.bits);
+    if (!w.data_first) b.insert(b.end(), data.begin(), data.end());
+    return b;
+}
+
+TEST(PictureLimits, TheScreenIsTheLargestPicture) {
+    EXPECT_TRUE(picture_size_allowed(640, 480));
+    EXPECT_TRUE(picture_size_allowed(1, 1));
+    EXPECT_FALSE(picture_size_allowed(641, 480));
+    EXPECT_FALSE(picture_size_allowed(640, 481));
+    EXPECT_FALSE(picture_size_allowed(0, 10));
+    EXPECT_FALSE(picture_size_allowed(10, 0));
+}
+
+TEST(PcxHeader, SizeComesFromBothCornersAndMustFitTheScreen) {
+    const Bytes ok = pcx_header(0, 0, 639, 479);
+    EXPECT_EQ(pcx_header_problem(ok.data(), ok.size()), nullptr);
+    const Bytes offset = pcx_header(100, 100, 739, 579); // 640 x 480 away from the origin
+    EXPECT_EQ(pcx_header_problem(offset.data(), offset.size()), nullptr);
+    for (const Bytes &bad : {pcx_header(0, 0, 640, 479), pcx_header(0, 0, 639, 480),
+                             pcx_header(0, 0, 65535, 65535), pcx_header(10, 0, 5, 10)}) {
+        EXPECT_NE(pcx_header_problem(bad.data(), bad.size()), nullptr);
+    }
+    EXPECT_NE(pcx_header_problem(ok.data(), 127), nullptr) << "a short header";
+    Bytes not_pcx = ok;
+    not_pcx[0] = 'B';
+    EXPECT_NE(pcx_header_problem(not_pcx.data(), not_pcx.size()), nullptr);
+    EXPECT_NE(pcx_header_problem(nullptr, 0), nullptr);
+}
+
+TEST(WavFile, SoundFilesPassWhateverChunksComeFirst) {
+    Wav plain;
+    EXPECT_EQ(wav_file_problem(wav(plain).data(), wav(plain).size()), nullptr);
+    Wav junk;
+    junk.junk_first = true;
+    Bytes j = wav(junk);
+    EXPECT_EQ(wav_file_problem(j.data(), j.size()), nullptr) << "a padded chunk is skipped";
+    Wav longest;
+    longest.declared = longest.actual = kMaxSampleDataBytes;
+    Bytes l = wav(longest);
+    EXPECT_EQ(wav_file_problem(l.data(), l.size()), nullptr);
+}
+
+TEST(WavFile, DeclaredSizesAndFormatsTheGameCannotUseAreRefused) {
+    struct Case {
+        const char *what;
+        Wav w;
+    };
+    Wav too_long;
+    too_long.declared = kMaxSampleDataBytes + 1;
+    too_long.actual = 16;
+    Wav beyond_file;
+    beyond_file.declared = 1000;
+    Wav four_gb;
+    four_gb.declared = 0xFFFFFFFFu;
+    Wav stereo24;
+    stereo24.bits = 24;
+    Wav five_channels;
+    five_channels.channels = 5;
+    Wav no_channels;
+    no_channels.channels = 0;
+    Wav compressed;
+    compressed.format = 2;
+    Wav no_rate;
+    no_rate.rate = 0;
+    Wav data_first;
+    data_first.data_first = true;
+    const Case cases[] = {{"over 30 s", too_long},       {"beyond the file", beyond_file},
+                          {"4 GB", four_gb},             {"24 bits", stereo24},
+                          {"5 channels", five_channels}, {"0 channels", no_channels},
+                          {"not PCM", compressed},       {"rate 0", no_rate},
+                          {"data before format", data_first}};
+    for (const Case &c : cases) {
+        const Bytes b = wav(c.w);
+        EXPECT_NE(wav_file_problem(b.data(), b.size()), nullptr) << c.what;
+    }
+    const Bytes b = wav(Wav{});
+    EXPECT_NE(wav_file_problem(b.data(), 40), nullptr) << "cut before its data";
+    EXPECT_NE(wav_file_problem(b.data(), 11), nullptr);
+    EXPECT_NE(wav_file_problem(nullptr, 0), nullptr);
+    Bytes not_wave = b;
+    std::memcpy(not_wave.data() + 8, "AVI ", 4);
+    EXPECT_NE(wav_file_problem(not_wave.data(), not_wave.size()), nullptr);
+}
+
+// Through the game's own loaders: a refused file gives null and is named; a sound one
+// loads.
+TEST(DataLoaders, RefuseDeclaredSizesAndNameTheFile) {
+    TempDir dir(true);
+    testing_support::write_file(dir.file("big.pcx"), pcx_header(0, 0, 29999, 29999));
+    Wav too_long;
+    too_long.declared = 0xFFFFFFF0u;
+    testing_support::write_file(dir.file("big.wav"), wav(too_long));
+    testing_support::write_file(dir.file("ok.wav"), wav(Wav{}));
+    testing_support::write_file(dir.file("note.txt"), std::string("hello"));
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(data_load_pcx("BIG.PCX", nullptr), nullptr);
+    EXPECT_EQ(data_load_bitmap("big.pcx", nullptr), nullptr);
+    EXPECT_EQ(data_load_wav("big.wav"), nullptr);
+    EXPECT_EQ(data_load_sample("big.wav"), nullptr);
+    EXPECT_EQ(data_load_sample("note.txt"), nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("BIG.PCX"), std::string::npos);
+    EXPECT_NE(err.find("big.wav"), std::string::npos);
+    EXPECT_NE(err.find("note.txt"), std::string::npos);
+
+    SAMPLE *s = data_load_wav("ok.wav");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->len, 4u) << "8 bytes of 16-bit mono";
+    destroy_sample(s);
+    s = data_load_sample("OK.WAV");
+    ASSERT_NE(s, nullptr);
+    destroy_sample(s);
+}
+
+} // namespace
