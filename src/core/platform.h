@@ -59,6 +59,11 @@ struct PlatformState {
     void (*on_retrace)(void *context) = nullptr;
     void *retrace_context = nullptr;
 
+    // Runs each time a menu has put a finished frame on the screen, so tests can look
+    // at every frame of a screen that is gone by the time its function returns.
+    void (*on_present)(void *context) = nullptr;
+    void *present_context = nullptr;
+
     // Opens a video mode in place of the library's set_gfx_mode (same arguments and
     // result); tests put one here to switch resolution without a display.
     int (*set_mode)(int card, int w, int h, int v_w, int v_h) = nullptr;

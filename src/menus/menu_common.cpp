@@ -63,6 +63,7 @@ void menu_wait_frame() {
 void show_menu_frame(const MenuResources &res) {
     BITMAP *frame = menu_frame(res);
     if (frame) blit(frame, video_screen(), 0, 0, 0, 0, video_w(), video_h());
+    if (platform.on_present) platform.on_present(platform.present_context);
 }
 
 bool menu_keys_gone() { return input_replay_finished(); }
