@@ -76,8 +76,8 @@ void draw_reflection(const BackdropLayout &l, int ripple_phase, int bounce_phase
     draw_trans_sprite(dest, temp.get(), 0, l.reflection_top);
 }
 
-void draw_backdrop(const BackdropLayout &l, int ripple_phase, int bounce_phase,
-                   BITMAP *background, BITMAP *logo, BITMAP *work, BITMAP *dest) {
+void draw_backdrop(const BackdropLayout &l, int ripple_phase, int bounce_phase, BITMAP *background,
+                   BITMAP *logo, BITMAP *work, BITMAP *dest) {
     if (!dest) return;
     if (background)
         blit(background, dest, 0, 0, 0, 0, l.w, l.h);
@@ -92,11 +92,11 @@ void draw_backdrop(const BackdropLayout &l, int ripple_phase, int bounce_phase,
 
 void fill_menu_wave_tables() {
     for (int i = 0; i < kRippleSteps; ++i)
-        ripple_table[i] = static_cast<int16_t>(std::trunc(std::sin(i * kTurn / kRippleSteps) *
-                                                          kRippleAmplitude));
+        ripple_table[i] =
+            static_cast<int16_t>(std::trunc(std::sin(i * kTurn / kRippleSteps) * kRippleAmplitude));
     for (int i = 0; i < kBounceSteps; ++i)
-        bounce_table[i] = static_cast<int16_t>(std::trunc(std::sin(i * kTurn / kBounceSteps) *
-                                                          kBounceAmplitude));
+        bounce_table[i] =
+            static_cast<int16_t>(std::trunc(std::sin(i * kTurn / kBounceSteps) * kBounceAmplitude));
     mask_colour = makecol(255, 0, 255);
 }
 
@@ -105,8 +105,8 @@ void draw_menu_backdrop(int ripple_phase, int bounce_phase, BITMAP *background, 
     draw_backdrop(kHighLayout, ripple_phase, bounce_phase, background, logo, logo_work, dest);
 }
 
-void draw_menu_backdrop_low(int ripple_phase, int bounce_phase, BITMAP *background,
-                            BITMAP *logo, BITMAP *logo_work, BITMAP *dest) {
+void draw_menu_backdrop_low(int ripple_phase, int bounce_phase, BITMAP *background, BITMAP *logo,
+                            BITMAP *logo_work, BITMAP *dest) {
     draw_backdrop(kLowLayout, ripple_phase, bounce_phase, background, logo, logo_work, dest);
 }
 

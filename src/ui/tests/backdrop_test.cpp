@@ -24,7 +24,8 @@ struct Rgb {
 bool operator==(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
 
 std::string text(Rgb c) {
-    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) + ")";
+    return "(" + std::to_string(c.r) + ", " + std::to_string(c.g) + ", " + std::to_string(c.b) +
+           ")";
 }
 
 Rgb read_rgb(BITMAP *b, int x, int y) {
@@ -129,10 +130,10 @@ TEST(MenuWaveTables, MaskColourIsMagentaOfTheDepthInUse) {
 struct Version {
     const char *name;
     void (*draw)(int, int, BITMAP *, BITMAP *, BITMAP *, BITMAP *);
-    int w, h;      // background and destination
-    int logo_h;    // logo and work bitmap, as wide as the screen
-    int top;       // first destination row of the reflection
-    int last_row;  // the lowest row the reflection may reach: its 200 or 80 rows end there
+    int w, h;     // background and destination
+    int logo_h;   // logo and work bitmap, as wide as the screen
+    int top;      // first destination row of the reflection
+    int last_row; // the lowest row the reflection may reach: its 200 or 80 rows end there
 };
 
 void PrintTo(const Version &v, std::ostream *os) { *os << v.name; }
@@ -170,16 +171,18 @@ struct Scene {
     BitmapPtr background, logo, work, dest;
 
     Scene(const Version &version, int depth, bool with_background = true)
-        : v(version), logo(make_bitmap(depth, v.w, v.logo_h)), work(make_bitmap(depth, v.w, v.logo_h)),
-          dest(make_bitmap(depth, v.w, v.h)) {
+        : v(version), logo(make_bitmap(depth, v.w, v.logo_h)),
+          work(make_bitmap(depth, v.w, v.logo_h)), dest(make_bitmap(depth, v.w, v.h)) {
         if (with_background) {
             background = make_bitmap(depth, v.w, v.h);
             for (int y = 0; y < v.h; ++y)
                 for (int x = 0; x < v.w; ++x)
-                    putpixel(background.get(), x, y, colour(background.get(), background_colour(x, y)));
+                    putpixel(background.get(), x, y,
+                             colour(background.get(), background_colour(x, y)));
         }
         for (int y = 0; y < v.logo_h; ++y)
-            for (int x = 0; x < v.w; ++x) putpixel(logo.get(), x, y, colour(logo.get(), logo_colour(x, y)));
+            for (int x = 0; x < v.w; ++x)
+                putpixel(logo.get(), x, y, colour(logo.get(), logo_colour(x, y)));
         clear_to_color(work.get(), colour(work.get(), kStale));
         clear_to_color(dest.get(), colour(dest.get(), kStale));
     }
@@ -205,8 +208,9 @@ struct Scene {
                                getpixel(logo.get(), lx, logo_row) == bitmap_mask_color(logo.get());
             if (clear) {
                 if (got == bg) continue;
-                return ::testing::AssertionFailure() << "(" << x << ", " << row << ") is " << text(got)
-                                                     << ", not the background " << text(bg);
+                return ::testing::AssertionFailure()
+                       << "(" << x << ", " << row << ") is " << text(got) << ", not the background "
+                       << text(bg);
             }
             const Rgb l = read_rgb(logo.get(), lx, logo_row);
             const Rgb want = {blend(l.r, bg.r), blend(l.g, bg.g), blend(l.b, bg.b)};
@@ -330,13 +334,16 @@ TEST_P(BackdropTest, LogoIsTranslucentAndMaskColourIsClear) {
     EXPECT_TRUE(read_rgb(s.dest.get(), 20, row) == background_colour(20, row));
 }
 
-// The game runs at 16 bits: the work bitmaps must be of the destination's depth and
-// clear where they hold the 16-bit magenta.
-TEST_P(BackdropTest, SixteenBitDestination) {
-    WithDepth sixteen(16);
-    Scene s(GetParam(), 16);
-    s.draw(kFirstRipplePhase, kFirstBouncePhase);
-    s.expect_frame(kFirstRipplePhase, s.v.logo_h);
+// The game tries 16 bits first, then 32 and 24: the temporary bitmap must take the
+// destination's depth, and be clear where it holds that depth's magenta.
+TEST_P(BackdropTest, SixteenAndTwentyFourBitDestinations) {
+    for (int bits : {16, 24}) {
+        SCOPED_TRACE(std::to_string(bits) + " bits");
+        WithDepth depth(bits);
+        Scene s(GetParam(), bits);
+        s.draw(kFirstRipplePhase, kFirstBouncePhase);
+        s.expect_frame(kFirstRipplePhase, s.v.logo_h);
+    }
 }
 
 TEST_P(BackdropTest, MissingBackgroundLeavesBlackUnderTheReflection) {
@@ -351,23 +358,24 @@ TEST_P(BackdropTest, MissingBackgroundLeavesBlackUnderTheReflection) {
 // the backdrop is the background alone.
 TEST_P(BackdropTest, NoReflectionWithoutLogoOrUsableWorkBitmap) {
     const Version &v = GetParam();
-    BitmapPtr narrow = make_bitmap(32, v.w - 1, v.logo_h), low = make_bitmap(32, v.w, v.logo_h - 1),
-              shallow = make_bitmap(16, v.w, v.logo_h);
+    Scene s(v, 32);
+    BitmapPtr narrow = make_bitmap(32, v.w - 1, v.logo_h),
+              short_work = make_bitmap(32, v.w, v.logo_h - 1),
+              sixteen_bit = make_bitmap(16, v.w, v.logo_h);
     const struct {
         const char *what;
-        bool logo;
-        BITMAP *work; // nullptr: the scene's own
-        bool no_work;
+        BITMAP *logo, *work;
     } cases[] = {
-        {"no logo", false, nullptr, false},       {"no work bitmap", true, nullptr, true},
-        {"narrow work bitmap", true, narrow.get(), false}, {"short work bitmap", true, low.get(), false},
-        {"16-bit work bitmap", true, shallow.get(), false},
+        {"no logo", nullptr, s.work.get()},
+        {"no work bitmap", s.logo.get(), nullptr},
+        {"narrow work bitmap", s.logo.get(), narrow.get()},
+        {"short work bitmap", s.logo.get(), short_work.get()},
+        {"16-bit work bitmap", s.logo.get(), sixteen_bit.get()},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.what);
-        Scene s(v, 32);
-        BITMAP *work = c.no_work ? nullptr : c.work ? c.work : s.work.get();
-        v.draw(0, kFirstBouncePhase, s.background.get(), c.logo ? s.logo.get() : nullptr, work, s.dest.get());
+        clear_to_color(s.dest.get(), colour(s.dest.get(), kStale));
+        v.draw(0, kFirstBouncePhase, s.background.get(), c.logo, c.work, s.dest.get());
         for (int row = 0; row < v.h; ++row) ASSERT_TRUE(s.row_is(row, kNoLogoRow, 0));
     }
 }
@@ -384,8 +392,8 @@ TEST_P(BackdropTest, PhasesOutOfRangeAreBroughtIntoRange) {
     const struct {
         int ripple, bounce, ripple_in_range, bounce_in_range;
     } cases[] = {
-        {57, 25, 7, 5},         {-43, -15, 7, 5},          {-1, -1, 49, 19},
-        {50, 20, 0, 0},         {INT_MAX, INT_MAX, 47, 7}, {INT_MIN, INT_MIN, 2, 12},
+        {57, 25, 7, 5},   {-43, -15, 7, 5},          {-1, -1, 49, 19},
+        {50, 20, 0, 0},   {INT_MAX, INT_MAX, 47, 7}, {INT_MIN, INT_MIN, 2, 12},
         {7 + 50 * 9000, 5 - 20 * 9000, 7, 5},
     };
     Scene want(GetParam(), 32), got(GetParam(), 32);
@@ -395,12 +403,15 @@ TEST_P(BackdropTest, PhasesOutOfRangeAreBroughtIntoRange) {
         for (int y = 0; y < want.v.h; ++y)
             for (int x = 0; x < want.v.w; ++x)
                 ASSERT_EQ(getpixel(got.dest.get(), x, y), getpixel(want.dest.get(), x, y))
-                    << "phases " << c.ripple << ", " << c.bounce << " at (" << x << ", " << y << ")";
+                    << "phases " << c.ripple << ", " << c.bounce << " at (" << x << ", " << y
+                    << ")";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, BackdropTest, ::testing::ValuesIn(kVersions),
-                         [](const ::testing::TestParamInfo<Version> &info) { return info.param.name; });
+                         [](const ::testing::TestParamInfo<Version> &info) {
+                             return info.param.name;
+                         });
 
 // ---------------------------------------------------------------------------------
 // The dial
@@ -440,8 +451,8 @@ protected:
                 const Rgb want = inside && cells_[cell] && !corner ? cell_colour(cell) : kStale;
                 const Rgb got = read_rgb(dest_.get(), x, y);
                 if (!(got == want))
-                    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is " << text(got)
-                                                         << ", want " << text(want);
+                    return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is "
+                                                         << text(got) << ", want " << text(want);
             }
         return ::testing::AssertionSuccess();
     }
