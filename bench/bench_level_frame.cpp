@@ -67,6 +67,7 @@ struct Scene {
     std::unique_ptr<LevelMap> map = std::make_unique<LevelMap>();
     Bitmaps bmp;
     PlayState state{};
+    EffectState fx{};
     bool loaded = false;
 
     Scene() {
@@ -98,7 +99,7 @@ void BM_LevelFrame(benchmark::State &st) {
         render_room(s.hero, s.enemies, s.platforms, scene.map->rooms, scene.map->switches,
                     scene.map->refills, static_cast<uint8_t>(frame_room_index(s)),
                     scene.bmp.room_tiles, scene.bmp.sprite_tiles, scene.bmp.backdrops,
-                    scene.bmp.view, scene.map->header);
+                    scene.bmp.view, scene.map->header, scene.fx);
         frame_rules_after_render(s, *scene.map, ev);
         present_room_view_to(scene.bmp.view, scene.bmp.strip, scene.bmp.doubled, scene.bmp.screen);
         if (s.room_exit) s = start; // keep playing the same room

@@ -1,4 +1,4 @@
-// Events to samples.
+// Events to samples, and the weather's loops and thunder.
 #include "level/cues.h"
 
 #include "core/game_config.h"
@@ -33,4 +33,36 @@ void play_level_cues(const FrameEvents &ev, const LevelCueSamples &samples) {
         if (calls[i].action != CueAction::Stop)
             play_sample(s, game_config.effects_volume, calls[i].pan, kNormalPitch, 0);
     }
+}
+
+RainLoop rain_loop_change(int room_row, RainLoop playing) {
+    const RainLoop band = room_row < kRainRows ? RainLoop::Upper : RainLoop::Bottom;
+    return band == playing ? RainLoop::None : band;
+}
+
+void switch_rain_loop(int room_row, RainLoop &playing, const WeatherSamples &samples) {
+    const RainLoop next = rain_loop_change(room_row, playing);
+    if (next == RainLoop::None) return;
+    playing = next;
+    if (!game_config.sound_available) return;
+    SAMPLE *upper = samples.sample[kRainUpper], *bottom = samples.sample[kRainBottom];
+    SAMPLE *stop = next == RainLoop::Upper ? bottom : upper;
+    SAMPLE *start = next == RainLoop::Upper ? upper : bottom;
+    if (stop) stop_sample(stop);
+    if (start) play_sample(start, kRainVolume, kRainPan, kNormalPitch, 1);
+}
+
+void play_thunder(ThunderCue &thunder, const WeatherSamples &samples) {
+    if (!thunder.due) return;
+    thunder.due = false;
+    // A missing thunder sample leaves a silent flash.
+    if (!game_config.sound_available || !samples.sample[kThunder]) return;
+    play_sample(samples.sample[kThunder], kThunderVolume, clamp_pan(thunder.pan),
+                thunder.frequency, 0);
+}
+
+void stop_weather(const WeatherSamples &samples) {
+    if (!game_config.sound_available) return;
+    for (SAMPLE *s : samples.sample)
+        if (s) stop_sample(s);
 }

@@ -5,10 +5,13 @@
 #include "core/game_config.h"
 #include "core/paths.h"
 #include "level/cues.h"
+#include "level/debug_line.h"
+#include "level/effects.h"
 #include "level/hud.h"
 #include "level/intro.h"
 #include "level/present.h"
 #include "level/render.h"
+#include "level/snapshot.h"
 #include "music/music.h"
 #include "ui/text.h"
 #include "ui/transitions.h"
@@ -86,9 +89,17 @@ struct LevelRun {
     OwnedBitmap backdrop_owners[kBackdropCount];
     BITMAP *backdrops[kBackdropCount] = {};
     OwnedBitmap view, strip, doubled, screen_copy, picture, frame_picture, bar_full, bar_empty;
+    OwnedBitmap effect_work;
 
     OwnedSample cue_owners[kLevelCueCount];
     LevelCueSamples cues{};
+    OwnedSample weather_owners[kWeatherSampleCount];
+    WeatherSamples weather{};
+
+    MapLook look = kPlainLook;
+    EffectState fx{};
+    SnapshotState snapshot;
+    bool debug_line = false;
 
     const LevelObserver *observer = nullptr;
     int frames = 0;
@@ -100,7 +111,9 @@ bool create_bitmaps(LevelRun &run) {
     run.doubled.reset(make_level_bitmap(kDoubledW, kDoubledH));
     run.screen_copy.reset(make_level_bitmap(video_w(), video_h()));
     run.view.reset(make_level_bitmap(kBackdropWidth, kBackdropHeight));
-    if (!run.strip || !run.doubled || !run.screen_copy || !run.view) return false;
+    run.effect_work.reset(make_level_bitmap(kWorkBitmapW, kWorkBitmapH));
+    if (!run.strip || !run.doubled || !run.screen_copy || !run.view || !run.effect_work)
+        return false;
     if (!run.menu_cells.create() || !run.room_tiles.create() || !run.sprite_tiles.create())
         return false;
     for (int i = 0; i < kBackdropCount; ++i) {
@@ -120,7 +133,7 @@ void draw_room(LevelRun &run) {
     PlayState &s = run.state;
     render_room(s.hero, s.enemies, s.platforms, run.map.rooms, run.map.switches, run.map.refills,
                 static_cast<uint8_t>(frame_room_index(s)), run.room_tiles.cells,
-                run.sprite_tiles.cells, run.backdrops, run.view.get(), run.map.header);
+                run.sprite_tiles.cells, run.backdrops, run.view.get(), run.map.header, run.fx);
 }
 
 // The first image of the level, revealed by a transition: frame, room, full bar and,
@@ -167,18 +180,43 @@ void load_cue_samples(LevelRun &run) {
     }
 }
 
+// The rainy map's loops and thunder. False when a rain loop is missing: the level
+// cannot be played without it. A missing thunder only silences the lightning.
+bool load_weather_samples(LevelRun &run) {
+    for (int i = 0; i < kWeatherSampleCount; ++i) {
+        run.weather_owners[i].reset(data_load_sample(kWeatherFiles[i]));
+        run.weather.sample[i] = run.weather_owners[i].get();
+        if (!run.weather.sample[i]) {
+            report_data_problem(kWeatherFiles[i], "is missing or not a sample the game can play");
+            if (i != kThunder) return false;
+        }
+    }
+    return true;
+}
+
 // ---- The frame ---------------------------------------------------------------------
+
+// Once D has been held the debug line shows at the start of every frame.
+void debug_line_step(LevelRun &run, KeyRecord keys) {
+    if (keys & kDebugLineKeys) run.debug_line = true;
+    const int room = current_room_index(run.state);
+    if (run.debug_line && room >= 0 && room < kRoomCount)
+        draw_debug_line(video_screen(), run.state.hero, run.map.rooms[room]);
+}
 
 void run_frame(LevelRun &run, KeyRecord keys) {
     PlayState &s = run.state;
     FrameEvents ev;
+    debug_line_step(run, keys);
     frame_rules_before_render(s, run.map, keys, ev);
     draw_room(run);
+    play_thunder(run.fx.thunder, run.weather);
     frame_rules_after_render(s, run.map, ev);
     play_level_cues(ev, run.cues);
     if (ev.energy_changed)
         draw_energy_bar(s.hero.energy, run.bar_empty.get(), run.bar_full.get());
     present_room_view(run.view.get(), run.strip.get(), run.doubled.get());
+    snapshot_step(run.snapshot, keys, video_screen(), run.screen_copy.get(), run.menu_cells.cells);
 }
 
 // The keys of the next frame; false when a replay has none left.
@@ -217,8 +255,12 @@ void run_room(LevelRun &run, KeyRecord &keys) {
 void run_rooms(LevelRun &run, KeyRecord first_keys) {
     KeyRecord keys = first_keys;
     while (!run.state.quit) {
+        if (has_effect(run.look, kRain))
+            switch_rain_loop(run.state.room_row, run.fx.rain_loop, run.weather);
         enter_room(run.state, run.map);
+        enter_room_effects(run.fx, run.look, run.state.hero);
         run_room(run, keys);
+        leave_room_effects(run.fx, run.look);
     }
 }
 
@@ -252,8 +294,12 @@ int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
         return finish(run, outcome, kLevelUnreadable);
     }
     apply_map_id_override();
+    run.look = map_look(world.map_id);
+    start_level_effects(run.fx, run.effect_work.get());
     start_level_rules(run.state, run.map);
+    prepare_first_picture(run.fx, run.look, run.state.hero);
     show_play_screen(run);
+    after_first_picture(run.fx, run.look);
 
     KeyRecord closing = 0;
     if (!show_level_intro_panel(run.map.header.title.text, run.menu_cells.cells,
@@ -263,9 +309,14 @@ int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
     if (game_config.sound_available) {
         music_play(run.music.module, 1);
         load_cue_samples(run);
+        if (has_effect(run.look, kRain) && !load_weather_samples(run))
+            return finish(run, outcome, kLevelNoRain);
     }
     run_rooms(run, closing);
-    if (game_config.sound_available) music_stop();
+    if (game_config.sound_available) {
+        stop_weather(run.weather);
+        music_stop();
+    }
     return finish(run, outcome, run.state.result);
 }
 

@@ -1,5 +1,6 @@
 // The room renderer: every layer of a room, in the order the player sees them
-// stacked, into the room view the frame then shows.
+// stacked, into the room view the frame then shows. What each map id adds is read
+// from its MapLook; the effects themselves are drawn by effects.cpp.
 #include "level/render.h"
 
 #include "level/rules.h"
@@ -22,13 +23,36 @@ void translucent_cell(const CellSet &cells, int cell, BITMAP *view, int x, int y
     draw_trans_sprite(view, cells[cell], x, y);
 }
 
-void draw_backdrop(const RoomRecord &room, BITMAP *const (&backdrops)[kBackdropCount],
-                   BITMAP *view) {
-    BITMAP *picture = room.backdrop < kBackdropCount ? backdrops[room.backdrop] : nullptr;
+// The room's backdrop picture, or null for a room without one.
+BITMAP *backdrop_of(const RoomRecord &room, BITMAP *const (&backdrops)[kBackdropCount]) {
+    return room.backdrop < kBackdropCount ? backdrops[room.backdrop] : nullptr;
+}
+
+void draw_plain_backdrop(BITMAP *picture, BITMAP *view) {
     if (picture)
         blit(picture, view, 0, 0, 0, 0, kBackdropWidth, kBackdropHeight);
     else
         rectfill(view, 0, 0, kBackdropWidth - 1, kBackdropHeight - 1, 0);
+}
+
+// The dream screens come first, then the waving rooms, then the other rules.
+void draw_backdrop(const MapLook &look, EffectState &fx, BITMAP *picture, int column, int row,
+                   BITMAP *view) {
+    switch (look.backdrop) {
+    case BackdropRule::Trail:
+    case BackdropRule::TrailStill:
+        draw_trail_backdrop(fx, picture, look.backdrop == BackdropRule::Trail, view);
+        return;
+    case BackdropRule::Scroll:
+    case BackdropRule::Plain:
+        break;
+    }
+    if (waves_in(look.wave, column, row))
+        draw_waving_backdrop(fx, picture, view);
+    else if (look.backdrop == BackdropRule::Scroll)
+        draw_scrolling_backdrop(fx, picture, view);
+    else
+        draw_plain_backdrop(picture, view);
 }
 
 void draw_back_cell(const MapLook &look, const CellSet &tiles, int t, BITMAP *view, int x, int y) {
@@ -69,11 +93,11 @@ void draw_front_cell(const MapLook &look, const CellSet &tiles, int t, BITMAP *v
 }
 
 template <typename DrawCell>
-void draw_cells(const RoomRecord &room, bool front, DrawCell draw) {
+void draw_cells(RoomRecord &room, bool front, DrawCell draw) {
     for (int row = 0; row < kRoomRows; ++row) {
         for (int col = 0; col < kRoomColumns; ++col) {
-            const RoomCell &c = room.cells[row][col];
-            int t = front ? c.front_tile : c.back_tile;
+            RoomCell &c = room.cells[row][col];
+            int16_t &t = front ? c.front_tile : c.back_tile;
             if (t != kNoTile) draw(t, col * kTilePixels, row * kTilePixels);
         }
     }
@@ -132,13 +156,17 @@ void render_room(const HeroState &hero, const ObjectGroup &enemies, const Object
                  const RefillPlacement (&refills)[kRefillCount], uint8_t room_index,
                  const CellSet &room_tiles, const CellSet &sprite_tiles,
                  BITMAP *const (&backdrops)[kBackdropCount], BITMAP *view,
-                 const MapHeader &header) {
+                 const MapHeader &header, EffectState &fx) {
     if (!view || room_index >= kRoomCount) return;
-    const RoomRecord &room = rooms[room_index];
+    RoomRecord &room = rooms[room_index];
     const MapLook look = map_look(world.map_id);
+    const int column = room_index % kWorldColumns, row = room_index / kWorldColumns;
 
-    draw_backdrop(room, backdrops, view);
-    draw_cells(room, false, [&](int t, int x, int y) { draw_back_cell(look, room_tiles, t, view, x, y); });
+    if (has_effect(look, kRain)) trigger_lightning(fx, row);
+    draw_backdrop(look, fx, backdrop_of(room, backdrops), column, row, view);
+    draw_cells(room, false, [&](int16_t &t, int x, int y) {
+        draw_back_cell(look, room_tiles, t, view, x, y);
+    });
     draw_door(header, room_index, hero.switches_thrown, sprite_tiles, view);
     for (int i = 0; i < kSwitchCount; ++i) {
         draw_pickup(switches[i], room_index, kSwitchCell, sprite_tiles, view);
@@ -146,11 +174,19 @@ void render_room(const HeroState &hero, const ObjectGroup &enemies, const Object
     }
     draw_group(enemies, true, sprite_tiles, view);
     if (!look.platforms_over_front) draw_group(platforms, false, sprite_tiles, view);
+    if (has_effect(look, kHeroLight)) draw_hero_light(hero, sprite_tiles, view);
+    if (has_effect(look, kSparks)) draw_sparks(fx, hero, sprite_tiles, view);
 
     int picture = hero_picture(hero);
     if (valid_cell(picture) && sprite_tiles[picture])
         draw_sprite(view, sprite_tiles[picture], hero.x >> 8, hero.y >> 8);
 
-    draw_cells(room, true, [&](int t, int x, int y) { draw_front_cell(look, room_tiles, t, view, x, y); });
+    const bool torches = has_effect(look, kTorches);
+    draw_cells(room, true, [&](int16_t &t, int x, int y) {
+        draw_front_cell(look, room_tiles, torches ? animate_torch(fx, t) : t, view, x, y);
+    });
     if (look.platforms_over_front) draw_group(platforms, false, sprite_tiles, view);
+    if (has_effect(look, kDrifters)) draw_drifters(fx, sprite_tiles, view);
+    if (has_effect(look, kRain) && row < kRainRows) draw_rain(fx, view);
+    draw_lightning_flash(fx, view);
 }

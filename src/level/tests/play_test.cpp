@@ -1,6 +1,7 @@
 // The level run as a whole, headless: a memory screen, replayed keys, no waiting.
 // What a map that cannot be read does, how the intro panel consumes key records, and
-// how the first frame and the end of the records are treated.
+// how the first frame and the end of the records are treated; the effects starting
+// afresh with every level, the snapshot, the debug line, the rainy map's samples.
 #include "core/game_config.h"
 #include "level/play.h"
 #include "world/tests/map_bytes.h"
@@ -9,7 +10,9 @@
 
 #include <allegro.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -39,8 +42,9 @@ protected:
         game_config = saved;
     }
 
-    // A map whose start room has a floor along row 8, the hero standing on it.
-    void write_map(const char *name, std::size_t cut = 0) {
+    // A map whose start room has a floor along row 8, the hero standing on it. With
+    // a map id the file carries it, and backdrop 0 has a red stripe down columns 0..3.
+    void write_map(const char *name, std::size_t cut = 0, int32_t map_id = -1) {
         map_bytes::MapBytes m;
         m.put_text(0, "TEST");
         m.put8(104, 3); // start cell column
@@ -60,6 +64,11 @@ protected:
             for (int x = 0; x < 240; ++x) m.put32(map_bytes::backdrop_pixel_at(0, x, y), 0x07E0);
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) m.put32(map_bytes::tile_pixel_at(214, x, y, 1), 0xF800);
+        if (map_id >= 0) {
+            for (int y = 0; y < 144; ++y)
+                for (int x = 0; x < 4; ++x) m.put32(map_bytes::backdrop_pixel_at(0, x, y), 0xF800);
+            m.append32(static_cast<uint32_t>(map_id));
+        }
         if (cut) m.bytes.resize(cut);
         testing_support::write_file(dir.file(std::string("MAP/") + name), m.bytes);
     }
@@ -74,7 +83,9 @@ protected:
             static_cast<PlayLevelTest *>(self)->consumed.push_back(k);
         };
         observer.frame_done = [](void *self, int, const PlayState &s) {
-            static_cast<PlayLevelTest *>(self)->xs.push_back(s.hero.x);
+            auto *test = static_cast<PlayLevelTest *>(self);
+            test->xs.push_back(s.hero.x);
+            if (test->each_frame) test->each_frame();
         };
         LevelOutcome outcome;
         play_level_observed(name, &observer, &outcome);
@@ -86,6 +97,7 @@ protected:
     BITMAP *screen_bitmap = nullptr;
     std::vector<KeyRecord> records, consumed;
     std::vector<int32_t> xs;
+    std::function<void()> each_frame;
 };
 
 const KeyRecord kEnter = key_bit(Key::Enter), kEsc = key_bit(Key::Esc),
@@ -183,6 +195,111 @@ TEST_F(PlayLevelTest, ThePlayScreenAtBothResolutions) {
 TEST_F(PlayLevelTest, TheMapNameIsCutAtItsFirstBlankAndLowerCased) {
     write_map("test.map");
     LevelOutcome o = play("TEST.MAP and more", {kEnter | kEsc});
+    EXPECT_EQ(o.result, kLevelLeft);
+}
+
+bool file_exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
+
+// Where the backdrop's red stripe starts on a row of the screen's doubled view.
+int red_stripe_x(BITMAP *screen) {
+    for (int x = 81; x < 561; ++x)
+        if (getpixel(screen, x, 101) == makecol(255, 0, 0)) return x;
+    return -1;
+}
+
+TEST_F(PlayLevelTest, EveryLevelStartsItsEffectsAfresh) {
+    // Map id 9: the sky scrolls a pixel a frame, doubled on the screen.
+    write_map("sky.map", 0, 9);
+    std::vector<int> stripe;
+    each_frame = [&] { stripe.push_back(red_stripe_x(screen_bitmap)); };
+    std::vector<KeyRecord> keys(30, 0);
+    keys[0] = kEnter;
+    keys.push_back(kEsc);
+    play("sky.map", keys);
+    ASSERT_EQ(stripe.size(), 31u);
+    // The first picture drew offset 0, so frame 1 shows offset 1.
+    EXPECT_EQ(stripe[0], 81 + 2);
+    EXPECT_EQ(stripe[29], 81 + 2 * 30);
+    const std::vector<int> first = stripe;
+    stripe.clear();
+    play("sky.map", keys); // the same level again: the sky starts over
+    EXPECT_EQ(stripe, first);
+}
+
+// The menu cells all yellow, so the snapshot message shows where it is drawn.
+void write_yellow_menu_sheet(const TempDir &dir) {
+    testing_support::make_dirs(dir.file("GFX"));
+    write_picture(dir.file("GFX/menu_spr.pcx"), 384, 160, 255, 255, 0);
+}
+
+TEST_F(PlayLevelTest, CtrlAltPDuringPlayWritesTheScreenAndSaysSo) {
+    write_map("test.map");
+    write_yellow_menu_sheet(dir);
+    const KeyRecord snap = key_bit(Key::LeftControl) | key_bit(Key::Alt) | key_bit(Key::P);
+    const int yellow = makecol(255, 255, 0);
+    std::vector<bool> saved, message;
+    each_frame = [&] {
+        saved.push_back(file_exists(dir.file("snapshot.pcx")));
+        message.push_back(getpixel(screen_bitmap, 320 - 112, 127) == yellow &&
+                          getpixel(screen_bitmap, 320 + 111, 142) == yellow &&
+                          getpixel(screen_bitmap, 320 + 112, 142) != yellow);
+    };
+    LevelOutcome o = play("test.map", {kEnter | snap, snap, 0, kEsc});
+    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(saved, (std::vector<bool>{true, true, true, true}));
+    EXPECT_EQ(message, (std::vector<bool>{false, true, true, true})); // "SNAPSHOT SAVED"
+    BITMAP *shot = load_pcx(dir.file("snapshot.pcx").c_str(), nullptr);
+    ASSERT_NE(shot, nullptr);
+    EXPECT_EQ(shot->w, 640);
+    EXPECT_EQ(shot->h, 480);
+    // The picture is the play screen of frame 1: the green room view, no message.
+    EXPECT_EQ(getpixel(shot, 200, 101), makecol(0, 255, 0));
+    EXPECT_EQ(getpixel(shot, 320 - 112, 127), makecol(0, 255, 0));
+    destroy_bitmap(shot);
+}
+
+TEST_F(PlayLevelTest, AFailedSnapshotIsSaidAndPlayGoesOn) {
+    write_map("test.map");
+    write_yellow_menu_sheet(dir);
+    testing_support::make_dirs(dir.file("snapshot.pcx"));
+    const KeyRecord snap = key_bit(Key::LeftControl) | key_bit(Key::Alt) | key_bit(Key::P);
+    std::vector<bool> failed;
+    each_frame = [&] {
+        // "SNAPSHOT FAILED" is one letter wider than "SNAPSHOT SAVED".
+        failed.push_back(getpixel(screen_bitmap, 320 - 120, 127) == makecol(255, 255, 0) &&
+                         getpixel(screen_bitmap, 320 + 119, 142) == makecol(255, 255, 0));
+    };
+    LevelOutcome o = play("test.map", {kEnter | snap, kRight, kRight, kRight | kEsc});
+    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(o.frames, 4);
+    EXPECT_EQ(xs.back(), 3 * 4096 + 4 * 512); // he walked on
+    EXPECT_EQ(failed, (std::vector<bool>{false, true, true, true}));
+    EXPECT_TRUE(file_exists(dir.file("snapshot.pcx")));
+    EXPECT_FALSE(file_exists(dir.file("snapshot.pcx.part")));
+}
+
+TEST_F(PlayLevelTest, HoldingDShowsTheDebugLineForTheRestOfTheLevel) {
+    write_map("test.map");
+    std::vector<bool> line;
+    each_frame = [&] {
+        bool white = false;
+        for (int x = 0; x < 64; ++x)
+            for (int y = 0; y < 8; ++y) white |= getpixel(screen_bitmap, x, y) == makecol(255, 255, 255);
+        line.push_back(white);
+    };
+    const KeyRecord d = key_bit(Key::D);
+    play("test.map", {kEnter, 0, d, 0, 0, kEsc});
+    EXPECT_EQ(line, (std::vector<bool>{false, false, true, true, true, true}));
+}
+
+TEST_F(PlayLevelTest, TheRainyMapWithoutItsRainCannotBePlayed) {
+    write_map("wet.map", 0, 22);
+    game_config.sound_available = 1;
+    LevelOutcome o = play("wet.map", {kEnter, 0, kEsc});
+    EXPECT_EQ(o.result, kLevelNoRain);
+    EXPECT_EQ(o.frames, 0);
+    game_config.sound_available = 0;
+    o = play("wet.map", {kEnter, 0, kEsc}); // without sound it plays, silently
     EXPECT_EQ(o.result, kLevelLeft);
 }
 

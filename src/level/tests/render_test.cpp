@@ -70,7 +70,7 @@ protected:
     void render(int room = 0) {
         render_room(hero, enemies, platforms, map->rooms, map->switches, map->refills,
                     static_cast<uint8_t>(room), room_tiles.cells, sprite_tiles.cells, backdrops,
-                    view.get(), map->header);
+                    view.get(), map->header, fx);
     }
     int at(int x, int y) { return getpixel(view.get(), x, y); }
     bool is_cell(int x, int y, int set, int cell) { return at(x, y) == cell_colour(set, cell); }
@@ -82,6 +82,7 @@ protected:
     BitmapPtr backdrop_bitmaps[kBackdropCount];
     BITMAP *backdrops[kBackdropCount] = {};
     BitmapPtr view = make_bitmap(kDepth, kBackdropWidth, kBackdropHeight);
+    EffectState fx{};
 };
 
 TEST_F(RenderTest, BackdropOrBlackFill) {
