@@ -15,6 +15,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -242,6 +243,16 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
     EXPECT_EQ(getpixel(f, 400, 177), makecol(153, 153, 153));
     EXPECT_EQ(getpixel(f, 400, 178), makecol(255, 255, 255));
     EXPECT_EQ(getpixel(f, 490, 177), makecol(255, 255, 255));
+    const int white = makecol(255, 255, 255);
+    for (auto [x1, x2] : {std::pair{364, 438}, std::pair{453, 527}}) {
+        EXPECT_EQ(getpixel(f, x1, 178), white) << x1;
+        EXPECT_NE(getpixel(f, x1 - 1, 178), white) << x1;
+        EXPECT_EQ(getpixel(f, x2, 178), white) << x2;
+        EXPECT_NE(getpixel(f, x2 + 1, 178), white) << x2;
+        EXPECT_EQ(getpixel(f, x1 + 10, 199), x1 == 364 ? makecol(153, 153, 153) : white);
+        EXPECT_NE(getpixel(f, x1 + 10, 200), white);
+        EXPECT_NE(getpixel(f, x1 + 10, 174), white);
+    }
     // The dials: frame 8 of 16 for the volume 128.
     EXPECT_EQ(getpixel(f, 423, 261), cell_colour(72 + 0)) << "the effects dial's first cell";
     EXPECT_EQ(getpixel(f, 423 + 32, 334 + 32), cell_colour(72 + 50)) << "the music dial's last cell";
