@@ -1,8 +1,10 @@
-// One whole frame of play — the rules, the room drawn into the view, and the view
-// doubled with scan lines onto a 640 x 480 screen — on the busiest room of the test
-// map, beside a floor case that makes only the library's own drawing calls for the
-// same room. The figure to hold is the ratio of the two medians.
+// One whole frame of play — the rules, the room drawn into the view with the map's
+// effects, and the view doubled with scan lines onto a 640 x 480 screen — once for
+// every map id the renderer knows, each on its effect test map in the room where its
+// effect shows (map id 0 on the busiest room of prueba), beside a floor case that
+// makes only the library's own drawing calls for that busiest room.
 #include "core/game_config.h"
+#include "level/effects.h"
 #include "level/present.h"
 #include "level/render.h"
 #include "level/rules.h"
@@ -14,6 +16,7 @@
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -63,34 +66,60 @@ int busiest_room(const LevelMap &map) {
     return best;
 }
 
+// Each map id on its test map, in the room where its effect shows (a column of -1:
+// the busiest room). Map id 1 shares map id 3's light map, with map id 1's cells.
+struct BenchMap {
+    int32_t map_id;
+    const char *file;
+    int column, row;
+};
+constexpr BenchMap kBenchMaps[] = {
+    {0, "prueba.map", -1, -1},   {1, "fxlight.map", 0, 0},  {2, "fxglass.map", 0, 0},
+    {3, "fxlight.map", 0, 0},    {4, "fxsparks.map", 2, 3}, {5, "fxwave.map", 4, 0},
+    {6, "fxdrift.map", 0, 0},    {9, "fxscroll.map", 0, 0}, {22, "fxrain.map", 0, 3},
+    {98, "fxtrail.map", 0, 0},   {99, "fxzoom.map", 0, 0},
+};
+constexpr int kBenchMapCount = sizeof kBenchMaps / sizeof kBenchMaps[0];
+
 struct Scene {
     std::unique_ptr<LevelMap> map = std::make_unique<LevelMap>();
     Bitmaps bmp;
+    BITMAP *work = create_bitmap_ex(kDepth, kWorkBitmapW, kWorkBitmapH);
     PlayState state{};
     EffectState fx{};
     bool loaded = false;
 
-    Scene() {
+    explicit Scene(const BenchMap &which) {
         set_color_depth(kDepth);
         set_trans_blender(0, 0, 0, 64);
         game_config.low_resolution = 0;
         game_config.render_mode = kRenderScanLines;
-        world.map_id = 0;
-        std::string path = std::string(VESPERTIL_GAME_DIR) + "/MAP/prueba.map";
+        std::string path = std::string(VESPERTIL_GAME_DIR) + "/MAP/" + which.file;
         loaded = load_map_file(path.c_str(), map->header, map->rooms, map->switches,
                                map->refills, bmp.backdrops, bmp.room_tiles, bmp.sprite_tiles) == 1;
         if (!loaded) return;
+        world.map_id = which.map_id;
+        const MapLook look = map_look(which.map_id);
+        srand(1);
+        start_level_effects(fx, work);
         start_level_rules(state, *map);
-        int room = busiest_room(*map);
+        prepare_first_picture(fx, look, state.hero);
+        // The drifters at their most: a hundred.
+        while (has_effect(look, kDrifters) && fx.drifter_count < kMaxDrifters) scatter_drifters(fx);
+        int room = which.column < 0 ? busiest_room(*map) : room_index_of(which.column, which.row);
         state.room_column = room % kWorldColumns;
         state.room_row = room / kWorldColumns;
         enter_room(state, *map);
+        enter_room_effects(fx, look, state.hero);
     }
+    ~Scene() { destroy_bitmap(work); }
 };
 
 void BM_LevelFrame(benchmark::State &st) {
-    Scene scene;
-    if (!scene.loaded) return st.SkipWithError("MAP/prueba.map not found in the game directory");
+    const BenchMap &which = kBenchMaps[st.range(0)];
+    Scene scene(which);
+    if (!scene.loaded) return st.SkipWithError("a test map is not in the game directory");
+    st.SetLabel("map id " + std::to_string(which.map_id) + ", " + which.file);
     PlayState &s = scene.state;
     const PlayState start = s;
     for (auto _ : st) {
@@ -110,7 +139,7 @@ void BM_LevelFrame(benchmark::State &st) {
 // The same room drawn with nothing but the library's calls: the backdrop, one blit a
 // cell and a sprite, the stretch and the scan lines.
 void BM_LevelFrameFloor(benchmark::State &st) {
-    Scene scene;
+    Scene scene(kBenchMaps[0]);
     if (!scene.loaded) return st.SkipWithError("MAP/prueba.map not found in the game directory");
     const RoomRecord &room = scene.map->rooms[current_room_index(scene.state)];
     const Bitmaps &b = scene.bmp;
@@ -140,7 +169,11 @@ void BM_LevelFrameFloor(benchmark::State &st) {
     }
 }
 
-BENCHMARK(BM_LevelFrame)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
+BENCHMARK(BM_LevelFrame)
+    ->DenseRange(0, kBenchMapCount - 1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(9)
+    ->ReportAggregatesOnly(true);
 BENCHMARK(BM_LevelFrameFloor)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 } // namespace
