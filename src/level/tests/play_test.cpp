@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <functional>
 #include <vector>
 
@@ -301,6 +302,41 @@ TEST_F(PlayLevelTest, TheRainyMapWithoutItsRainCannotBePlayed) {
     game_config.sound_available = 0;
     o = play("wet.map", {kEnter, 0, kEsc}); // without sound it plays, silently
     EXPECT_EQ(o.result, kLevelLeft);
+}
+
+// A short silent sample in the WAV form the loader reads.
+void write_silent_wav(const std::string &path) {
+    std::vector<unsigned char> b = {'R', 'I', 'F', 'F', 36 + 200, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                    'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
+                                    0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0,
+                                    'd', 'a', 't', 'a', 200, 0, 0, 0};
+    b.resize(b.size() + 200, 0);
+    testing_support::write_file(path, b);
+}
+
+TEST_F(PlayLevelTest, WithoutItsThunderTheRainyMapPlaysWithSilentFlashes) {
+    write_map("wet.map", 0, 22);
+    testing_support::make_dirs(dir.file("sfx"));
+    write_silent_wav(dir.file("sfx/lluvia1.wav"));
+    write_silent_wav(dir.file("sfx/lluvia2.wav"));
+    game_config.sound_available = 1;
+    std::vector<KeyRecord> keys(300, 0);
+    keys[0] = kEnter;
+    keys.push_back(kEsc);
+    // A flash fills the whole view: three far-apart pixels of the green room all change.
+    int flashed = 0;
+    each_frame = [&] {
+        const int green = makecol(0, 255, 0);
+        flashed += getpixel(screen_bitmap, 90, 61) != green &&
+                   getpixel(screen_bitmap, 550, 61) != green &&
+                   getpixel(screen_bitmap, 320, 241) != green;
+    };
+    srand(1); // the same flashes every run
+    LevelOutcome o = play("wet.map", keys);
+    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(o.frames, 301);
+    EXPECT_GE(flashed, 2) << flashed; // at least one flash, each of two frames or more
+    EXPECT_LT(flashed, 60) << flashed;
 }
 
 } // namespace
