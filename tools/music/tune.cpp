@@ -687,11 +687,8 @@ bool finish_tune(Tune &t, int last_line) {
     return true;
 }
 
-}  // namespace
-
-bool compile_tune_file(const std::string &path, XmModule &module, std::string &error) {
-    std::vector<std::string> lines;
-    if (!read_source_lines(path, lines, error)) return false;
+bool compile_tune_lines(const std::string &path, const std::vector<std::string> &lines,
+                        XmModule &module, std::string &error) {
     auto t = std::make_unique<Tune>();
     t->path = path;
     for (int &p : t->pan) p = -1;
@@ -710,6 +707,20 @@ bool compile_tune_file(const std::string &path, XmModule &module, std::string &e
     }
     module = std::move(t->module);
     return true;
+}
+
+}  // namespace
+
+bool compile_tune_file(const std::string &path, XmModule &module, std::string &error) {
+    std::vector<std::string> lines;
+    return read_source_lines(path, lines, error) && compile_tune_lines(path, lines, module, error);
+}
+
+bool compile_tune_text(const std::string &path, const std::string &text, XmModule &module,
+                       std::string &error) {
+    std::vector<std::string> lines;
+    return split_source_lines(path, text, lines, error) &&
+           compile_tune_lines(path, lines, module, error);
 }
 
 bool make_module_file(const std::string &tune_path, const std::string &out_path,

@@ -12,6 +12,10 @@
 // False with `error` reading "path:line: what is wrong".
 bool compile_tune_file(const std::string &path, XmModule &module, std::string &error);
 
+// The same for the text of a tune already in memory, named `path` in messages.
+bool compile_tune_text(const std::string &path, const std::string &text, XmModule &module,
+                       std::string &error);
+
 // Compiles the tune at `tune_path` and writes the XM at `out_path`; on failure
 // nothing is written.
 bool make_module_file(const std::string &tune_path, const std::string &out_path,

@@ -346,9 +346,10 @@ bool recipe_finish(const RecipeParser &p, std::string &error, int &line) {
     return true;
 }
 
-bool load_recipe_file(const std::string &path, Recipe &recipe, std::string &error) {
-    std::vector<std::string> lines;
-    if (!read_source_lines(path, lines, error)) return false;
+namespace {
+
+bool parse_recipe_lines(const std::string &path, const std::vector<std::string> &lines,
+                        Recipe &recipe, std::string &error) {
     recipe = Recipe();
     RecipeParser parser;
     parser.recipe = &recipe;
@@ -374,4 +375,18 @@ bool load_recipe_file(const std::string &path, Recipe &recipe, std::string &erro
         return false;
     }
     return true;
+}
+
+}  // namespace
+
+bool load_recipe_file(const std::string &path, Recipe &recipe, std::string &error) {
+    std::vector<std::string> lines;
+    return read_source_lines(path, lines, error) && parse_recipe_lines(path, lines, recipe, error);
+}
+
+bool parse_recipe_text(const std::string &path, const std::string &text, Recipe &recipe,
+                       std::string &error) {
+    std::vector<std::string> lines;
+    return split_source_lines(path, text, lines, error) &&
+           parse_recipe_lines(path, lines, recipe, error);
 }

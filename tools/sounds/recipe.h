@@ -35,3 +35,7 @@ bool recipe_finish(const RecipeParser &parser, std::string &error, int &line);
 
 // Reads a whole recipe file; errors read "path:line: what is wrong".
 bool load_recipe_file(const std::string &path, Recipe &recipe, std::string &error);
+
+// The same for the text of a recipe already in memory, named `path` in messages.
+bool parse_recipe_text(const std::string &path, const std::string &text, Recipe &recipe,
+                       std::string &error);

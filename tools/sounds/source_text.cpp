@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 
 std::vector<std::string> split_words(const std::string &line) {
     std::vector<std::string> words;
@@ -35,19 +36,29 @@ bool read_source_lines(const std::string &path, std::vector<std::string> &lines,
         error = source_message(path, 0, std::string("cannot be read: ") + std::strerror(errno));
         return false;
     }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) {
+        error = source_message(path, 0, "read error");
+        return false;
+    }
+    return split_source_lines(path, text, lines, error);
+}
+
+bool split_source_lines(const std::string &path, const std::string &text,
+                        std::vector<std::string> &lines, std::string &error) {
     lines.clear();
-    std::string line;
-    while (std::getline(in, line)) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
         if (line.find('\0') != std::string::npos) {
             error = source_message(path, static_cast<int>(lines.size()) + 1,
                                    "holds a NUL byte: not a text source");
             return false;
         }
-        lines.push_back(line);
-    }
-    if (in.bad()) {
-        error = source_message(path, 0, "read error");
-        return false;
+        lines.push_back(std::move(line));
+        start = end + 1;
     }
     return true;
 }

@@ -16,6 +16,11 @@ std::vector<std::string> split_words(const std::string &line);
 bool read_source_lines(const std::string &path, std::vector<std::string> &lines,
                        std::string &error);
 
+// The same for a text already in memory; `path` names it in messages. False when the
+// text holds a NUL byte.
+bool split_source_lines(const std::string &path, const std::string &text,
+                        std::vector<std::string> &lines, std::string &error);
+
 // "path:line: what" (or "path: what" for line 0): the form every tool message takes.
 std::string source_message(const std::string &path, int line, const std::string &what);
 

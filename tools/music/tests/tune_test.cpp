@@ -316,3 +316,16 @@ TEST(XmCommand, FailsWithTheMessageOrWritesAModuleLibxmpLoads) {
     xmp_release_module(ctx);
     xmp_free_context(ctx);
 }
+
+TEST(TuneText, InMemoryCompilesAsTheFileAndNamesItsLabel) {
+    const std::string text = "channels 2\n" + std::string(kInstruments) +
+                             "pattern a 4\n  1 lead A4:2 C5:2\nend\norder a a\n";
+    Compiled from_file = compile(text);
+    ASSERT_TRUE(from_file.ok) << from_file.error;
+    XmModule module;
+    std::string error;
+    ASSERT_TRUE(compile_tune_text("mem.tune", text, module, error)) << error;
+    EXPECT_EQ(xm_bytes(module), xm_bytes(from_file.module));
+    EXPECT_FALSE(compile_tune_text("mem.tune", "channels 2\nspeed fast\n", module, error));
+    EXPECT_EQ(error.rfind("mem.tune:2: ", 0), 0u) << error;
+}

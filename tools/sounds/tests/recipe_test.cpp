@@ -151,3 +151,20 @@ TEST(RecipeInstruments, MayLoopFromAPointAndUseAnyRate) {
     EXPECT_DOUBLE_EQ(r.rate, 16000);
     EXPECT_DOUBLE_EQ(r.loop_from, 0.2);
 }
+
+TEST(Recipe, TextInMemoryReadsAsTheFileAndNamesItsLabel) {
+    const std::string text = "rate 44100\nbits 8\nlength 0.5\nlayer square\n  pitch 220\n";
+    Loaded from_file = load(text);
+    ASSERT_TRUE(from_file.ok) << from_file.error;
+    auto recipe = std::make_unique<Recipe>();
+    std::string error;
+    ASSERT_TRUE(parse_recipe_text("mem.sfx", text, *recipe, error)) << error;
+    EXPECT_EQ(recipe->rate, from_file.recipe->rate);
+    EXPECT_EQ(recipe->bits, 8);
+    EXPECT_EQ(recipe->length, 0.5);
+    ASSERT_EQ(recipe->layer_count, 1);
+    EXPECT_EQ(recipe->layers[0].wave, Wave::square);
+    EXPECT_EQ(recipe->layers[0].pitch_from, 220);
+    EXPECT_FALSE(parse_recipe_text("mem.sfx", "rate 44100\n\nlength x\n", *recipe, error));
+    EXPECT_EQ(error.rfind("mem.sfx:3: ", 0), 0u) << error;
+}

@@ -95,6 +95,22 @@ TEST(SourceLines, ReadsEveryLineAndRefusesBinaries) {
     EXPECT_NE(error.find("missing.txt"), std::string::npos);
 }
 
+TEST(SourceLines, TextInMemorySplitsAsTheSameFileReads) {
+    TempDir dir;
+    for (const std::string text : {"one\ntwo\r\n\nfour", "ends\n", "", "\n\n", "x", "a\n\n"}) {
+        testing_support::write_file(dir.file("t.txt"), text);
+        std::vector<std::string> from_file, from_text;
+        std::string error;
+        ASSERT_TRUE(read_source_lines(dir.file("t.txt"), from_file, error)) << error;
+        ASSERT_TRUE(split_source_lines("t.txt", text, from_text, error)) << error;
+        EXPECT_EQ(from_text, from_file) << '"' << text << '"';
+    }
+    std::vector<std::string> lines{"left over"};
+    std::string error;
+    EXPECT_FALSE(split_source_lines("mem.txt", std::string("a\nb\0c\n", 6), lines, error));
+    EXPECT_EQ(error.rfind("mem.txt:2: ", 0), 0u) << error;
+}
+
 TEST(WholeFiles, AFailureIsAToolMessageNamingTheFile) {
     TempDir dir;
     std::string error;
