@@ -396,8 +396,9 @@ bool Compiler::spawn(bool enemy) {
     if (w.size() == 2 && w[1] == "none") {
         ok = true;
     } else if (w.size() == 4 && w[2] == "at") {
-        int c, r;
+        int c = 0, r = 0;
         ok = sprite_word(w[1], s.sprite) && cell_pair(w[3], c, r);
+        if (!ok) return false;
         s.a_column = s.b_column = static_cast<int8_t>(c);
         s.a_row = s.b_row = static_cast<int8_t>(r);
     } else if (w.size() == 8 && w[2] == "from" && w[4] == "to" && w[6] == "speed") {
