@@ -8,6 +8,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -110,11 +111,17 @@ bool ends_with_any_case(const char *name, const char *tail) {
 }
 
 // Up to `limit` bytes from the start of `path`; false when it cannot be read or is
-// longer than `limit` and `whole` is asked for.
+// longer than `limit` and `whole` is asked for. Room is made for what the file holds,
+// not for the limit: a sample's limit is megabytes, a sample a few kilobytes.
 bool read_start(const char *path, std::size_t limit, bool whole, std::vector<uint8_t> &out) {
     FILE *f = std::fopen(path, "rb");
     if (!f) return false;
-    out.resize(limit + 1);
+    std::size_t room = limit + 1; // one byte more than the limit tells a longer file
+    struct stat st;
+    if (fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+        static_cast<std::uintmax_t>(st.st_size) < room)
+        room = static_cast<std::size_t>(st.st_size) + 1;
+    out.resize(room);
     const std::size_t got = std::fread(out.data(), 1, out.size(), f);
     std::fclose(f);
     if (whole && got > limit) return false;

@@ -192,4 +192,29 @@ TEST(DataLoaders, RefuseDeclaredSizesAndNameTheFile) {
     destroy_sample(s);
 }
 
+// A WAV file is read whole before the check, up to the longest a sample's file may
+// be: one byte more and it is refused unread, whatever its header says.
+TEST(DataLoaders, RefuseAWavFileLongerThanAnySample) {
+    TempDir dir(true);
+    Wav longest;
+    longest.declared = longest.actual = kMaxSampleDataBytes;
+    Bytes at_limit = wav(longest);
+    ASSERT_LT(at_limit.size(), kMaxSampleFileBytes);
+    at_limit.resize(kMaxSampleFileBytes, 0); // trailing bytes after the sound are allowed
+    testing_support::write_file(dir.file("at_limit.wav"), at_limit);
+    Bytes over = at_limit;
+    over.push_back(0);
+    testing_support::write_file(dir.file("over.wav"), over);
+
+    SAMPLE *s = data_load_wav("at_limit.wav");
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->len, kMaxSampleDataBytes / 2) << "30 s of 16-bit mono";
+    destroy_sample(s);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(data_load_wav("over.wav"), nullptr);
+    EXPECT_EQ(data_load_sample("over.wav"), nullptr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("over.wav: is longer than any sample"), std::string::npos) << err;
+}
+
 } // namespace
