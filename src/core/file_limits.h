@@ -27,6 +27,8 @@ constexpr bool picture_size_allowed(long w, long h) {
 // picture may be loaded, else why not.
 const char *pcx_header_problem(const uint8_t *bytes, std::size_t size);
 
-// A whole WAV file: null when its "fmt " and "data" chunks are sound and the data
-// fits both the file and kMaxSampleDataBytes, else why not.
+// A whole WAV file, its chunks walked as the library's loader walks them (one after
+// another to the end of the file, no padding after odd lengths): null when every
+// "fmt " chunk is sound and exactly one "data" chunk follows one, fitting both the
+// file and kMaxSampleDataBytes; else why not.
 const char *wav_file_problem(const uint8_t *bytes, std::size_t size);

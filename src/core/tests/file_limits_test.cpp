@@ -61,7 +61,7 @@ Bytes wav(const Wav &w) {
     append_tag(b, "WAVE");
     if (w.junk_first) {
         append_tag(b, "LIST");
-        append32(b, 5); // odd: padded to 6
+        append32(b, 6);
         b.insert(b.end(), 6, 'x');
     }
     Bytes data;
@@ -112,7 +112,7 @@ TEST(WavFile, SoundFilesPassWhateverChunksComeFirst) {
     Wav junk;
     junk.junk_first = true;
     Bytes j = wav(junk);
-    EXPECT_EQ(wav_file_problem(j.data(), j.size()), nullptr) << "a padded chunk is skipped";
+    EXPECT_EQ(wav_file_problem(j.data(), j.size()), nullptr) << "an even chunk is skipped";
     Wav longest;
     longest.declared = longest.actual = kMaxSampleDataBytes;
     Bytes l = wav(longest);
@@ -161,6 +161,53 @@ TEST(WavFile, DeclaredSizesAndFormatsTheGameCannotUseAreRefused) {
     EXPECT_NE(wav_file_problem(not_wave.data(), not_wave.size()), nullptr);
 }
 
+// The library's loader walks the chunks to the end of the file and makes a sample of
+// every "data" chunk, so a small first sound followed by a second one that declares
+// gigabytes once passed the check and made the loader ask for them. It walks without
+// the padding byte after an odd chunk, so the check does too.
+TEST(WavFile, EveryChunkToTheEndIsJudgedAsTheLibraryReadsIt) {
+    const Bytes plain = wav(Wav{});
+    Bytes huge_second = plain;
+    append_tag(huge_second, "data");
+    append32(huge_second, 0x7FFFFFF0u);
+    huge_second.insert(huge_second.end(), 8, 0);
+    EXPECT_NE(wav_file_problem(huge_second.data(), huge_second.size()), nullptr);
+    Bytes small_second = plain;
+    append_tag(small_second, "data");
+    append32(small_second, 2);
+    small_second.insert(small_second.end(), 2, 0);
+    EXPECT_NE(wav_file_problem(small_second.data(), small_second.size()), nullptr)
+        << "two sounds: the library would keep the second and lose the first";
+
+    Bytes cut_header = plain;
+    append_tag(cut_header, "data");
+    cut_header.push_back(1);
+    EXPECT_NE(wav_file_problem(cut_header.data(), cut_header.size()), nullptr)
+        << "a length cut short reads as -1";
+    Bytes trailing = plain;
+    append_tag(trailing, "junk");
+    append32(trailing, 0xFFFFFFFFu); // taken as -1: skips nothing
+    append_tag(trailing, "LIST");
+    trailing.push_back(0); // a padding byte at the very end is never a chunk
+    EXPECT_EQ(wav_file_problem(trailing.data(), trailing.size()), nullptr);
+
+    // An odd chunk before the format, with the RIFF padding byte after it: the
+    // library reads the next chunk from the padding byte on and finds no format.
+    Bytes padded;
+    append_tag(padded, "RIFF");
+    append32(padded, 0);
+    append_tag(padded, "WAVE");
+    append_tag(padded, "LIST");
+    append32(padded, 5);
+    padded.insert(padded.end(), 6, 'x');
+    Bytes unpadded = padded;
+    unpadded.pop_back();
+    padded.insert(padded.end(), plain.begin() + 12, plain.end());
+    unpadded.insert(unpadded.end(), plain.begin() + 12, plain.end());
+    EXPECT_NE(wav_file_problem(padded.data(), padded.size()), nullptr);
+    EXPECT_EQ(wav_file_problem(unpadded.data(), unpadded.size()), nullptr);
+}
+
 // Through the game's own loaders: a refused file gives null and is named; a sound one
 // loads.
 TEST(DataLoaders, RefuseDeclaredSizesAndNameTheFile) {
@@ -170,6 +217,10 @@ TEST(DataLoaders, RefuseDeclaredSizesAndNameTheFile) {
     too_long.declared = 0xFFFFFFF0u;
     testing_support::write_file(dir.file("big.wav"), wav(too_long));
     testing_support::write_file(dir.file("ok.wav"), wav(Wav{}));
+    Bytes second = wav(Wav{});
+    append_tag(second, "data");
+    append32(second, 0x7FFFFFF0u);
+    testing_support::write_file(dir.file("second.wav"), second);
     testing_support::write_file(dir.file("note.txt"), std::string("hello"));
 
     testing::internal::CaptureStderr();
@@ -178,7 +229,9 @@ TEST(DataLoaders, RefuseDeclaredSizesAndNameTheFile) {
     EXPECT_EQ(data_load_wav("big.wav"), nullptr);
     EXPECT_EQ(data_load_sample("big.wav"), nullptr);
     EXPECT_EQ(data_load_sample("note.txt"), nullptr);
+    EXPECT_EQ(data_load_wav("second.wav"), nullptr);
     const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("second.wav: holds more than one sound"), std::string::npos) << err;
     EXPECT_NE(err.find("BIG.PCX"), std::string::npos);
     EXPECT_NE(err.find("big.wav"), std::string::npos);
     EXPECT_NE(err.find("note.txt"), std::string::npos);
