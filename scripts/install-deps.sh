@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the game, its content tools and its tests need.
+# Installs every Debian 12 package the game, its content tools and its tests need
+# (clang, its sanitizer and libFuzzer runtimes and llvm-symbolizer for the checked
+# builds of scripts/sanitize.sh).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   liballegro4-dev libjpeg-dev libxmp-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps imagemagick python3
+  clang libclang-rt-dev llvm
 )
 missing=()
 for p in "${packages[@]}"; do
