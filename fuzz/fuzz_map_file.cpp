@@ -1,17 +1,7 @@
-// The map loader (load_map_file) on map files built from the fuzzer's input, into
-// memory bitmaps. A map file is 1.2 MB, nearly all of it pixels, so the input holds
-// only what the records part and the file's length are made of, and this target
-// fills the pixel area itself:
-//
-//   byte 0      shape: bits 0-1 the length (0 exact, 1 with a map-id override taken
-//               from the input's last 4 bytes, 2 with 1 to 3 stray bytes, 3 cut
-//               short), bits 2-3 the bitmaps' depth (16, 32, 24, 15), bits 4-5
-//               their sizes (as the game makes them, smaller, larger, none;
-//               see make_set)
-//   bytes 1-3   a number: how many stray bytes, or where a short file is cut
-//   then        the records, in this order (missing bytes are zero): header,
-//               switches, refills, text slots, rooms 0 to 24 — the small records
-//               first, so a short input reaches every kind.
+// The map loader (load_map_file) on map files built from the fuzzer's input (the
+// layout of map_input.h; bits 2-3 of the shape byte choose the bitmaps' depth, 16,
+// 32, 24 or 15, and bits 4-5 their sizes: as the game makes them, smaller, larger,
+// or none; see make_set), into memory bitmaps.
 //
 // After each load it checks what world/map_format.h and map_file.h promise: a file
 // shorter than a map is refused with nothing written anywhere; otherwise every
@@ -20,6 +10,7 @@
 // four bytes follow, and sampled pixels hold the stored colours in the bitmap's
 // depth.
 #include "fuzz_support.h"
+#include "map_input.h"
 
 #include "core/byte_order.h"
 #include "world/map_file.h"
@@ -35,22 +26,8 @@
 
 namespace {
 
-constexpr std::size_t kShapeBytes = 4;
 constexpr int kDepths[] = {16, 32, 24, 15};
 constexpr int kSizeKinds = 4; // as made by the game, smaller, larger, none
-
-// Where each record of the input goes in the file.
-struct Span {
-    std::size_t file_offset;
-    std::size_t size;
-};
-constexpr Span kRecordOrder[] = {
-    {kMapHeaderOffset, kMapHeaderSize},
-    {kSwitchRecordsOffset, kSwitchCount * kPlacementRecordSize},
-    {kRefillRecordsOffset, kRefillCount * kPlacementRecordSize},
-    {kTextSlotsOffset, kTextSlotCount * kFixedStringSize},
-    {kRoomsOffset, kRoomCount * kRoomRecordSize},
-};
 
 struct BitmapSet {
     BITMAP *backdrops[kBackdropCount] = {};
@@ -67,16 +44,6 @@ struct Target {
 };
 
 Target *target;
-
-// Stored pixel values with every colour component exercised, random high halves
-// (which the loader ignores) and the mask colour every seventh pixel.
-uint32_t pattern_pixel(uint32_t i) {
-    uint32_t v = i * 2654435761u;
-    v ^= v >> 15;
-    v *= 2246822519u;
-    v ^= v >> 13;
-    return i % 7 == 3 ? (v & 0xFFFF0000u) | kMapMaskColour : v;
-}
 
 void size_of(int kind, bool backdrop, int &w, int &h) {
     static const int backdrop_sizes[][2] = {{240, 144}, {100, 50}, {300, 200}};
@@ -311,16 +278,6 @@ struct Records {
     RefillPlacement refills[kRefillCount];
 };
 
-// The file length an input asks for.
-std::size_t file_length(uint8_t shape, uint32_t number) {
-    switch (shape & 3) {
-    case 0: return kMapFileSize;
-    case 1: return kMapFileSizeWithOverride;
-    case 2: return kMapFileSize + 1 + number % 3;
-    default: return number % kMapFileSize;
-    }
-}
-
 // Makes the scratch file hold the first `length` bytes of the image. Only the
 // records, the tail and pixels cut off by an earlier short file are written again:
 // writing 1.2 MB for every input would cost more than the load itself.
@@ -346,9 +303,7 @@ void update_file(std::size_t length) {
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     fuzz_start_allegro(32);
     target = new Target;
-    target->image.assign(kMapFileSizeWithOverride + 3, 0);
-    for (std::size_t at = kBackdropPixelsOffset; at < kMapFileSize; at += 4)
-        write_le32(&target->image[at], pattern_pixel(static_cast<uint32_t>(at / 4)));
+    target->image = painted_map_image(true);
     target->path = fuzz_scratch_path("fuzz.map");
     target->fd = open(target->path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
     FUZZ_CHECK(target->fd >= 0, "cannot make %s", target->path.c_str());
@@ -358,31 +313,10 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    uint8_t shape = size > 0 ? data[0] : 0;
-    uint32_t number = 0;
-    for (std::size_t i = 1; i < kShapeBytes && i < size; ++i) number |= uint32_t{data[i]} << (8 * (i - 1));
-    const uint8_t *records = data + (size < kShapeBytes ? size : kShapeBytes);
-    std::size_t records_size = size < kShapeBytes ? 0 : size - kShapeBytes;
-
-    std::vector<uint8_t> &image = target->image;
-    std::memset(image.data(), 0, kBackdropPixelsOffset);
-    if ((shape & 3) == 1) { // the last four bytes are the override
-        uint8_t id[4] = {};
-        std::size_t n = records_size < 4 ? records_size : 4;
-        std::memcpy(id, records + records_size - n, n);
-        records_size -= n;
-        std::memcpy(&image[kMapOverrideOffset], id, 4);
-    } else {
-        for (std::size_t i = kMapFileSize; i < image.size(); ++i) image[i] = static_cast<uint8_t>(i * 37 + number);
-    }
-    std::size_t taken = 0;
-    for (const Span &s : kRecordOrder) {
-        if (taken >= records_size) break;
-        std::size_t n = records_size - taken < s.size ? records_size - taken : s.size;
-        std::memcpy(&image[s.file_offset], records + taken, n);
-        taken += n;
-    }
-    const std::size_t length = file_length(shape, number);
+    const MapInput in = take_map_input(data, size, target->image);
+    const uint8_t shape = in.shape;
+    const uint32_t number = in.number;
+    const std::size_t length = in.length;
     update_file(length);
 
     const BitmapSet &set = target->sets[(shape >> 2) & 3][(shape >> 4) & 3];
@@ -403,7 +337,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
 
     const bool whole = length >= kMapFileSize;
     FUZZ_CHECK(loaded == (whole ? 1 : 0), "a file of %zu bytes gave %d", length, loaded);
-    const uint8_t *file = image.data();
+    const uint8_t *file = target->image.data();
     for_each_bitmap(set, [&](BITMAP *b, int w, int h, const char *what, int index, auto where) {
         check_bitmap(b, w, h, salt, whole, file, where, what, index);
     });

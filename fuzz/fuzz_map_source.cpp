@@ -91,15 +91,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
     FUZZ_CHECK(bytes.size() == kMapFileSize || bytes.size() == kMapFileSizeWithOverride,
                "a map of %zu bytes", bytes.size());
 
+    // The decompiler compiles what it writes and fails unless that gives these bytes.
     maps::DecompileOptions dopts;
     dopts.map_name = "fuzz.map";
     maps::Decompiled source;
     maps::Report back_report;
     FUZZ_CHECK(maps::decompile_map(bytes, dopts, source, back_report),
-               "a compiled map cannot be decompiled: %s", back_report.error.c_str());
-    std::vector<uint8_t> again;
-    FUZZ_CHECK(maps::compile_decompiled(source, again, back_report),
-               "a decompiled map does not compile: %s", back_report.error.c_str());
-    FUZZ_CHECK(again == bytes, "a decompiled map compiles to other bytes");
+               "a compiled map does not decompile to a source of the same bytes: %s",
+               back_report.error.c_str());
     return 0;
 }

@@ -34,7 +34,7 @@ fi
 [ -f build-fuzz/CMakeCache.txt ] || cmake --preset fuzz > /dev/null
 cmake --build build-fuzz --target "fuzz_$target" -j"$(nproc)" > /dev/null
 
-campaign=build-fuzz/campaigns/$target
+campaign=$PWD/build-fuzz/campaigns/$target
 mkdir -p "$campaign/corpus"
 cp -n fuzz/corpus/"$target"/* "$campaign/corpus/" 2> /dev/null || true
 read -r -a flags < "build-fuzz/fuzz/fuzz_$target.flags"
