@@ -73,13 +73,16 @@ class Xvfb:
     """A private X server. It picks a free display number itself (-displayfd) and
     tells it when it is ready, so parallel runs never share a display. It never
     resets: by default a server starts over when its last client leaves, and a game
-    that connects while a screenshot has just left would be refused."""
+    that connects while a screenshot has just left would be refused. A held key
+    repeats only after a minute: on a busy machine a press can stay down past the
+    usual repeat delay before its release is sent, and the repeats would wait in the
+    game's key buffer (where they skip the second end picture)."""
 
     def __init__(self, width=800, height=600):
         read_fd, write_fd = os.pipe()
         self.proc = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
-             "-nolisten", "tcp", "-noreset"],
+             "-nolisten", "tcp", "-noreset", "-ardelay", "60000"],
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
         os.close(write_fd)
         text = b""
@@ -265,16 +268,17 @@ class Game:
         """Holds a key long enough for a frame loop that polls the key states.
 
         With no window manager the keyboard follows the pointer, so the pointer is
-        put inside the game's window first.
+        put inside the game's window first. One xdotool run presses and releases, so
+        a busy machine cannot stretch the hold by starting the release late (a key
+        still down after a level, for one, would also leave the screen that follows).
         """
+        command = ["xdotool"]
         geo = self.window_geometry(timeout=2)
         if geo:
             x, y, w, h = geo
-            subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2)],
-                           env=self.xenv(), check=True)
-        subprocess.run(["xdotool", "keydown", key], env=self.xenv(), check=True)
-        time.sleep(hold)
-        subprocess.run(["xdotool", "keyup", key], env=self.xenv(), check=True)
+            command += ["mousemove", str(x + w // 2), str(y + h // 2)]
+        command += ["keydown", key, "sleep", "%.3f" % hold, "keyup", key]
+        subprocess.run(command, env=self.xenv(), check=True)
 
     def screenshot(self, name="shot"):
         """The whole display; also kept as PNG in the game directory."""
