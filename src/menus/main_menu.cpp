@@ -303,15 +303,17 @@ int32_t main_menu() {
     }
     fill_menu_wave_tables();
     load_pictures(*owner);
-    MainMenuRun run{*owner, owner->resources()};
 
-    draw_menu_background(run.res, owner->ripple_phase, owner->bounce_phase);
-    show_picture(menu_frame(run.res));
+    const MenuResources first = owner->resources();
+    draw_menu_background(first, owner->ripple_phase, owner->bounce_phase);
+    show_picture(menu_frame(first));
     tick_counter = 0;
     cut_tile_sheet("GFX/menu_spr.pcx", owner->cells); // names a missing sheet itself
     clear_bitmap(owner->frames[0].get());
     clear_bitmap(owner->frames[1].get());
     start_sound(*owner);
+    // The screens are handed the resources only now that the samples are loaded.
+    MainMenuRun run{*owner, owner->resources()};
 
     while (!run.done) {
         BITMAP *frame = menu_frame(run.res);

@@ -446,9 +446,6 @@ class MenuSound(unittest.TestCase):
         self.assertGreater(music[64], 50, "the music plays at volume 64")
         self.assertGreater(music[255], 2.5 * music[64], "louder at 255 than at 64")
 
-    @unittest.skip("game bug: main_menu() copies owner->resources() into run.res before "
-                   "start_sound() loads the samples, so every menu's move, confirm and "
-                   "cancel samples are null and never play")
     def test_move_confirm_and_cancel_samples_sound_on_their_keys(self):
         game = self.start_with_sound(64)
         time.sleep(1)
