@@ -16,6 +16,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <memory>
+#include <set>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,8 +29,9 @@ constexpr int kDepth = 32;
 constexpr int kW = kBackdropWidth, kH = kBackdropHeight;
 
 int rgb(int r, int g, int b) { return makecol_depth(kDepth, r, g, b); }
-// Each cell one flat colour that names it.
-int cell_colour(int set, int cell) { return rgb(cell, set * 100 + 20, 77); }
+// Each cell one flat colour that names it; neighbouring cells differ a lot in green,
+// so that even a quarter of one, laid translucently, is told from its neighbour's.
+int cell_colour(int set, int cell) { return rgb(cell, (cell * 53) % 256, set * 100 + 20); }
 // `src` laid translucently over `dst` `times` times, by the library's own blender
 // (set to the game's alpha of 64).
 int blend_times(int src, int dst, int times) {
@@ -351,10 +354,12 @@ TEST_F(EffectTest, MapId99GetsTheGentleWaveAtEveryRoomEntryOthersKeepTheirs) {
     look(99);
     enter_room_effects(fx, look_now, hero);
     EXPECT_EQ(fx.wave_table[18], 3);
-    start_level_effects(fx, work.get());
-    look(5);
-    enter_room_effects(fx, look_now, hero);
-    EXPECT_EQ(fx.wave_table[18], 7);
+    for (int id : {0, 1, 2, 3, 4, 5, 6, 9, 22, 98}) {
+        start_level_effects(fx, work.get());
+        look(id);
+        enter_room_effects(fx, look_now, hero);
+        EXPECT_EQ(fx.wave_table[18], 7) << id;
+    }
 }
 
 // ---- Cells -----------------------------------------------------------------------------
@@ -403,10 +408,13 @@ TEST_F(EffectTest, TorchesShareOneCounterInScanOrder) {
     EXPECT_EQ(seconds, (std::vector<int>{144, 168, 168, 96, 96, 120, 120, 144}));
     // The steps stay in the room record: coming back goes on from there.
     EXPECT_EQ(map->rooms[0].cells[2][3].front_tile, 96);
-    // Other front cells and other maps leave the counter alone.
-    look(22);
-    render(1);
-    EXPECT_EQ(second, 144);
+    // Other maps leave the torches and the counter alone.
+    for (int id : {0, 1, 2, 3, 4, 5, 6, 22, 98, 99}) {
+        look(id);
+        for (int frame = 0; frame < 4; ++frame) render(1);
+        EXPECT_EQ(second, 144) << id;
+        EXPECT_EQ(fx.tile_anim_counter, 0) << id;
+    }
 }
 
 TEST_F(EffectTest, TorchStepsOnlyTheFourTorchCells) {
@@ -436,10 +444,24 @@ TEST_F(EffectTest, TheHeroLightFlickersOnMapIds1And3Only) {
             EXPECT_TRUE(near_colour(at(93, 69), blend(cell_colour(1, 122 + r), grey))) << id;
             EXPECT_TRUE(near_colour(at(109, 53), blend(cell_colour(1, 146 + r), grey))) << id;
             EXPECT_TRUE(near_colour(at(123, 83), blend(cell_colour(1, 170 + r), grey))) << id;
-            EXPECT_EQ(at(91, 53), grey) << id; // 32 x 32 round the hero, no more
-            EXPECT_EQ(at(124, 60), grey) << id;
+            // 32 x 32 round the hero, no more: its corners exactly.
+            EXPECT_TRUE(near_colour(at(92, 52), blend(cell_colour(1, 98 + r), grey))) << id;
+            EXPECT_TRUE(near_colour(at(123, 52), blend(cell_colour(1, 146 + r), grey))) << id;
+            EXPECT_TRUE(near_colour(at(92, 83), blend(cell_colour(1, 122 + r), grey))) << id;
+            EXPECT_TRUE(near_colour(at(108, 83), blend(cell_colour(1, 170 + r), grey))) << id;
+            for (auto [x, y] : {std::pair{91, 60}, {124, 60}, {124, 75}, {100, 51}, {100, 84}})
+                EXPECT_EQ(at(x, y), grey) << id << " " << x << "," << y;
         }
     }
+    // Over many frames each of the four pictures shows, and no other.
+    look(1);
+    std::set<int> pictures;
+    for (int frame = 0; frame < 200; ++frame) {
+        render(0);
+        for (int r = 0; r < 8; ++r)
+            if (near_colour(at(93, 53), blend(cell_colour(1, 98 + r), grey))) pictures.insert(r);
+    }
+    EXPECT_EQ(pictures, (std::set<int>{0, 1, 2, 3}));
     for (int id : {0, 2, 4, 5}) {
         look(id);
         clear_to_color(view.get(), grey);
@@ -521,15 +543,32 @@ TEST_F(EffectTest, DriftersScatterAndWrapRoundTheRoom) {
         EXPECT_GE(p.dx, -256);
         EXPECT_LT(p.dx, 256);
     }
-    // Over many counts every one stays inside its bounds.
+    // Over many scatterings every value reaches both ends of its range, and no further.
     int low = 1000, high = 0;
-    for (int i = 0; i < 300; ++i) {
+    EffectParticle least{1 << 30, 1 << 30, 1 << 30, 1 << 30, 0, 0};
+    EffectParticle most{-(1 << 30), -(1 << 30), -(1 << 30), -(1 << 30), 0, 0};
+    for (int i = 0; i < 400; ++i) {
         scatter_drifters(fx);
         low = std::min<int>(low, fx.drifter_count);
         high = std::max<int>(high, fx.drifter_count);
+        for (int d = 0; d < fx.drifter_count; ++d) {
+            const EffectParticle &p = fx.particles[d];
+            least = EffectParticle{std::min(least.x, p.x), std::min(least.y, p.y),
+                                   std::min(least.dx, p.dx), std::min(least.dy, p.dy), 0, 0};
+            most = EffectParticle{std::max(most.x, p.x), std::max(most.y, p.y),
+                                  std::max(most.dx, p.dx), std::max(most.dy, p.dy), 0, 0};
+        }
     }
     EXPECT_EQ(low, kMinDrifters);
     EXPECT_EQ(high, kMaxDrifters);
+    EXPECT_EQ(least.x, -32 * 256);
+    EXPECT_EQ(most.x, 239 * 256);
+    EXPECT_EQ(least.y, -32 * 256);
+    EXPECT_EQ(most.y, 143 * 256);
+    EXPECT_EQ(least.dx, -256);
+    EXPECT_EQ(most.dx, 255);
+    EXPECT_EQ(least.dy, -256);
+    EXPECT_EQ(most.dy, 255);
 
     // One drifter, walking off each side, comes in at the other.
     struct Case {
@@ -563,6 +602,9 @@ TEST_F(EffectTest, DriftersAndPlatformsLieOverTheFrontCellsOnMapId6) {
     EXPECT_TRUE(near_colour(at(33, 33), blend(cell_colour(1, 166), cell_colour(0, 40))));
     EXPECT_TRUE(near_colour(at(49, 33), blend(cell_colour(1, 167), grey)));
     EXPECT_TRUE(near_colour(at(49, 49), blend(cell_colour(1, 191), grey)));
+    EXPECT_TRUE(near_colour(at(33, 49), blend(cell_colour(1, 190), grey)));
+    EXPECT_EQ(at(31, 40), grey);
+    EXPECT_EQ(at(64, 40), grey);
     EXPECT_EQ(at(42, 101), cell_colour(1, 12)); // the platform over the front cell
     look(0);
     fx.particles[0] = EffectParticle{32 * 256, 32 * 256, 0, 0, 0, 0};
@@ -650,6 +692,27 @@ TEST_F(EffectTest, RainFallsInTheUpperRowsOnlyAndItsDropsStayInTheView) {
     const int drop_x = fx.rain_drops[0].x >> 8, drop_y = fx.rain_drops[0].y >> 8;
     EXPECT_GE(getr32(at(drop_x, drop_y)), 62); // at least a quarter white
     EXPECT_GE(getg32(at(drop_x, drop_y + fx.rain_drops[0].length)), 62);
+    // The wind slants each drop: its lower end lies wind * 16 / 256 pixels further on.
+    for (RainDrop &d : fx.rain_drops) d = RainDrop{100 * 256, 96 * 256, 3};
+    fx.wind = 200;
+    fx.wind_step = 0;
+    fx.wind_timer = 10;
+    clear_to_color(view.get(), 0);
+    srand(1000);
+    render(room_index_of(2, 3));
+    EXPECT_EQ(fx.rain_drops[0].x, 100 * 256 - 2000); // blown 2000 / 256 pixels left
+    EXPECT_EQ(fx.rain_drops[0].y, 100 * 256);
+    // From (92, 100) to (79, 103): (23600 - 3200) / 256 is 79.7.
+    EXPECT_GE(getr32(at(92, 100)), 62);
+    EXPECT_GE(getr32(at(79, 103)), 62);
+    EXPECT_EQ(at(78, 103), 0);
+    EXPECT_EQ(at(93, 100), 0);
+    // A drop reaching the bottom row exactly stays a frame; past it, it starts at the top.
+    for (RainDrop &d : fx.rain_drops) d = RainDrop{100 * 256, 36608 - 1024, 3};
+    render(room_index_of(2, 3));
+    EXPECT_EQ(fx.rain_drops[0].y, 36608);
+    render(room_index_of(2, 3));
+    EXPECT_EQ(fx.rain_drops[0].y, 0);
     // Whatever the wind, many frames keep every drop inside the view's width and height.
     for (int frame = 0; frame < 3000; ++frame) {
         render(room_index_of(1, 0));

@@ -148,6 +148,12 @@ TEST_F(SnapshotTest, AFailureSaysSoForItsFramesAndThePictureIsTheScreen) {
     EXPECT_EQ(state.frames_left, 599);
 }
 
+TEST_F(SnapshotTest, NoScreenCopyMeansAFailureNotACrash) {
+    snapshot_step(state, kSnapshotKeys, screen.get(), nullptr, cells);
+    EXPECT_EQ(state.message, SnapshotMessage::Failed);
+    EXPECT_FALSE(exists(dir.file("snapshot.pcx")));
+}
+
 // ---- The debug line --------------------------------------------------------------------
 
 TEST(DebugLine, PositionAndTheFlagsOfTheHerosCellAndTheOneAbove) {
@@ -174,8 +180,8 @@ TEST(DebugLine, PositionAndTheFlagsOfTheHerosCellAndTheOneAbove) {
 }
 
 TEST(DebugLine, DrawnWhiteOnBlackAtTheTopLeft) {
-    set_color_depth(kDepth);
-    BitmapPtr screen = make_bitmap(kDepth, 640, 480);
+    set_color_depth(32); // every colour exact
+    BitmapPtr screen = make_bitmap(32, 640, 480);
     clear_to_color(screen.get(), makecol(0, 0, 200));
     RoomRecord room{};
     HeroState hero{};
