@@ -2,7 +2,9 @@
 // the tools that run while the content is made, the tests and the fuzz targets all
 // stop at the first report and use the same leak suppressions, whatever environment
 // they are started from. ASAN_OPTIONS, UBSAN_OPTIONS and LSAN_OPTIONS still add to or
-// override these.
+// override these. The system libraries keep no frame pointers, so a leak's stack
+// stops at the library function that allocated; ASAN_OPTIONS=fast_unwind_on_malloc=0
+// shows the whole stack, our callers included (slowly).
 extern "C" {
 
 const char *__asan_default_options() {
