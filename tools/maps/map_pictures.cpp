@@ -2,11 +2,18 @@
 // file's tile order.
 #include "map_pictures.h"
 
+#include "core/file_limits.h"
+
 #include <allegro.h>
+
+#include <cstdio>
 
 namespace maps {
 
 namespace {
+
+constexpr std::size_t kPcxHeaderBytes = 128;
+constexpr unsigned char kNoColour = 255; // never a 6-bit palette value
 
 struct BitmapHolder {
     BITMAP *b = nullptr;
@@ -18,11 +25,26 @@ struct BitmapHolder {
 } // namespace
 
 bool read_pcx_pixels(const std::string &path, Pixels &out, std::string &why) {
+    // The library's loader allocates whatever size the header declares: the header
+    // is checked first, as the game checks its own pictures.
+    uint8_t header[kPcxHeaderBytes];
+    std::size_t got = 0;
+    if (std::FILE *f = std::fopen(path.c_str(), "rb")) {
+        got = std::fread(header, 1, sizeof header, f);
+        std::fclose(f);
+    }
+    if (const char *problem = pcx_header_problem(header, got)) {
+        why = problem;
+        return false;
+    }
     // Load in the file's own depth: a conversion to the default 8-bit depth would
     // lose colours.
     int old_conversion = get_color_conversion();
     set_color_conversion(COLORCONV_NONE);
+    // The loader sets only the colours the file gives (0..63 each): an entry it
+    // leaves alone keeps this mark, so a pixel of a colour the file lacks is seen.
     PALETTE pal;
+    for (RGB &c : pal) c = RGB{kNoColour, kNoColour, kNoColour, 0};
     BitmapHolder bmp;
     bmp.b = load_pcx(path.c_str(), pal);
     set_color_conversion(old_conversion);
@@ -43,6 +65,10 @@ bool read_pcx_pixels(const std::string &path, Pixels &out, std::string &why) {
             int c = getpixel(bmp.b, x, y);
             int r, g, b;
             if (depth == 8) {
+                if (pal[c].r == kNoColour) {
+                    why = "uses colour " + std::to_string(c) + ", which its palette does not give";
+                    return false;
+                }
                 r = _rgb_scale_6[pal[c].r];
                 g = _rgb_scale_6[pal[c].g];
                 b = _rgb_scale_6[pal[c].b];

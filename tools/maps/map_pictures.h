@@ -28,7 +28,9 @@ constexpr uint32_t map_pixel_from_rgb(int r, int g, int b) {
 
 static_assert(map_pixel_from_rgb(255, 0, 255) == kMapMaskColour, "magenta is the mask");
 
-// Reads an 8-bit (palette) or 24-bit PCX. False with `why` when it cannot be read.
+// Reads an 8-bit (palette) or 24-bit PCX. False with `why` when it cannot be read:
+// a header the game's own check refuses (core/file_limits.h: beyond 640 x 480), a
+// depth other than 8 or 24 bits, or a pixel whose colour the palette lacks.
 bool read_pcx_pixels(const std::string &path, Pixels &out, std::string &why);
 
 // What writing `in` to a PCX and reading it back gives: the low 16 bits of each value.

@@ -433,7 +433,45 @@ TEST_F(MapSourceTest, PicturesThatAreMissingOrTheWrongSize) {
     EXPECT_NE(error_of(size).find("is 384 x 160; it must be 240 x 144"), std::string::npos);
     testing_support::write_file(src.path("broken.pcx"), "not a picture");
     std::string broken = minimal_source("backdrop 1 broken.pcx\n");
-    EXPECT_NE(error_of(broken).find("is not a PCX picture that can be read"), std::string::npos);
+    EXPECT_NE(error_of(broken).find("broken.pcx is too short to be a PCX picture"), std::string::npos)
+        << error_of(broken);
+}
+
+// The library's PCX loader believes the header's size; the compiler checks it first,
+// as the game does.
+TEST_F(MapSourceTest, APictureDeclaringMoreThanTheScreenIsRefusedUnread) {
+    std::vector<unsigned char> header(128, 0);
+    header[0] = 10;
+    header[1] = 5;
+    header[2] = 1;
+    header[3] = 8;
+    header[8] = header[9] = header[10] = header[11] = 0xFF; // 65,536 x 65,536
+    header[65] = 1;
+    testing_support::write_file(src.path("huge.pcx"), header);
+    std::string huge = minimal_source("backdrop 1 huge.pcx\n");
+    EXPECT_NE(error_of(huge).find("huge.pcx declares a picture larger than 640 x 480"),
+              std::string::npos)
+        << error_of(huge);
+}
+
+// An 8-bit PCX keeps its 256 colours after the pixels; the loader leaves the colours
+// of a file without them unset, and the compiler once read whatever was there.
+TEST_F(MapSourceTest, AnEightBitPictureWithoutItsPaletteIsRefused) {
+    BITMAP *b = create_bitmap_ex(8, kBackdropWidth, kBackdropHeight);
+    clear_to_color(b, 200);
+    PALETTE pal;
+    for (int i = 0; i < 256; ++i) pal[i] = RGB{static_cast<unsigned char>(i / 4), 0, 0, 0};
+    ASSERT_EQ(save_pcx(src.path("nopal.pcx").c_str(), b, pal), 0);
+    destroy_bitmap(b);
+    std::vector<unsigned char> bytes = testing_support::read_file(src.path("nopal.pcx"));
+    ASSERT_GT(bytes.size(), 769u);
+    ASSERT_EQ(bytes[bytes.size() - 769], 12) << "the palette's mark";
+    bytes.resize(bytes.size() - 769);
+    testing_support::write_file(src.path("nopal.pcx"), bytes);
+    std::string nopal = minimal_source("backdrop 1 nopal.pcx\n");
+    EXPECT_NE(error_of(nopal).find("nopal.pcx uses colour 200, which its palette does not give"),
+              std::string::npos)
+        << error_of(nopal);
 }
 
 TEST_F(MapSourceTest, PicturesAreLookedForInTheSearchDirectories) {
