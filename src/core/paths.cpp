@@ -131,12 +131,29 @@ bool read_start(const char *path, std::size_t limit, bool whole, std::vector<uin
 
 // The header of a PCX picture is checked before the library's loader, which would
 // allocate whatever size it declares. A missing file is left to the loader.
-bool pcx_may_load(const char *name, const char *path) {
+// `one_plane` tells a picture of 8-bit palette indices.
+bool pcx_may_load(const char *name, const char *path, bool &one_plane) {
     std::vector<uint8_t> head;
+    one_plane = false;
     if (!read_start(path, 128, false, head)) return true;
     const char *problem = pcx_header_problem(head.data(), head.size());
     if (problem) report_data_problem(name, problem);
+    one_plane = !problem && head[65] == 1;
     return !problem;
+}
+
+// The library's loader sets only the colours a file gives, and converting an 8-bit
+// picture to the screen's depth reads all 256: a file without its palette would be
+// drawn from whatever the palette held (the loader's own is never cleared). Those
+// colours start black, in the caller's palette or in one of ours.
+BITMAP *load_pcx_picture(const char *path, RGB *palette, bool one_plane,
+                         BITMAP *(*load)(const char *, RGB *)) {
+    PALETTE own;
+    if (one_plane) {
+        if (!palette) palette = own;
+        for (int i = 0; i < PAL_SIZE; ++i) palette[i] = RGB{0, 0, 0, 0};
+    }
+    return load(path, palette);
 }
 
 bool wav_may_load(const char *name, const char *path) {
@@ -159,21 +176,23 @@ bool wav_may_load(const char *name, const char *path) {
 BITMAP *data_load_pcx(const char *name, RGB *palette) {
     char path[kMaxDataPath];
     if (!resolve_data_path(name, path, sizeof path)) return nullptr;
-    if (!pcx_may_load(name, path)) return nullptr;
-    return load_pcx(path, palette);
+    bool one_plane;
+    if (!pcx_may_load(name, path, one_plane)) return nullptr;
+    return load_pcx_picture(path, palette, one_plane, load_pcx);
 }
 
 BITMAP *data_load_bitmap(const char *name, RGB *palette) {
     char path[kMaxDataPath];
     if (!resolve_data_path(name, path, sizeof path)) return nullptr;
+    bool one_plane;
     if (ends_with_any_case(path, ".pcx")) {
-        if (!pcx_may_load(name, path)) return nullptr;
+        if (!pcx_may_load(name, path, one_plane)) return nullptr;
     } else {
         // The game's pictures are PCX and JPEG; any other kind has no header check.
         report_data_problem(name, "is not a PCX picture");
         return nullptr;
     }
-    return load_bitmap(path, palette);
+    return load_pcx_picture(path, palette, one_plane, load_bitmap);
 }
 
 SAMPLE *data_load_wav(const char *name) {

@@ -245,6 +245,40 @@ TEST(DataLoaders, RefuseDeclaredSizesAndNameTheFile) {
     destroy_sample(s);
 }
 
+// An 8-bit PCX keeps its 256 colours after its pixels. Without them the library's
+// loader leaves the palette as it was, and the picture, converted to the screen's
+// depth, took its colours from whatever that held: now they are black.
+TEST(DataLoaders, AnEightBitPictureWithoutItsPaletteIsDrawnBlack) {
+    TempDir dir(true);
+    const int depth = get_color_depth();
+    set_color_depth(32);
+    BITMAP *b = create_bitmap_ex(8, 4, 2);
+    clear_to_color(b, 200);
+    PALETTE pal;
+    for (int i = 0; i < PAL_SIZE; ++i) pal[i] = RGB{63, 40, 20, 0};
+    ASSERT_EQ(save_pcx("full.pcx", b, pal), 0);
+    destroy_bitmap(b);
+    Bytes bytes = testing_support::read_file(dir.file("full.pcx"));
+    ASSERT_EQ(bytes[bytes.size() - 769], 12) << "the palette's mark";
+    bytes.resize(bytes.size() - 769);
+    testing_support::write_file(dir.file("bare.pcx"), bytes);
+
+    for (int round = 0; round < 2; ++round) {
+        RGB caller[PAL_SIZE];
+        for (RGB &c : caller) c = RGB{63, 63, 63, 0}; // what a caller's palette held before
+        BITMAP *full = data_load_pcx("full.pcx", nullptr);
+        BITMAP *bare = round == 0 ? data_load_pcx("bare.pcx", caller)
+                                  : data_load_bitmap("bare.pcx", nullptr);
+        ASSERT_NE(full, nullptr);
+        ASSERT_NE(bare, nullptr);
+        EXPECT_EQ(getpixel(full, 3, 1), makecol32(255, 162, 81)) << "the file's own colour";
+        EXPECT_EQ(getpixel(bare, 3, 1), makecol32(0, 0, 0)) << "round " << round;
+        destroy_bitmap(full);
+        destroy_bitmap(bare);
+    }
+    set_color_depth(depth);
+}
+
 // A WAV file is read whole before the check, up to the longest a sample's file may
 // be: one byte more and it is refused unread, whatever its header says.
 TEST(DataLoaders, RefuseAWavFileLongerThanAnySample) {
