@@ -215,12 +215,24 @@ void draw_hero_light(const HeroState &hero, const CellSet &sprites, BITMAP *view
     cell_at(sprites, kLightBottomRight + r, view, px + 8, py + 8, true);
 }
 
+namespace {
+
+// A spark takes the place and phase of the one after it (not its frame: only record
+// 0's frame counts, for the whole trail).
+void take_place(EffectParticle &spark, const EffectParticle &next) {
+    spark.x = next.x;
+    spark.y = next.y;
+    spark.phase = next.phase;
+}
+
+} // namespace
+
 void draw_sparks(EffectState &fx, const HeroState &hero, const CellSet &sprites, BITMAP *view) {
     EffectParticle *left = fx.particles, *right = fx.particles + kSparkTrail;
     // Each trail moves up a place; the newest spark is set beside the hero.
     for (int i = 0; i + 1 < kSparkTrail; ++i) {
-        left[i].x = left[i + 1].x, left[i].y = left[i + 1].y, left[i].phase = left[i + 1].phase;
-        right[i].x = right[i + 1].x, right[i].y = right[i + 1].y, right[i].phase = right[i + 1].phase;
+        take_place(left[i], left[i + 1]);
+        take_place(right[i], right[i + 1]);
     }
     const int px = hero.x >> 8, py = hero.y >> 8;
     const int last = kSparkTrail - 1;

@@ -131,7 +131,11 @@ TEST_F(RenderTest, SwitchesAndRefillsPresentOrTakenInTheirRoomOnly) {
     map->refills[9] = PickupPlacement{7, 0, 1, 6, 1};
     map->refills[10] = PickupPlacement{7, 0, 0, 8, 1};
     map->refills[11] = PickupPlacement{6, 0, 1, 10, 1};
+    map->switches[0] = PickupPlacement{7, 0, 1, 2, 5}; // the first of each is drawn too
+    map->refills[0] = PickupPlacement{7, 0, 0, 4, 5};
     render(7);
+    EXPECT_TRUE(is_cell(36, 84, 1, 192));
+    EXPECT_TRUE(is_cell(68, 84, 1, 217));
     EXPECT_TRUE(is_cell(36, 20, 1, kSwitchCell));
     EXPECT_TRUE(is_cell(68, 20, 1, kSwitchCell + 24));
     EXPECT_TRUE(is_cell(100, 20, 1, kRefillCell));
@@ -148,6 +152,9 @@ TEST_F(RenderTest, EnemiesMirrorWhenHeadingLeftPlatformsNever) {
     const int red = makecol_depth(kDepth, 250, 0, 0);
     EXPECT_EQ(at(21, 25), red);   // heading right: as drawn
     EXPECT_EQ(at(21, 85), red);   // platform heading left: never mirrored
+    enemies[0].vx = 0;
+    render();
+    EXPECT_EQ(at(21, 25), red);   // standing: as drawn
     enemies[0].vx = -2;
     render();
     EXPECT_EQ(at(34, 25), red);   // heading left: mirrored
