@@ -309,7 +309,7 @@ class Game:
         self.test.fail("pixel (%d, %d) never became %s (last %s); stderr: %s"
                        % (x, y, colour, got, self.stderr()[-500:]))
 
-    def wait_until_shown(self, colour, x0, y0, w, h, timeout=20):
+    def wait_until_shown(self, colour, x0, y0, w, h, timeout=40):
         """Waits until a full-screen picture of one colour has been revealed whole:
         the reveals draw the odd rows and the edges of each 16 x 16 cell last, so
         pixels on odd rows at cell edges near the corners are the last to change."""
