@@ -47,8 +47,10 @@ struct Panel {
 
 struct Frames {
     std::vector<BITMAP *> shots;
-    ~Frames() {
+    ~Frames() { clear(); }
+    void clear() {
         for (BITMAP *b : shots) destroy_bitmap(b);
+        shots.clear();
     }
 };
 
@@ -179,7 +181,7 @@ TEST_F(MenuLayoutTest, PlayMenuAtBothSizes) {
     expect_text(f, 320 - 8 * 7, 342, "EBENE 1");
     expect_text(f, 192 + 84 - 8 * 8, 383, "PASSWORT");
 
-    frames.shots.clear();
+    frames.clear();
     destroy_bitmap(screen_bitmap);
     BITMAP *g = frame_of(true, {kEnter}, 1);
     expect_panels(g, {{32, 31, 289, 67, false}, {32, 72, 289, 169, false},
@@ -200,7 +202,7 @@ TEST_F(MenuLayoutTest, LevelBrowserShowsTheEmptyListAndItsWindow) {
     expect_text(f, 320 - 8 * 5, 250, "PHASE");
     expect_text(f, 320 - 8 * 4, 291, "VIDE");
 
-    frames.shots.clear();
+    frames.clear();
     destroy_bitmap(screen_bitmap);
     testing_support::make_dirs(dir.file("MAP"));
     for (const char *n : {"a.map", "bb.map", "c.map", "d.map", "e.map", "f.map", "g.map", "h.map",
@@ -257,7 +259,7 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
     EXPECT_EQ(getpixel(f, 423, 261), cell_colour(72 + 0)) << "the effects dial's first cell";
     EXPECT_EQ(getpixel(f, 423 + 32, 334 + 32), cell_colour(72 + 50)) << "the music dial's last cell";
 
-    frames.shots.clear();
+    frames.clear();
     destroy_bitmap(screen_bitmap);
     game_config.language = kEnglish;
     BITMAP *g = frame_of(true, {kDown, kDown, kEnter, kDown}, 1);
