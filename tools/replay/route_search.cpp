@@ -415,10 +415,6 @@ constexpr int kFramesUp = kTilePixels / 2;
 constexpr int kFramesDown = kTilePixels / 4;   // falling: 4 pixels a frame
 // Where the rough map sees no way, the guess is this: far, but still searched.
 constexpr int kNoWayFrames = 100000;
-// Frames still needed count this many times over against frames already spent: a
-// search that has found its way keeps going rather than first trying every other way
-// that might be as short.
-constexpr int kGuideWeight = 1;
 // A fall through every room of a column takes a few hundred frames; a step of the
 // search that runs longer without a choice (it cannot, but a map could hold a trap
 // nobody foresaw) is cut there and kept as it stands.
