@@ -3,6 +3,8 @@
 // null without a crash.
 #include "music_test_support.h"
 
+#include "music/music_private.h"
+
 #include <xmp.h>
 
 #include <unistd.h>
@@ -97,6 +99,41 @@ TEST_F(MusicTest, CorruptXmHeaderGivesNull) {
     ASSERT_EQ(huge_sample[sample_length_at], 32);
     huge_sample[sample_length_at + 3] = 0x7f; // about 2 GB of sample data declared
     EXPECT_FALSE(load(huge_sample));
+}
+
+// An instrument's header holds at least its size, name, type and sample count (29
+// bytes), and an instrument holds at most 32 samples; one that claims otherwise is
+// refused by the module check itself, before libxmp reads it, even when every byte it
+// declares is in the file.
+TEST_F(MusicTest, InstrumentsOutsideTheFormatsBoundsAreRefused) {
+    const auto acceptable = [](const Bytes &b) {
+        return module_file_acceptable(b.data(), static_cast<long>(b.size()));
+    };
+    const Bytes whole = build_xm(half_sounding_song());
+    // The one instrument: a 263-byte header, one 40-byte sample header, 32 bytes of wave.
+    const std::size_t instrument = whole.size() - 32 - 40 - 263;
+    ASSERT_EQ(whole[instrument], 7); // 263 = 0x107
+    ASSERT_EQ(whole[instrument + 27], 1);
+
+    // 33 samples, the 32 extra ones empty (length 0) and present.
+    Bytes many = whole;
+    many[instrument + 27] = 33;
+    many.insert(many.begin() + static_cast<long>(instrument + 263 + 40), 32 * 40, 0);
+    EXPECT_FALSE(acceptable(many)) << "33 samples";
+    EXPECT_FALSE(load(many));
+    Bytes most = whole;
+    most[instrument + 27] = 32;
+    most.insert(most.begin() + static_cast<long>(instrument + 263 + 40), 31 * 40, 0);
+    EXPECT_TRUE(acceptable(most)) << "32 samples";
+    EXPECT_TRUE(load(most));
+
+    // A header size below the fixed part, with the file long enough either way.
+    Bytes short_header = whole;
+    short_header[instrument] = 28;
+    short_header[instrument + 1] = 0;
+    short_header.insert(short_header.end(), 4096, 0);
+    EXPECT_FALSE(acceptable(short_header)) << "a 28-byte instrument header";
+    EXPECT_FALSE(load(short_header));
 }
 
 TEST_F(MusicTest, RandomBytesGiveNull) {
