@@ -25,6 +25,12 @@ void tick_callback() {
 }
 END_OF_FUNCTION(tick_callback)
 
+void install_tick_timer() {
+    LOCK_VARIABLE(tick_counter);
+    LOCK_FUNCTION(tick_callback);
+    install_int(tick_callback, kTickMs);
+}
+
 namespace {
 
 // Library scancode and ASCII code of each of the game's keys, in Key order.

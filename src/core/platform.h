@@ -12,9 +12,13 @@
 
 struct BITMAP;
 
-// The game's only clock: advanced every 17 ms by tick_callback from the timer.
+// The game's only clock: advanced every kTickMs by tick_callback from the timer,
+// once install_tick_timer has started it (after the library's timer is installed).
+// A frame of play lasts two ticks, a frame of a menu one.
+constexpr int kTickMs = 17;
 extern volatile int32_t tick_counter;
 void tick_callback();
+void install_tick_timer();
 
 enum class Pacing {
     Real,      // sleep until the tick counter or the retrace comes round

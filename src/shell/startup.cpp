@@ -21,7 +21,6 @@ namespace {
 constexpr const char *kLogFileName = "init.log";
 constexpr int kReservedVoices = 64;
 constexpr int kMusicVoices = 32;
-constexpr int kTickMs = 17;
 
 // The accented letters are single bytes of code page 850: ó 0xA2, ú 0xA3.
 constexpr const char *kErrorTexts[] = {
@@ -97,12 +96,6 @@ void disable_close_button() {
 void set_error_text(int code) {
     if (code < 1 || code > kErrorTextCount) return;
     std::snprintf(error_text, sizeof error_text, "%s", kErrorTexts[code - 1]);
-}
-
-void install_tick_timer() {
-    LOCK_VARIABLE(tick_counter);
-    LOCK_FUNCTION(tick_callback);
-    install_int(tick_callback, kTickMs);
 }
 
 bool wants_window(int argc, char **argv) {

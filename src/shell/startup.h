@@ -12,8 +12,6 @@ extern char error_text[kErrorTextSize];
 // Copies the message of `code` (1..5) into error_text; other codes leave it unchanged.
 void set_error_text(int code);
 
-void install_tick_timer();
-
 // True when the program's first argument is exactly "windowed".
 bool wants_window(int argc, char **argv);
 

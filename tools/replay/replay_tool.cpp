@@ -201,9 +201,7 @@ bool open_window() {
     if (allegro_init() != 0) return false;
     install_keyboard();
     install_timer();
-    LOCK_VARIABLE(tick_counter);
-    LOCK_FUNCTION(tick_callback);
-    install_int(tick_callback, 17);
+    install_tick_timer();
     static const int depths[] = {16, 32, 24};
     for (int depth : depths) {
         set_color_depth(depth);
