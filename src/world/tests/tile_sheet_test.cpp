@@ -188,6 +188,7 @@ TEST_P(TileSheetAgreementTest, TrueColourSheetsOfAnySize) {
     check(save_random_sheet(dir, 385, 161, 24, 2)); // odd width: padded scan lines
     check(save_random_sheet(dir, 520, 300, 24, 3)); // larger than the cells need
     check(save_random_sheet(dir, 100, 37, 24, 4));  // smaller: cells get what exists
+    check(save_random_sheet(dir, 97, 33, 24, 6));   // a last column and row of one pixel
 }
 
 TEST_P(TileSheetAgreementTest, PalettedSheetGoesThroughAllegro) {
