@@ -72,6 +72,7 @@ int video_h() {
 }
 
 void wait_ticks(int ticks) {
+    platform.ticks_waited += ticks;
     if (platform.pacing == Pacing::Real) {
         // Sleep until the timer posts a tick: a busy wait would cost a whole core.
         // Posts left over from ticks nobody waited for are dropped first; a tick that

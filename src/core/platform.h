@@ -60,6 +60,8 @@ struct PlatformState {
     // Counts every retrace wait, so tests can tell how a transition was paced; the
     // hook (when set) runs at each one, so tests can look at the screen between steps.
     long retraces = 0;
+    // Counts the ticks every frame wait has asked for, so tests can tell a loop's pace.
+    long ticks_waited = 0;
     void (*on_retrace)(void *context) = nullptr;
     void *retrace_context = nullptr;
 

@@ -127,6 +127,16 @@ TEST_F(PlayLevelTest, EscInTheFirstFrameLeavesTheLevel) {
     EXPECT_NE(getpixel(screen_bitmap, 320, 240), makecol(40, 80, 120));
 }
 
+TEST_F(PlayLevelTest, AFrameOfPlayLastsTwoTicks) {
+    write_map("test.map");
+    std::vector<long> ticks;
+    each_frame = [&] { ticks.push_back(platform.ticks_waited); };
+    LevelOutcome o = play("test.map", {kRight, kRight, kRight, 0, 0, kEsc});
+    EXPECT_EQ(o.result, kLevelLeft);
+    ASSERT_EQ(ticks.size(), 6u);
+    for (std::size_t i = 1; i < ticks.size(); ++i) EXPECT_EQ(ticks[i] - ticks[i - 1], 2) << i;
+}
+
 TEST_F(PlayLevelTest, EscOnThePanelDoesNotCloseItAndTheClosingKeyIsTheFirstFrames) {
     write_map("test.map");
     LevelOutcome o = play("test.map", {kEsc, kEsc, kRight, kRight, 0});
