@@ -303,6 +303,19 @@ TEST_F(MenuLayoutTest, AFailedSaveIsSaidInTheTitlesPlaceOrUnderThePanels) {
     EXPECT_TRUE(some_frame_shows(frames, 160 - 8 * 9, 184, "NOT SAVED"));
 }
 
+// On the render row the chosen preview is lit with the row's name; on the next row
+// (language) both previews are dim again.
+TEST_F(MenuLayoutTest, TheRenderRowLightsTheChosenPreview) {
+    BITMAP *f = frame_of(false, {kDown, kDown, kEnter, kDown}, 1);
+    expect_panels(f, {{112, 169, 349, 205, true}, {359, 169, 443, 205, true},
+                      {448, 169, 532, 205, false}, {112, 210, 349, 246, false}});
+    frames.clear();
+    destroy_bitmap(screen_bitmap);
+    BITMAP *g = frame_of(false, {kDown, kDown, kEnter, kDown, kDown}, 1);
+    expect_panels(g, {{112, 169, 349, 205, false}, {359, 169, 443, 205, false},
+                      {448, 169, 532, 205, false}, {112, 210, 349, 246, true}});
+}
+
 TEST_F(MenuLayoutTest, SwitchingTo320x200LightsTheLowBox) {
     static BITMAP *low = nullptr;
     low = create_bitmap(320, 200);
