@@ -40,13 +40,15 @@ cp -n fuzz/corpus/"$target"/* "$campaign/corpus/" 2> /dev/null || true
 read -r -a flags < "build-fuzz/fuzz/fuzz_$target.flags"
 log=$campaign/last.log
 set +e
+started=$SECONDS
 nice -n 10 "build-fuzz/fuzz/fuzz_$target" "${flags[@]}" -max_total_time="$seconds" \
   -print_final_stats=1 -artifact_prefix="$campaign/" "$@" "$campaign/corpus" 2> "$log"
 status=$?
+elapsed=$((SECONDS - started))
 set -e
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
 found=$(ls "$campaign/corpus" | wc -l)
-echo "fuzz_$target: ${runs:-?} inputs in ${seconds} s, corpus of $found files, exit status $status (log: $log)"
+echo "fuzz_$target: ${runs:-?} inputs in ${elapsed} s, corpus of $found files, exit status $status (log: $log)"
 if [ $status -ne 0 ]; then
   grep -E "ERROR|broken promise|SUMMARY|Test unit written" "$log" | head -20 >&2
 fi
