@@ -119,6 +119,24 @@ protected:
     std::vector<KeyRecord> records;
 };
 
+// A menu shows one frame a tick, and a held key is waited out a tick at a time.
+TEST_F(MenuFlowTest, AMenuFrameLastsOneTick) {
+    static long presents = 0;
+    presents = 0;
+    platform.on_present = [](void *) { ++presents; };
+    platform.ticks_waited = 0;
+    run_menu(std::vector<KeyRecord>(12, kNone));
+    EXPECT_GE(presents, 12);
+    EXPECT_EQ(platform.ticks_waited, presents);
+
+    // ENTER held five frames on the play entry: the sub-menu opens once it is let go.
+    presents = 0;
+    platform.ticks_waited = 0;
+    run_menu({kEnter, kEnter, kEnter, kEnter, kEnter, kNone, kNone});
+    EXPECT_EQ(platform.ticks_waited, presents + 5) << "a tick for each frame ENTER is held in";
+    platform.on_present = nullptr;
+}
+
 TEST_F(MenuFlowTest, EscLeavesAndTheSelectionWrapsBothWays) {
     EXPECT_EQ(run_menu(taps({kEsc})), kMenuLeave);
 
