@@ -97,6 +97,12 @@ void wait_retrace() {
     if (platform.pacing == Pacing::Real) vsync();
 }
 
+void start_sample(SAMPLE *sample, int volume, int pan, int pitch, bool loop) {
+    if (platform.on_sample)
+        platform.on_sample(platform.sample_context, SampleStart{sample, volume, pan, pitch, loop});
+    play_sample(sample, volume, pan, pitch, loop ? 1 : 0);
+}
+
 bool input_key_down(Key k) {
     if (replaying()) return (replay_current() & key_bit(k)) != 0;
     return key[kKeyCodes[static_cast<int>(k)].scancode] != 0;

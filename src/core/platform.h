@@ -11,6 +11,16 @@
 #include <cstdint>
 
 struct BITMAP;
+struct SAMPLE;
+
+// One sample the game started: what it asked of the library's mixer.
+struct SampleStart {
+    const SAMPLE *sample;
+    int volume; // 0..255
+    int pan;    // 0 left .. 255 right
+    int pitch;  // 1000 is the sample's own
+    bool loop;
+};
 
 // The game's only clock: advanced every kTickMs by tick_callback from the timer,
 // once install_tick_timer has started it (after the library's timer is installed).
@@ -70,6 +80,11 @@ struct PlatformState {
     void (*on_present)(void *context) = nullptr;
     void *present_context = nullptr;
 
+    // Runs at each sample the game starts, so tests can hear what was asked for
+    // without a sound card.
+    void (*on_sample)(void *context, const SampleStart &start) = nullptr;
+    void *sample_context = nullptr;
+
     // Opens a video mode in place of the library's set_gfx_mode (same arguments and
     // result); tests put one here to switch resolution without a display.
     int (*set_mode)(int card, int w, int h, int v_w, int v_h) = nullptr;
@@ -88,6 +103,9 @@ int video_h();
 void wait_ticks(int ticks);
 // One display retrace (Allegro's vsync), or nothing with immediate pacing.
 void wait_retrace();
+
+// Starts `sample` on the library's mixer (play_sample), telling the test hook first.
+void start_sample(SAMPLE *sample, int volume, int pan, int pitch, bool loop);
 
 // Keyboard, through the key source.
 bool input_key_down(Key k);

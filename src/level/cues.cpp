@@ -2,6 +2,7 @@
 #include "level/cues.h"
 
 #include "core/game_config.h"
+#include "core/platform.h"
 
 #include <allegro.h>
 
@@ -31,7 +32,7 @@ void play_level_cues(const FrameEvents &ev, const LevelCueSamples &samples) {
         if (!s) continue;
         if (calls[i].action != CueAction::Start) stop_sample(s);
         if (calls[i].action != CueAction::Stop)
-            play_sample(s, game_config.effects_volume, calls[i].pan, kNormalPitch, 0);
+            start_sample(s, game_config.effects_volume, calls[i].pan, kNormalPitch, false);
     }
 }
 
@@ -49,7 +50,7 @@ void switch_rain_loop(int room_row, RainLoop &playing, const WeatherSamples &sam
     SAMPLE *stop = next == RainLoop::Upper ? bottom : upper;
     SAMPLE *start = next == RainLoop::Upper ? upper : bottom;
     if (stop) stop_sample(stop);
-    if (start) play_sample(start, kRainVolume, kRainPan, kNormalPitch, 1);
+    if (start) start_sample(start, kRainVolume, kRainPan, kNormalPitch, true);
 }
 
 void play_thunder(ThunderCue &thunder, const WeatherSamples &samples) {
@@ -57,8 +58,8 @@ void play_thunder(ThunderCue &thunder, const WeatherSamples &samples) {
     thunder.due = false;
     // A missing thunder sample leaves a silent flash.
     if (!game_config.sound_available || !samples.sample[kThunder]) return;
-    play_sample(samples.sample[kThunder], kThunderVolume, clamp_pan(thunder.pan),
-                thunder.frequency, 0);
+    start_sample(samples.sample[kThunder], kThunderVolume, clamp_pan(thunder.pan),
+                 thunder.frequency, false);
 }
 
 void stop_weather(const WeatherSamples &samples) {

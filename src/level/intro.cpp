@@ -3,6 +3,7 @@
 
 #include "core/game_config.h"
 #include "core/paths.h"
+#include "core/platform.h"
 #include "level/play.h"
 #include "level/render.h"
 #include "ui/panel.h"
@@ -91,7 +92,7 @@ bool show_level_intro_panel(const char *title, const CellSet &menu_cells,
     if (game_config.sound_available) {
         sound = data_load_sample(kPanelSampleFile);
         if (sound)
-            play_sample(sound, game_config.effects_volume, kCentrePan, 1000, 1);
+            start_sample(sound, game_config.effects_volume, kCentrePan, 1000, true);
         else
             report_data_problem(kPanelSampleFile, "is missing or not a sample the game can play");
     }

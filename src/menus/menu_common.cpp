@@ -2,6 +2,7 @@
 #include "menus/menu_common.h"
 
 #include "core/game_config.h"
+#include "core/platform.h"
 #include "ui/backdrop.h"
 
 #include <allegro.h>
@@ -38,7 +39,7 @@ void advance_menu_phases(int32_t &ripple_phase, int32_t &bounce_phase) {
 
 void play_menu_sample(SAMPLE *sample) {
     if (game_config.sound_available == 1 && sample)
-        play_sample(sample, game_config.effects_volume, 127, 1000, 0);
+        start_sample(sample, game_config.effects_volume, 127, 1000, false);
 }
 
 void wait_key_release(Key k) {

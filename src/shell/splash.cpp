@@ -60,7 +60,7 @@ void show_logo_splash() {
     if (logo) draw_logo(logo);
     for (int i = 0; i < kSplashHoldRetraces; ++i) wait_retrace();
     // The jingle plays at full volume whatever the effects setting says.
-    if (jingle) play_sample(jingle, 255, 127, 1000, 0);
+    if (jingle) start_sample(jingle, 255, 127, 1000, false);
     input_clear_keybuf();
     for (int i = 0; i < kSplashWaitRetraces && !input_keypressed(); ++i) wait_retrace();
     if (jingle) {

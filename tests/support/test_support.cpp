@@ -44,6 +44,15 @@ void write_file(const std::string &path, const std::string &text) {
     out << text;
 }
 
+void write_silent_wav(const std::string &path) {
+    std::vector<unsigned char> b = {'R', 'I', 'F', 'F', 36 + 200, 0, 0, 0, 'W', 'A', 'V', 'E',
+                                    'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
+                                    0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0,
+                                    'd', 'a', 't', 'a', 200, 0, 0, 0};
+    b.resize(b.size() + 200, 0);
+    write_file(path, b);
+}
+
 std::vector<unsigned char> read_file(const std::string &path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});

@@ -38,6 +38,8 @@ private:
 void write_file(const std::string &path, const std::vector<unsigned char> &bytes);
 void write_file(const std::string &path, const std::string &text);
 std::vector<unsigned char> read_file(const std::string &path);
+// A short silent sample (100 frames of 16-bit mono) in the WAV form the loader reads.
+void write_silent_wav(const std::string &path);
 void make_dirs(const std::string &path);
 // The names in a directory, sorted (what a tool left behind).
 std::vector<std::string> dir_entries(const std::string &path);

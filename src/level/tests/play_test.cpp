@@ -314,15 +314,7 @@ TEST_F(PlayLevelTest, TheRainyMapWithoutItsRainCannotBePlayed) {
     EXPECT_EQ(o.result, kLevelLeft);
 }
 
-// A short silent sample in the WAV form the loader reads.
-void write_silent_wav(const std::string &path) {
-    std::vector<unsigned char> b = {'R', 'I', 'F', 'F', 36 + 200, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                    'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                                    0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0,
-                                    'd', 'a', 't', 'a', 200, 0, 0, 0};
-    b.resize(b.size() + 200, 0);
-    testing_support::write_file(path, b);
-}
+using testing_support::write_silent_wav;
 
 TEST_F(PlayLevelTest, WithoutItsThunderTheRainyMapPlaysWithSilentFlashes) {
     write_map("wet.map", 0, 22);
@@ -347,6 +339,65 @@ TEST_F(PlayLevelTest, WithoutItsThunderTheRainyMapPlaysWithSilentFlashes) {
     EXPECT_EQ(o.frames, 301);
     EXPECT_GE(flashed, 2) << flashed; // at least one flash, each of two frames or more
     EXPECT_LT(flashed, 60) << flashed;
+}
+
+} // namespace
+
+namespace {
+
+// What a level asks of the mixer, with every sample in place: the panel's sample
+// loops at the effects volume until the panel closes, the rain loops at full volume
+// on the right, each thunder clap plays once at a random place and pitch, and a
+// jump's cue plays once at the effects volume and the sample's own pitch.
+TEST_F(PlayLevelTest, TheLevelsSoundsAsAskedOfTheMixer) {
+    write_map("wet.map", 0, 22);
+    testing_support::make_dirs(dir.file("sfx"));
+    for (const char *name : {"info", "lluvia1", "lluvia2", "trueno", "energia", "salto",
+                             "palanca", "caer", "enemigo", "suelo"})
+        write_silent_wav(dir.file(std::string("sfx/") + name + ".wav"));
+    game_config.sound_available = 1;
+    game_config.effects_volume = 200;
+    static std::vector<SampleStart> starts;
+    starts.clear();
+    platform.on_sample = [](void *, const SampleStart &s) { starts.push_back(s); };
+    std::vector<KeyRecord> keys(300, 0);
+    keys[0] = kEnter;
+    keys[5] = key_bit(Key::Up);
+    keys.push_back(kEsc);
+    srand(1);
+    play("wet.map", keys);
+    platform.on_sample = nullptr;
+
+    ASSERT_GE(starts.size(), 4u);
+    const SampleStart &panel = starts[0];
+    EXPECT_TRUE(panel.loop);
+    EXPECT_EQ(panel.volume, 200);
+    EXPECT_EQ(panel.pan, 127);
+    EXPECT_EQ(panel.pitch, 1000);
+    int rain = 0, thunder = 0, cues = 0;
+    for (std::size_t i = 1; i < starts.size(); ++i) {
+        const SampleStart &s = starts[i];
+        EXPECT_NE(s.sample, panel.sample) << "the panel's sample once only";
+        if (s.loop) {
+            ++rain;
+            EXPECT_EQ(s.volume, 255);
+            EXPECT_EQ(s.pan, 255);
+            EXPECT_EQ(s.pitch, 1000);
+        } else if (s.volume == 255) {
+            ++thunder;
+            EXPECT_GE(s.pan, 0);
+            EXPECT_LE(s.pan, 255);
+            EXPECT_GE(s.pitch, 500);
+            EXPECT_LE(s.pitch, 1499);
+        } else {
+            ++cues;
+            EXPECT_EQ(s.volume, 200);
+            EXPECT_EQ(s.pitch, 1000);
+        }
+    }
+    EXPECT_EQ(rain, 1) << "the upper rain loop, once: the hero stays in the top row";
+    EXPECT_GE(thunder, 1);
+    EXPECT_GE(cues, 1) << "the jump";
 }
 
 } // namespace

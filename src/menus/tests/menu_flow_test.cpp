@@ -137,6 +137,32 @@ TEST_F(MenuFlowTest, AMenuFrameLastsOneTick) {
     platform.on_present = nullptr;
 }
 
+// The menu's move, confirm and cancel samples each play once, in the middle, at the
+// effects volume and their own pitch, without looping.
+TEST_F(MenuFlowTest, MenuSamplesPlayOnceAtTheEffectsVolume) {
+    testing_support::make_dirs(dir.file("sfx"));
+    for (const char *name : {"ting", "go", "back"})
+        testing_support::write_silent_wav(dir.file(std::string("sfx/") + name + ".wav"));
+    game_config.sound_available = 1;
+    game_config.effects_volume = 77;
+    static std::vector<SampleStart> starts;
+    starts.clear();
+    platform.on_sample = [](void *, const SampleStart &s) { starts.push_back(s); };
+    run_menu(taps({kDown, kUp, kEnter, kEsc}));
+    platform.on_sample = nullptr;
+    ASSERT_EQ(starts.size(), 4u) << "move, move, confirm, cancel";
+    EXPECT_EQ(starts[0].sample, starts[1].sample);
+    EXPECT_NE(starts[2].sample, starts[0].sample);
+    EXPECT_NE(starts[3].sample, starts[2].sample);
+    EXPECT_NE(starts[3].sample, starts[0].sample);
+    for (const SampleStart &s : starts) {
+        EXPECT_FALSE(s.loop);
+        EXPECT_EQ(s.volume, 77);
+        EXPECT_EQ(s.pan, 127);
+        EXPECT_EQ(s.pitch, 1000);
+    }
+}
+
 TEST_F(MenuFlowTest, EscLeavesAndTheSelectionWrapsBothWays) {
     EXPECT_EQ(run_menu(taps({kEsc})), kMenuLeave);
 
