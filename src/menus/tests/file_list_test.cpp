@@ -91,6 +91,20 @@ TEST(FileListJumps, FirstLetterFromTheTopInEitherCase) {
     EXPECT_EQ(find_entry_by_initial(empty, 'a', 0), 0);
 }
 
+// Only a letter stands for both its cases: any other key finds only names that start
+// with that very character, even where a letter's other case would be another sign.
+TEST(FileListJumps, OnlyLettersMatchInBothCases) {
+    FileListEntry entries[4] = {{"!BANG.MAP"}, {"1UP.MAP"}, {"APPLE.MAP"}, {"[X].MAP"}};
+    FileList list;
+    list.entries = entries;
+    list.count = 4;
+    EXPECT_EQ(find_entry_by_initial(list, 'A', 3), 2) << "'A' less 32 is '!'";
+    EXPECT_EQ(find_entry_by_initial(list, 'a', 3), 2);
+    EXPECT_EQ(find_entry_by_initial(list, '{', 1), 1) << "'{' less 32 is '['";
+    EXPECT_EQ(find_entry_by_initial(list, '1', 0), 1);
+    EXPECT_EQ(find_entry_by_initial(list, '!', 2), 0);
+}
+
 TEST(BrowserWindow, TheSelectedRowStaysOnTheLastLineOncePastTheEighth) {
     EXPECT_EQ(browser_window_top(0), 0);
     EXPECT_EQ(browser_window_top(7), 0);
