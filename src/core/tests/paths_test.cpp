@@ -67,6 +67,30 @@ TEST_F(ResolverTest, AbsoluteAndDoubledSeparators) {
     EXPECT_EQ(resolved(abs.c_str()), dir.path() + "/MAP/cueva.map");
 }
 
+// A result fits when it and its terminating NUL fit the buffer, to the last byte;
+// a name of which no part exists is kept as written.
+TEST(ResolverLimits, AResultFitsToTheLastByte) {
+    const char *name = "nowhere_dir/no_file.map"; // 23 characters
+    char out[24];
+    EXPECT_TRUE(resolve_data_path(name, out, sizeof out));
+    EXPECT_STREQ(out, name);
+    EXPECT_FALSE(resolve_data_path(name, out, sizeof out - 1));
+    EXPECT_STREQ(out, "");
+    char one[2];
+    EXPECT_TRUE(resolve_data_path("x", one, sizeof one));
+    EXPECT_STREQ(one, "x");
+
+    // The longest path the resolver makes: kMaxDataPath less its NUL, in one part or
+    // in several.
+    char big[kMaxDataPath];
+    for (const std::string &longest : {std::string(kMaxDataPath - 1, 'a'),
+                                       "d/e/" + std::string(kMaxDataPath - 5, 'b')}) {
+        EXPECT_TRUE(resolve_data_path(longest.c_str(), big, sizeof big)) << longest.size();
+        EXPECT_EQ(std::string(big), longest);
+        EXPECT_FALSE(resolve_data_path((longest + "c").c_str(), big, sizeof big));
+    }
+}
+
 TEST(ResolverLimits, RefusesWhatDoesNotFit) {
     char out[8];
     EXPECT_FALSE(resolve_data_path("MAP\\cueva.map", out, sizeof out));
