@@ -118,7 +118,10 @@ bool start_up(int argc, char **argv) {
     game_config.windowed = wants_window(argc, argv) ? 1 : 0;
     close_log();
     set_volume(255, 0);
+    return open_game_screen();
+}
 
+bool open_game_screen() {
     VideoModeChoice mode = set_video_mode(game_config.windowed != 0,
                                           game_config.low_resolution != 0, game_set_mode());
     if (!mode.ok) {

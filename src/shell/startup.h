@@ -19,6 +19,11 @@ bool wants_window(int argc, char **argv);
 // opened (the reason is already reported).
 bool start_up(int argc, char **argv);
 
+// Opens the screen the settings ask for (set_video_mode), then the colour conversion
+// and the translucency the game draws with. False, said on stderr and in a message
+// box, when no mode opens.
+bool open_game_screen();
+
 void show_logo_splash();
 void show_end_pictures();
 void shut_down();

@@ -2,6 +2,9 @@
 // and the order in which video modes are tried.
 #include "shell/startup.h"
 
+#include "core/game_config.h"
+#include "core/platform.h"
+
 #include <allegro.h>
 #include <gtest/gtest.h>
 
@@ -93,6 +96,32 @@ TEST(VideoMode, NothingOpensIsAFailureNotAScreen) {
     EXPECT_FALSE(c.ok);
     ASSERT_EQ(attempts.size(), 3u); // a window asked for is not retried as full screen
     for (const Attempt &a : attempts) EXPECT_EQ(a.card, GFX_AUTODETECT_WINDOWED);
+}
+
+// The screen the settings ask for: a refusal of every mode is a failure said on
+// stderr with the size asked for; an accepted mode is a screen.
+TEST(VideoMode, OpeningTheGameScreenFollowsTheSettings) {
+    const GameConfig saved = game_config;
+    game_config.windowed = 1;
+    game_config.low_resolution = 1;
+    attempts.clear();
+    accept_after = -1;
+    platform.set_mode = fake_set_mode;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(open_game_screen());
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("cannot open a windowed screen of 320 x 200"), std::string::npos) << said;
+    EXPECT_EQ(attempts.size(), 3u);
+
+    attempts.clear();
+    accept_after = 0;
+    game_config.low_resolution = 0;
+    EXPECT_TRUE(open_game_screen());
+    ASSERT_EQ(attempts.size(), 1u);
+    EXPECT_EQ(attempts[0].w, 640);
+    EXPECT_EQ(attempts[0].card, GFX_AUTODETECT_WINDOWED);
+    platform.set_mode = nullptr;
+    game_config = saved;
 }
 
 } // namespace
