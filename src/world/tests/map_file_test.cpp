@@ -463,7 +463,7 @@ TEST_P(MapTrueColourTest, ColoursAreConvertedAndMagentaBecomesTheMask) {
 
 // The game draws at 16, 24 or 32 bits; a 15-bit bitmap (which a tool may ask for)
 // gets the same colours through the library's own conversion.
-INSTANTIATE_TEST_SUITE_P(Depths, MapTrueColourTest, ::testing::Values(15, 24, 32));
+INSTANTIATE_TEST_SUITE_P(Depths, MapTrueColourTest, ::testing::Values(15, 16, 24, 32));
 
 TEST_F(MapLoadTest, SmallerAndMissingBitmapsGetWhatFits) {
     owned.push_back(make_bitmap(16, 100, 50));
@@ -476,6 +476,32 @@ TEST_F(MapLoadTest, SmallerAndMissingBitmapsGetWhatFits) {
     ASSERT_EQ(load(), 1);
     EXPECT_EQ(getpixel(backdrops[0], 99, 49), 0x1357);
     EXPECT_EQ(getpixel(backdrops[2], 5, 5), 0x2468);
+}
+
+// A bitmap larger than what the file stores keeps everything beyond the stored
+// pixels, at every depth the game draws at (the last row included).
+TEST_P(MapTrueColourTest, LargerBitmapsKeepWhatLiesBeyondTheStoredPixels) {
+    const int depth = GetParam();
+    make_targets(depth);
+    const int keep = makecol_depth(depth, 10, 200, 30);
+    owned.push_back(make_bitmap(depth, 250, 150));
+    backdrops[0] = owned.back().get();
+    owned.push_back(make_bitmap(depth, 20, 20));
+    room_tiles[7] = owned.back().get();
+    clear_to_color(backdrops[0], keep);
+    clear_to_color(room_tiles[7], keep);
+    for (int y = 0; y < 144; ++y)
+        for (int x = 0; x < 240; ++x) map.put32(map_bytes::backdrop_pixel_at(0, x, y), 0xF800);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) map.put32(map_bytes::tile_pixel_at(7, x, y, 0), 0x001F);
+    ASSERT_EQ(load(), 1);
+    EXPECT_EQ(getpixel(backdrops[0], 239, 143), makecol_depth(depth, 255, 0, 0));
+    for (int y = 0; y < 150; ++y)
+        for (int x = 240; x < 250; ++x) ASSERT_EQ(getpixel(backdrops[0], x, y), keep) << x << "," << y;
+    for (int x = 0; x < 250; ++x) ASSERT_EQ(getpixel(backdrops[0], x, 144), keep) << x;
+    EXPECT_EQ(getpixel(room_tiles[7], 15, 15), makecol_depth(depth, 0, 0, 255));
+    for (int y = 0; y < 20; ++y) EXPECT_EQ(getpixel(room_tiles[7], 16, y), keep) << y;
+    for (int x = 0; x < 20; ++x) EXPECT_EQ(getpixel(room_tiles[7], x, 16), keep) << x;
 }
 
 // ---- Opening by map name ----------------------------------------------------------
