@@ -275,6 +275,10 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
     expect_text(g, 25, 88, "SFX");
     expect_text(g, 25, 146, "MUSIC");
     EXPECT_EQ(getpixel(g, 204, 72), cell_colour(72));
+    // No title at 320 x 200: the band above the body panel is bare edge to edge.
+    const int bare = getpixel(g, 319, 0);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 320; ++x) ASSERT_EQ(getpixel(g, x, y), bare) << x << "," << y;
 }
 
 // True when some presented frame shows `text` with its first glyph's top-left
