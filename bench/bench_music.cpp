@@ -1,7 +1,6 @@
 // What one second of music costs to render (44.1 kHz stereo, in the sound feeder's
 // 1024-frame pieces, at the default music volume): the budget is 5 ms of CPU.
-// Measured on the build machine (2 shared cores, RelWithDebInfo): about 0.4 ms with
-// one channel, 1.3 ms with 8 and 2.2 ms with 16 channels all sounding.
+// scripts/measure.sh reports the 8-channel figure in README's table.
 #include "music/music.h"
 #include "music/music_render.h"
 #include "music/tests/module_builder.h"
