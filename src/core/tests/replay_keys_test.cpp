@@ -61,4 +61,16 @@ TEST_F(ReplayKeys, ClearingTheBufferTakesTheFrameUntilTheNext) {
     EXPECT_EQ(input_key_record(), KeyRecord{0}) << "past the last frame every key is up";
 }
 
+// After the screen mode changes, the keys held to ask for it are forgotten: every
+// key the game reads is up until it is pressed again.
+TEST_F(ReplayKeys, ForgettingHeldKeysReleasesEveryKeyTheGameReads) {
+    input_use_keyboard();
+    for (int scancode = 1; scancode < KEY_MAX; ++scancode) key[scancode] = 1;
+    ASSERT_EQ(input_key_record(), (KeyRecord{1} << kKeyCount) - 1);
+    input_forget_held_keys();
+    EXPECT_EQ(input_key_record(), KeyRecord{0});
+    for (int k = 0; k < kKeyCount; ++k) EXPECT_FALSE(input_key_down(static_cast<Key>(k))) << k;
+    for (int scancode = 1; scancode < KEY_MAX; ++scancode) key[scancode] = 0;
+}
+
 } // namespace
