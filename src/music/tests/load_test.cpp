@@ -136,6 +136,22 @@ TEST_F(MusicTest, InstrumentsOutsideTheFormatsBoundsAreRefused) {
     EXPECT_FALSE(load(short_header));
 }
 
+// A sample of no length stores only its header, so a module whose last sample is
+// empty ends on the last byte of that header: it is whole, and one byte less is not.
+TEST_F(MusicTest, ModuleEndingOnAnEmptySamplesHeaderIsWhole) {
+    const auto acceptable = [](const Bytes &b) {
+        return module_file_acceptable(b.data(), static_cast<long>(b.size()));
+    };
+    Bytes b = build_xm(half_sounding_song());
+    b.resize(b.size() - 32); // the wave
+    const std::size_t header = b.size() - 40;
+    ASSERT_EQ(b[header], 32);
+    for (int i = 0; i < 12; ++i) b[header + i] = 0; // length, loop start and loop length 0
+    EXPECT_TRUE(acceptable(b));
+    b.pop_back();
+    EXPECT_FALSE(acceptable(b));
+}
+
 TEST_F(MusicTest, RandomBytesGiveNull) {
     const std::size_t sizes[] = {1, 17, 80, 600, 1084, 4096, 70000};
     uint32_t seed = 1;
