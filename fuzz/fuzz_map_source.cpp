@@ -13,7 +13,9 @@
 #include "map_decompile.h"
 #include "map_source.h"
 
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -32,8 +34,14 @@ bool ends_with(const std::string &s, const char *tail) {
     return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
 }
 
-maps::Pixels painted(int w, int h, std::size_t seed) {
-    maps::Pixels p;
+// Painting a backdrop costs more than compiling the source that names it, and every
+// room names one: each picture is painted once and served again from here. Eight
+// patterns per size keep that store small however many names a campaign tries.
+const maps::Pixels &painted(int w, int h, std::size_t seed) {
+    seed %= 8;
+    static std::map<std::tuple<int, int, std::size_t>, maps::Pixels> done;
+    maps::Pixels &p = done[std::make_tuple(w, h, seed)];
+    if (!p.v.empty()) return p;
     p.w = w;
     p.h = h;
     p.v.resize(static_cast<std::size_t>(w) * h);

@@ -7,7 +7,8 @@
 # the next campaign goes on from what this one found. The repository's corpus is
 # never written. A crash or a broken promise is saved as
 # build-fuzz/campaigns/TARGET/crash-* (reproduce: build-fuzz/fuzz/fuzz_TARGET FILE).
-# Prints the number of inputs run. TARGET "list" lists the targets.
+# Prints the number of inputs run, the time taken and the CPU time it had.
+# TARGET "list" lists the targets.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -41,14 +42,15 @@ read -r -a flags < "build-fuzz/fuzz/fuzz_$target.flags"
 log=$campaign/last.log
 set +e
 started=$SECONDS
-nice -n 10 "build-fuzz/fuzz/fuzz_$target" "${flags[@]}" -max_total_time="$seconds" \
-  -print_final_stats=1 -artifact_prefix="$campaign/" "$@" "$campaign/corpus" 2> "$log"
+TIMEFORMAT=%0U
+cpu=$( { time nice -n 10 "build-fuzz/fuzz/fuzz_$target" "${flags[@]}" -max_total_time="$seconds" \
+  -print_final_stats=1 -artifact_prefix="$campaign/" "$@" "$campaign/corpus" 2> "$log" ; } 2>&1 )
 status=$?
 elapsed=$((SECONDS - started))
 set -e
 runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
 found=$(ls "$campaign/corpus" | wc -l)
-echo "fuzz_$target: ${runs:-?} inputs in ${elapsed} s, corpus of $found files, exit status $status (log: $log)"
+echo "fuzz_$target: ${runs:-?} inputs in ${elapsed} s (${cpu} s of CPU), corpus of $found files, exit status $status (log: $log)"
 if [ $status -ne 0 ]; then
   grep -E "ERROR|broken promise|SUMMARY|Test unit written" "$log" | head -20 >&2
 fi
