@@ -170,8 +170,9 @@ struct Scene {
     const Version &v;
     BitmapPtr background, logo, work, dest;
 
-    Scene(const Version &version, int depth, bool with_background = true)
-        : v(version), logo(make_bitmap(depth, v.w, v.logo_h)),
+    // `extra_logo_rows` makes the logo picture taller than its place, those rows yellow.
+    Scene(const Version &version, int depth, bool with_background = true, int extra_logo_rows = 0)
+        : v(version), logo(make_bitmap(depth, v.w, v.logo_h + extra_logo_rows)),
           work(make_bitmap(depth, v.w, v.logo_h)), dest(make_bitmap(depth, v.w, v.h)) {
         if (with_background) {
             background = make_bitmap(depth, v.w, v.h);
@@ -180,9 +181,10 @@ struct Scene {
                     putpixel(background.get(), x, y,
                              colour(background.get(), background_colour(x, y)));
         }
-        for (int y = 0; y < v.logo_h; ++y)
+        for (int y = 0; y < logo->h; ++y)
             for (int x = 0; x < v.w; ++x)
-                putpixel(logo.get(), x, y, colour(logo.get(), logo_colour(x, y)));
+                putpixel(logo.get(), x, y,
+                         colour(logo.get(), y < v.logo_h ? logo_colour(x, y) : Rgb{255, 255, 0}));
         clear_to_color(work.get(), colour(work.get(), kStale));
         clear_to_color(dest.get(), colour(dest.get(), kStale));
     }
@@ -262,6 +264,14 @@ TEST_P(BackdropTest, StartingPhasesReflectTheLogoUpsideDown) {
     EXPECT_TRUE(s.row_is(s.v.top + 1, s.v.logo_h - 1, s.shift_of(s.v.logo_h - 1, 0)));
     EXPECT_TRUE(s.row_is(s.v.top + s.v.logo_h - 1, 1, s.shift_of(1, 0)));
     EXPECT_TRUE(s.row_is(s.v.top + s.v.logo_h, kNoLogoRow, 0));
+}
+
+// Only the logo's own rows are reflected: a taller picture's further rows never show,
+// and the reflection's first row stays clear.
+TEST_P(BackdropTest, RowsBelowTheLogosPlaceAreNeverReflected) {
+    Scene s(GetParam(), 32, true, 4);
+    s.draw(kFirstRipplePhase, kFirstBouncePhase);
+    s.expect_frame(kFirstRipplePhase, s.v.logo_h);
 }
 
 // Another ripple phase moves the ripple pattern down the reflection.
