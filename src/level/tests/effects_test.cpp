@@ -479,10 +479,15 @@ TEST_F(EffectTest, SparksTrailTheHeroOnBothSides) {
     grey_rooms();
     hero.x = 100 * kSubPixels;
     hero.y = 60 * kSubPixels;
+    fx.particles[kSparkCount].x = 777; // the first record past the sparks
     place_sparks(fx, hero);
-    EXPECT_EQ(fx.particles[0].x, 84);
-    EXPECT_EQ(fx.particles[19].x, 116);
-    EXPECT_EQ(fx.particles[5].y, 52);
+    for (int i = 0; i < kSparkTrail; ++i) {
+        EXPECT_EQ(fx.particles[i].x, 84) << i;
+        EXPECT_EQ(fx.particles[i + kSparkTrail].x, 116) << i;
+        EXPECT_EQ(fx.particles[i].y, 52) << i;
+        EXPECT_EQ(fx.particles[i + kSparkTrail].y, 52) << i;
+    }
+    EXPECT_EQ(fx.particles[kSparkCount].x, 777) << "placing the sparks touches only theirs";
     render(0);
     // The newest spark of each side sits 12 pixels off, 8 up; the rest moved up a place.
     EXPECT_EQ(fx.particles[9].x, 88);
