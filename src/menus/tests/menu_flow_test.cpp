@@ -5,6 +5,7 @@
 #include "core/platform.h"
 #include "core/settings.h"
 #include "menus/main_menu.h"
+#include "menus/menu_common.h"
 #include "menus/password.h"
 #include "world/tests/map_bytes.h"
 
@@ -68,6 +69,18 @@ int fake_set_mode(int, int w, int, int, int) {
     return 0;
 }
 
+// The translucency in force: the red of white laid over black by draw_trans_sprite.
+int translucent_white_over_black() {
+    BITMAP *white = create_bitmap_ex(32, 1, 1), *black = create_bitmap_ex(32, 1, 1);
+    clear_to_color(white, makecol32(255, 255, 255));
+    clear_to_color(black, makecol32(0, 0, 0));
+    draw_trans_sprite(black, white, 0, 0);
+    const int red = getr32(getpixel(black, 0, 0));
+    destroy_bitmap(white);
+    destroy_bitmap(black);
+    return red;
+}
+
 class MenuFlowTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -118,6 +131,22 @@ protected:
     GameConfig saved{};
     std::vector<KeyRecord> records;
 };
+
+TEST(MenuKeys, FirstKeyDownIsTheEarliestOfTheListOrMinusOne) {
+    const Key arrows[] = {Key::Up, Key::Down, Key::Left, Key::Right};
+    const KeyRecord frames[] = {key_bit(Key::Left) | key_bit(Key::Down), key_bit(Key::Right),
+                                key_bit(Key::Esc)};
+    input_begin_replay(frames, 3);
+    EXPECT_EQ(first_key_down(arrows, 4), 1);
+    EXPECT_EQ(first_key_down(arrows + 2, 2), 0);
+    EXPECT_EQ(first_key_down(arrows, 1), -1);
+    input_next_frame();
+    EXPECT_EQ(first_key_down(arrows, 4), 3);
+    EXPECT_EQ(first_key_down(arrows, 3), -1);
+    input_next_frame();
+    EXPECT_EQ(first_key_down(arrows, 4), -1) << "a key outside the list";
+    input_use_keyboard();
+}
 
 // A menu shows one frame a tick, and a held key is waited out a tick at a time.
 TEST_F(MenuFlowTest, AMenuFrameLastsOneTick) {
@@ -266,7 +295,11 @@ TEST_F(MenuFlowTest, SetUpSwitchesTheResolutionAndSavesOnlyWhenSomethingChanged)
         << "Left at 640 x 480 changes nothing";
     EXPECT_EQ(mode_calls, 0);
 
+    // A new mode takes the start-up translucency again, whatever was set before.
+    const int start_up = translucent_white_over_black();
+    set_trans_blender(0, 0, 0, 200);
     run_menu(open_setup + taps({kRight, kEnter}));
+    EXPECT_EQ(translucent_white_over_black(), start_up);
     EXPECT_EQ(game_config.low_resolution, 1);
     EXPECT_EQ(game_config.render_mode, kRenderOwnSize);
     EXPECT_EQ(platform.screen_override, low_screen);
@@ -285,7 +318,10 @@ TEST_F(MenuFlowTest, SetUpSwitchesTheResolutionAndSavesOnlyWhenSomethingChanged)
 
 TEST_F(MenuFlowTest, AResolutionNoDepthAcceptsChangesNothing) {
     refuse_low = true;
+    const int start_up = translucent_white_over_black();
+    set_trans_blender(0, 0, 0, 200);
     run_menu(taps({kDown, kDown, kEnter, kRight, kEsc}));
+    EXPECT_EQ(translucent_white_over_black(), start_up) << "the old mode's translucency";
     EXPECT_EQ(game_config.low_resolution, 0);
     EXPECT_EQ(game_config.render_mode, kRenderScanLines);
     EXPECT_EQ(platform.screen_override, high_screen) << "the old mode is opened again";
