@@ -307,8 +307,8 @@ TEST_F(MenuLayoutTest, AFailedSaveIsSaidInTheTitlesPlaceOrUnderThePanels) {
     EXPECT_TRUE(some_frame_shows(frames, 160 - 8 * 9, 184, "NOT SAVED"));
 }
 
-// On the render row the chosen preview is lit with the row's name; on the next row
-// (language) both previews are dim again.
+// On the render row the chosen preview is lit with the row's name, the other one
+// once RIGHT has chosen it; on the next row (language) both previews are dim again.
 TEST_F(MenuLayoutTest, TheRenderRowLightsTheChosenPreview) {
     BITMAP *f = frame_of(false, {kDown, kDown, kEnter, kDown}, 1);
     expect_panels(f, {{112, 169, 349, 205, true}, {359, 169, 443, 205, true},
@@ -318,6 +318,11 @@ TEST_F(MenuLayoutTest, TheRenderRowLightsTheChosenPreview) {
     BITMAP *g = frame_of(false, {kDown, kDown, kEnter, kDown, kDown}, 1);
     expect_panels(g, {{112, 169, 349, 205, false}, {359, 169, 443, 205, false},
                       {448, 169, 532, 205, false}, {112, 210, 349, 246, true}});
+    frames.clear();
+    destroy_bitmap(screen_bitmap);
+    BITMAP *h = frame_of(false, {kDown, kDown, kEnter, kDown, kRight}, 1);
+    expect_panels(h, {{112, 169, 349, 205, true}, {359, 169, 443, 205, false},
+                      {448, 169, 532, 205, true}});
 }
 
 TEST_F(MenuLayoutTest, SwitchingTo320x200LightsTheLowBox) {
