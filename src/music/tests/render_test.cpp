@@ -83,6 +83,16 @@ TEST_F(MusicTest, VolumeIsClampedAndAppliesAtOnce) {
     EXPECT_EQ(render(0.2).peak(), 0);
 }
 
+// However few frames are asked for, each is written: silence when nothing plays.
+TEST_F(MusicTest, EveryFrameAskedForIsWrittenDownToOne) {
+    for (int frames : {1, 2, 7}) {
+        std::vector<int16_t> out(static_cast<std::size_t>(frames * kMusicChannels + 1), 0x5555);
+        music_render(out.data(), frames);
+        for (int i = 0; i < frames * kMusicChannels; ++i) ASSERT_EQ(out[i], 0) << frames << " frames";
+        EXPECT_EQ(out.back(), 0x5555) << "nothing past the frames asked for";
+    }
+}
+
 TEST_F(MusicTest, StopSilencesAtOnce) {
     ModulePtr song = load(build_xm(half_sounding_song()));
     ASSERT_TRUE(song);
