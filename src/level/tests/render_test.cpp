@@ -199,6 +199,13 @@ TEST_F(RenderTest, SeeThroughCellsFollowTheMapsLook) {
     world.map_id = 0;
     render();
     EXPECT_TRUE(is_cell(24, 8, 0, 232));
+    // The dream screens' cells, and every map id past them, see-through from 216.
+    for (int32_t id : {99, 100, 101, 40000}) {
+        world.map_id = id;
+        render();
+        EXPECT_FALSE(is_cell(8, 8, 0, 231)) << id;
+        EXPECT_TRUE(is_cell(40, 8, 0, 222)) << id;
+    }
 }
 
 // ---- Presentation and the energy bar ----------------------------------------------
