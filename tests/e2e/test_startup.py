@@ -74,7 +74,8 @@ class StartUp(unittest.TestCase):
         # once the logo shows.
         img = game.wait_for_colour(320, 240, LOGO)
         self.assertEqual(game.window_geometry(), (0, 0, 640, 480))
-        self.assertTrue(near(img.pixel(5, 5), LOGO) and near(img.pixel(634, 477), LOGO))
+        self.assertTrue(near(img.pixel(5, 5), LOGO) and near(img.pixel(634, 478), LOGO))
+        self.assertTrue(near(img.pixel(320, 479), (0, 0, 0)), "the logo's last row is never shown")
         self.assertFalse(near(img.pixel(700, 300), LOGO), "nothing drawn outside the window")
 
         self.assertEqual(game.read("init.log"), NO_SOUND_LOG + DEFAULTS_LOG)
