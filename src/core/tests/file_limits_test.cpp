@@ -236,6 +236,15 @@ TEST(DataLoaders, RefuseDeclaredSizesAndNameTheFile) {
     EXPECT_NE(err.find("big.wav"), std::string::npos);
     EXPECT_NE(err.find("note.txt"), std::string::npos);
 
+    // A missing file is not a refused one: the loaders give null and leave saying so
+    // to the caller, who knows what the file was for.
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(data_load_pcx("gone.pcx", nullptr), nullptr);
+    EXPECT_EQ(data_load_bitmap("gone.pcx", nullptr), nullptr);
+    EXPECT_EQ(data_load_wav("gone.wav"), nullptr);
+    EXPECT_EQ(data_load_sample("gone.wav"), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
     SAMPLE *s = data_load_wav("ok.wav");
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->len, 4u) << "8 bytes of 16-bit mono";
