@@ -91,6 +91,9 @@ TEST(MusicName, NeverOverflowsItsBuffer) {
     EXPECT_EQ(m.substr(m.size() - 2), "xm");
     EXPECT_EQ(music("cueva.map", 8), "sfx/xm"); // "sfx/cue" cut first
     EXPECT_EQ(music("cueva.map", 3), "sf");
+    char one[1] = {'q'};
+    music_file_name("cueva.map", one, 1);
+    EXPECT_EQ(one[0], '\0') << "room for the end of the text only";
 }
 
 } // namespace
