@@ -134,6 +134,13 @@ TEST_F(MusicTest, InstrumentsOutsideTheFormatsBoundsAreRefused) {
     short_header.insert(short_header.end(), 4096, 0);
     EXPECT_FALSE(acceptable(short_header)) << "a 28-byte instrument header";
     EXPECT_FALSE(load(short_header));
+
+    // The smallest instrument: its 29-byte fixed part and no samples.
+    Bytes smallest(whole.begin(), whole.begin() + static_cast<long>(instrument + 29));
+    smallest[instrument] = 29;
+    smallest[instrument + 1] = 0;
+    smallest[instrument + 27] = 0;
+    EXPECT_TRUE(acceptable(smallest)) << "a 29-byte instrument without samples";
 }
 
 // A sample of no length stores only its header, so a module whose last sample is
