@@ -95,6 +95,9 @@ TEST(ResolverLimits, RefusesWhatDoesNotFit) {
     char out[8];
     EXPECT_FALSE(resolve_data_path("MAP\\cueva.map", out, sizeof out));
     EXPECT_STREQ(out, "");
+    char one[1] = {'q'};
+    EXPECT_FALSE(resolve_data_path("a", one, 1));
+    EXPECT_EQ(one[0], '\0') << "a buffer of one byte is left empty";
     char big[kMaxDataPath];
     EXPECT_FALSE(resolve_data_path(nullptr, big, sizeof big));
     EXPECT_FALSE(resolve_data_path("", big, sizeof big));
