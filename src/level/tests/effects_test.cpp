@@ -584,6 +584,10 @@ TEST_F(EffectTest, DriftersScatterAndWrapRoundTheRoom) {
         {100, -8100, 0, -200, 100, 36863},
         {100, 36799, 0, 64, 100, 36863},
         {100, 36863, 0, 1, 100, -8191},
+        // Landing exactly on an edge keeps it there.
+        {-8000, 100, -191, 0, -8191, 100},
+        {61400, 100, 39, 0, 61439, 100},
+        {100, -8100, 0, -91, 100, -8191},
     };
     look(6);
     for (const Case &c : cases) {
