@@ -275,6 +275,8 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
     expect_text(g, 25, 88, "SFX");
     expect_text(g, 25, 146, "MUSIC");
     EXPECT_EQ(getpixel(g, 204, 72), cell_colour(72));
+    EXPECT_EQ(getpixel(g, 204, 130), cell_colour(72)) << "the music dial's first cell";
+    EXPECT_EQ(getpixel(g, 204 + 47, 130 + 47), cell_colour(72 + 50)) << "its last cell";
     // No title at 320 x 200: the band above the body panel is bare edge to edge.
     const int bare = getpixel(g, 319, 0);
     for (int y = 0; y < 10; ++y)
