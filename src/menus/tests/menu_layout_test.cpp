@@ -281,6 +281,12 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
     const int bare = getpixel(g, 319, 0);
     for (int y = 0; y < 10; ++y)
         for (int x = 0; x < 320; ++x) ASSERT_EQ(getpixel(g, x, y), bare) << x << "," << y;
+    frames.clear();
+    destroy_bitmap(screen_bitmap);
+    BITMAP *row0 = frame_of(true, {kDown, kDown, kEnter}, 1); // the resolution row, at LO
+    expect_panels(row0, {{10, 10, 302, 187, false}, {15, 15, 159, 40, true},
+                         {160, 15, 227, 40, false}, {228, 15, 297, 40, true},
+                         {15, 41, 159, 66, false}});
 }
 
 // True when some presented frame shows `text` with its first glyph's top-left
