@@ -247,6 +247,10 @@ TEST(ReplayRefused, Keys) {
         {"trailing space", kHeader + "3 -  \n", 4, "after the keys"},
         {"trailing tab", kHeader + "3 UP\t\n", 4, "after the keys"},
         {"CR inside", kHeader + "3 LEFT\rUP\n", 4, "unknown key"},
+        {"24 letters quoted whole", kHeader + "3 ABCDEFGHIJKLMNOPQRSTUVWX\n", 4,
+         "unknown key 'ABCDEFGHIJKLMNOPQRSTUVWX'"},
+        {"a longer name cut at 24", kHeader + "3 ABCDEFGHIJKLMNOPQRSTUVWXYZ\n", 4,
+         "unknown key 'ABCDEFGHIJKLMNOPQRSTUVWX...'"},
     });
 }
 
