@@ -199,6 +199,17 @@ TEST_F(RenderTest, SeeThroughCellsFollowTheMapsLook) {
     world.map_id = 0;
     render();
     EXPECT_TRUE(is_cell(24, 8, 0, 232));
+    // Map id 6: front cells from 235 see-through, each under its own solid overlay
+    // but 238, which has none; 234 is drawn solid.
+    const int16_t fronts[] = {234, 235, 236, 237, 238, 239};
+    const int overlays[] = {234, 49, 50, 48, -1, 51};
+    for (int i = 0; i < 6; ++i) map->rooms[0].cells[1][i].front_tile = fronts[i];
+    world.map_id = 6;
+    render();
+    for (int i = 0; i < 6; ++i) {
+        if (overlays[i] >= 0) EXPECT_TRUE(is_cell(16 * i + 8, 24, 0, overlays[i])) << fronts[i];
+        else EXPECT_FALSE(is_cell(16 * i + 8, 24, 0, fronts[i])) << "238 stays see-through";
+    }
     // The dream screens' cells, and every map id past them, see-through from 216.
     for (int32_t id : {99, 100, 101, 40000}) {
         world.map_id = id;
