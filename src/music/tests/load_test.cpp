@@ -159,6 +159,25 @@ TEST_F(MusicTest, ModuleEndingOnAnEmptySamplesHeaderIsWhole) {
     EXPECT_FALSE(acceptable(b));
 }
 
+// A packed (ADPCM) sample stores a 16-byte table and half a byte a point, rounded up:
+// 33 points take 33 bytes, and a module one byte shorter is not whole.
+TEST_F(MusicTest, PackedSamplesTakeATableAndHalfAByteAPoint) {
+    const auto acceptable = [](const Bytes &b) {
+        return module_file_acceptable(b.data(), static_cast<long>(b.size()));
+    };
+    Bytes b = build_xm(half_sounding_song());
+    const std::size_t header = b.size() - 32 - 40;
+    ASSERT_EQ(b[header], 32);
+    b[header] = 33;
+    for (int i = 4; i < 12; ++i) b[header + i] = 0; // no loop
+    b[header + 14] = 0;
+    b[header + 17] = 0xad;
+    b.push_back(0); // 16 + 17 bytes of packed data
+    EXPECT_TRUE(acceptable(b));
+    b.pop_back();
+    EXPECT_FALSE(acceptable(b));
+}
+
 TEST_F(MusicTest, RandomBytesGiveNull) {
     const std::size_t sizes[] = {1, 17, 80, 600, 1084, 4096, 70000};
     uint32_t seed = 1;
