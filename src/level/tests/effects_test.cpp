@@ -2,6 +2,8 @@
 // run: which map ids draw what and where, and what the effect state holds after a
 // number of frames (wave phase, scroll offset, wobble, the torches' shared counter,
 // the wind, the lightning's count).
+#include "core/game_config.h"
+#include "core/platform.h"
 #include "level/cues.h"
 #include "level/effects.h"
 #include "level/render.h"
@@ -878,6 +880,34 @@ TEST(RainLoops, TheMarkerFollowsTheBandAndTheThunderIsTakenOnce) {
     ThunderCue clap{true, 10, 900};
     play_thunder(clap, none); // no sample: a silent flash
     EXPECT_FALSE(clap.due);
+}
+
+// Each band has its own loop: the upper rooms start the first, the bottom row the
+// second, each looping at full volume.
+TEST(RainLoops, EachBandStartsItsOwnLoop) {
+    WeatherSamples samples{};
+    for (SAMPLE *&s : samples.sample) s = create_sample(8, 0, 11025, 16);
+    const GameConfig saved = game_config;
+    game_config.sound_available = 1;
+    static std::vector<SampleStart> starts;
+    starts.clear();
+    platform.on_sample = [](void *, const SampleStart &s) { starts.push_back(s); };
+    RainLoop playing = RainLoop::None;
+    switch_rain_loop(4, playing, samples);
+    switch_rain_loop(3, playing, samples);
+    switch_rain_loop(0, playing, samples); // the same band: nothing new
+    platform.on_sample = nullptr;
+    stop_weather(samples);
+    game_config = saved;
+    for (SAMPLE *s : samples.sample) destroy_sample(s);
+    ASSERT_EQ(starts.size(), 2u);
+    EXPECT_EQ(starts[0].sample, samples.sample[kRainBottom]);
+    EXPECT_EQ(starts[1].sample, samples.sample[kRainUpper]);
+    for (const SampleStart &s : starts) {
+        EXPECT_TRUE(s.loop);
+        EXPECT_EQ(s.volume, 255);
+        EXPECT_EQ(s.pan, 255);
+    }
 }
 
 } // namespace
