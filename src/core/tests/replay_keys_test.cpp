@@ -38,6 +38,9 @@ TEST_F(ReplayKeys, ReadkeyCodesAreTheLibrarysScancodeAndCharacter) {
         {Key::A, KEY_A << 8 | 'a'},          {Key::Z, KEY_Z << 8 | 'z'},
         {Key::Esc, KEY_ESC << 8 | 27},       {Key::Enter, KEY_ENTER << 8 | 13},
         {Key::Backspace, KEY_BACKSPACE << 8 | 8}, {Key::Space, KEY_SPACE << 8 | ' '},
+        // Keys without a character give 0 beside their scancode.
+        {Key::Left, KEY_LEFT << 8},          {Key::Right, KEY_RIGHT << 8},
+        {Key::Up, KEY_UP << 8},              {Key::Down, KEY_DOWN << 8},
     };
     for (const auto &c : cases) {
         const KeyRecord frame = key_bit(c.key);
