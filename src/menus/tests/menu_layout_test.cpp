@@ -251,6 +251,7 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
         EXPECT_NE(getpixel(f, x1 - 1, 178), white) << x1;
         EXPECT_EQ(getpixel(f, x2, 178), white) << x2;
         EXPECT_NE(getpixel(f, x2 + 1, 178), white) << x2;
+        EXPECT_EQ(getpixel(f, x1 + 10, 175), x1 == 364 ? makecol(153, 153, 153) : white);
         EXPECT_EQ(getpixel(f, x1 + 10, 199), x1 == 364 ? makecol(153, 153, 153) : white);
         EXPECT_NE(getpixel(f, x1 + 10, 200), white);
         EXPECT_NE(getpixel(f, x1 + 10, 174), white);
