@@ -114,7 +114,17 @@ TEST(VideoMode, OpeningTheGameScreenFollowsTheSettings) {
     EXPECT_EQ(attempts.size(), 3u);
 
     attempts.clear();
+    game_config.windowed = 0;
+    game_config.low_resolution = 0;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(open_game_screen());
+    const std::string full = testing::internal::GetCapturedStderr();
+    EXPECT_NE(full.find("cannot open a full-screen or windowed screen of 640 x 480"),
+              std::string::npos) << full;
+
+    attempts.clear();
     accept_after = 0;
+    game_config.windowed = 1;
     game_config.low_resolution = 0;
     EXPECT_TRUE(open_game_screen());
     ASSERT_EQ(attempts.size(), 1u);
