@@ -651,6 +651,8 @@ TEST_F(EffectTest, WindPastTheLimitTurnsBack) {
         {258, -4, 254, -4},    // past, a new step heading in: taken as it is
         {-258, 2, -256, 2},
         {256, 0, 256, 0},
+        {255, 3, 258, 3},      // at the limit is not past it
+        {-255, -3, -258, -3},
     };
     for (const Case &c : cases) {
         fx.wind = c.wind;
