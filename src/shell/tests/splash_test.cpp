@@ -1,6 +1,6 @@
 // The logo splash on a memory screen, without waiting: the jingle plays once, in the
-// middle, at full volume whatever the effects setting says, and a missing logo is
-// named and skipped.
+// middle, at full volume whatever the effects setting says, a missing logo is named
+// and skipped, and at 320 x 200 the logo is squeezed from its own corner.
 #include "shell/startup.h"
 
 #include "core/game_config.h"
@@ -10,8 +10,13 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
+
+extern "C" {
+#include <jpeglib.h>
+}
 
 namespace {
 
@@ -52,6 +57,68 @@ TEST(LogoSplash, TheJinglePlaysOnceInTheMiddleAtFullVolume) {
     EXPECT_EQ(starts[0].pan, 127);
     EXPECT_EQ(starts[0].pitch, 1000);
     EXPECT_FALSE(starts[0].loop);
+}
+
+// A grey 640 x 480 logo: white up to column `last_white`, black after it, with its
+// first row black.
+void write_two_tone_logo(const char *path, int last_white) {
+    FILE *f = std::fopen(path, "wb");
+    ASSERT_NE(f, nullptr);
+    jpeg_compress_struct c;
+    jpeg_error_mgr err;
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    jpeg_stdio_dest(&c, f);
+    c.image_width = 640;
+    c.image_height = 480;
+    c.input_components = 1;
+    c.in_color_space = JCS_GRAYSCALE;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 100, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    std::vector<JSAMPLE> row(640), first(640, 0);
+    for (int x = 0; x < 640; ++x) row[x] = x <= last_white ? 255 : 0;
+    while (c.next_scanline < c.image_height) {
+        JSAMPROW rows[1] = {c.next_scanline == 0 ? first.data() : row.data()};
+        jpeg_write_scanlines(&c, rows, 1);
+    }
+    jpeg_finish_compress(&c);
+    jpeg_destroy_compress(&c);
+    std::fclose(f);
+}
+
+// Screen column x shows logo column 2x: the white that ends at logo column 320
+// ends at screen column 160, and the logo's first row and column are the screen's.
+TEST(LogoSplash, At320x200TheLogoIsSqueezedFromItsCorner) {
+    testing_support::TempDir dir(true);
+    testing_support::make_dirs(dir.file("GFX"));
+    write_two_tone_logo(dir.file("GFX/ZENTIX.JPG").c_str(), 320);
+    const int depth = get_color_depth();
+    set_color_depth(32);
+    BITMAP *screen_bitmap = create_bitmap(320, 200);
+    clear_to_color(screen_bitmap, makecol(1, 2, 3));
+    const GameConfig saved = game_config;
+    game_config.low_resolution = 1;
+    platform.screen_override = screen_bitmap;
+    platform.pacing = Pacing::Immediate;
+    const KeyRecord no_keys[] = {0};
+    input_begin_replay(no_keys, 1);
+    testing::internal::CaptureStderr();
+    show_logo_splash();
+    testing::internal::GetCapturedStderr(); // the jingle is missing here
+    input_use_keyboard();
+    platform.pacing = Pacing::Real;
+    platform.screen_override = nullptr;
+    game_config = saved;
+
+    const auto grey = [&](int x, int y) { return getr(getpixel(screen_bitmap, x, y)); };
+    EXPECT_LT(grey(0, 0), 50) << "the logo's first row";
+    EXPECT_GT(grey(0, 1), 200) << "the logo's first column";
+    EXPECT_GT(grey(160, 100), 200) << "logo column 320";
+    EXPECT_LT(grey(161, 100), 50) << "logo column 322";
+    EXPECT_GT(grey(100, 199), 200) << "the last row";
+    destroy_bitmap(screen_bitmap);
+    set_color_depth(depth);
 }
 
 } // namespace
