@@ -22,36 +22,51 @@ namespace {
 
 std::vector<SampleStart> starts;
 
-TEST(LogoSplash, TheJinglePlaysOnceInTheMiddleAtFullVolume) {
-    testing_support::TempDir dir(true);
+// A 32-bit memory screen of a solid colour, the settings and the depth put back after.
+class LogoSplash : public testing::Test {
+protected:
+    void TearDown() override {
+        destroy_bitmap(screen_bitmap);
+        game_config = saved;
+        set_color_depth(depth);
+    }
+
+    // Shows the splash on a w x h screen, no key pressed and no waiting; returns what
+    // it said on stderr.
+    std::string run_splash(int w, int h) {
+        set_color_depth(32);
+        screen_bitmap = create_bitmap(w, h);
+        clear_to_color(screen_bitmap, makecol(1, 2, 3));
+        platform.screen_override = screen_bitmap;
+        platform.pacing = Pacing::Immediate;
+        const KeyRecord no_keys[] = {0};
+        input_begin_replay(no_keys, 1);
+        testing::internal::CaptureStderr();
+        show_logo_splash();
+        const std::string said = testing::internal::GetCapturedStderr();
+        input_use_keyboard();
+        platform.pacing = Pacing::Real;
+        platform.screen_override = nullptr;
+        return said;
+    }
+
+    testing_support::TempDir dir{true};
+    const int depth = get_color_depth();
+    const GameConfig saved = game_config;
+    BITMAP *screen_bitmap = nullptr;
+};
+
+TEST_F(LogoSplash, TheJinglePlaysOnceInTheMiddleAtFullVolume) {
     testing_support::make_dirs(dir.file("sfx"));
     testing_support::write_silent_wav(dir.file("sfx/mirvane.wav"));
-    const int depth = get_color_depth();
-    set_color_depth(32);
-    BITMAP *screen_bitmap = create_bitmap(640, 480);
-    clear_to_color(screen_bitmap, makecol(1, 2, 3));
-    const GameConfig saved = game_config;
     game_config.effects_volume = 12;
-    platform.screen_override = screen_bitmap;
-    platform.pacing = Pacing::Immediate;
     starts.clear();
     platform.on_sample = [](void *, const SampleStart &s) { starts.push_back(s); };
-    const KeyRecord no_keys[] = {0};
-    input_begin_replay(no_keys, 1);
-
-    testing::internal::CaptureStderr();
-    show_logo_splash();
-    const std::string err = testing::internal::GetCapturedStderr();
-
-    input_use_keyboard();
+    const std::string err = run_splash(640, 480);
     platform.on_sample = nullptr;
-    platform.pacing = Pacing::Real;
-    platform.screen_override = nullptr;
-    game_config = saved;
+
     EXPECT_NE(err.find("GFX/ZENTIX.JPG"), std::string::npos) << err;
     EXPECT_EQ(getpixel(screen_bitmap, 320, 240), makecol(1, 2, 3)) << "no logo, nothing drawn";
-    destroy_bitmap(screen_bitmap);
-    set_color_depth(depth);
     ASSERT_EQ(starts.size(), 1u);
     EXPECT_EQ(starts[0].volume, 255);
     EXPECT_EQ(starts[0].pan, 127);
@@ -89,27 +104,11 @@ void write_two_tone_logo(const char *path, int last_white) {
 
 // Screen column x shows logo column 2x: the white that ends at logo column 320
 // ends at screen column 160, and the logo's first row and column are the screen's.
-TEST(LogoSplash, At320x200TheLogoIsSqueezedFromItsCorner) {
-    testing_support::TempDir dir(true);
+TEST_F(LogoSplash, At320x200TheLogoIsSqueezedFromItsCorner) {
     testing_support::make_dirs(dir.file("GFX"));
     write_two_tone_logo(dir.file("GFX/ZENTIX.JPG").c_str(), 320);
-    const int depth = get_color_depth();
-    set_color_depth(32);
-    BITMAP *screen_bitmap = create_bitmap(320, 200);
-    clear_to_color(screen_bitmap, makecol(1, 2, 3));
-    const GameConfig saved = game_config;
     game_config.low_resolution = 1;
-    platform.screen_override = screen_bitmap;
-    platform.pacing = Pacing::Immediate;
-    const KeyRecord no_keys[] = {0};
-    input_begin_replay(no_keys, 1);
-    testing::internal::CaptureStderr();
-    show_logo_splash();
-    testing::internal::GetCapturedStderr(); // the jingle is missing here
-    input_use_keyboard();
-    platform.pacing = Pacing::Real;
-    platform.screen_override = nullptr;
-    game_config = saved;
+    run_splash(320, 200); // says the jingle is missing
 
     const auto grey = [&](int x, int y) { return getr(getpixel(screen_bitmap, x, y)); };
     EXPECT_LT(grey(0, 0), 50) << "the logo's first row";
@@ -117,8 +116,6 @@ TEST(LogoSplash, At320x200TheLogoIsSqueezedFromItsCorner) {
     EXPECT_GT(grey(160, 100), 200) << "logo column 320";
     EXPECT_LT(grey(161, 100), 50) << "logo column 322";
     EXPECT_GT(grey(100, 199), 200) << "the last row";
-    destroy_bitmap(screen_bitmap);
-    set_color_depth(depth);
 }
 
 } // namespace
