@@ -20,6 +20,11 @@ using module_builder::build_xm;
 using module_builder::half_sounding_song;
 using module_builder::wrap_in_unreal_package;
 
+// What the module check alone says of a file, before libxmp is asked.
+bool acceptable(const Bytes &b) {
+    return module_file_acceptable(b.data(), static_cast<long>(b.size()));
+}
+
 // Deterministic noise, so a failure can be repeated.
 Bytes random_bytes(std::size_t size, uint32_t seed) {
     Bytes b(size);
@@ -106,9 +111,6 @@ TEST_F(MusicTest, CorruptXmHeaderGivesNull) {
 // refused by the module check itself, before libxmp reads it, even when every byte it
 // declares is in the file.
 TEST_F(MusicTest, InstrumentsOutsideTheFormatsBoundsAreRefused) {
-    const auto acceptable = [](const Bytes &b) {
-        return module_file_acceptable(b.data(), static_cast<long>(b.size()));
-    };
     const Bytes whole = build_xm(half_sounding_song());
     // The one instrument: a 263-byte header, one 40-byte sample header, 32 bytes of wave.
     const std::size_t instrument = whole.size() - 32 - 40 - 263;
@@ -146,9 +148,6 @@ TEST_F(MusicTest, InstrumentsOutsideTheFormatsBoundsAreRefused) {
 // A sample of no length stores only its header, so a module whose last sample is
 // empty ends on the last byte of that header: it is whole, and one byte less is not.
 TEST_F(MusicTest, ModuleEndingOnAnEmptySamplesHeaderIsWhole) {
-    const auto acceptable = [](const Bytes &b) {
-        return module_file_acceptable(b.data(), static_cast<long>(b.size()));
-    };
     Bytes b = build_xm(half_sounding_song());
     b.resize(b.size() - 32); // the wave
     const std::size_t header = b.size() - 40;
@@ -162,9 +161,6 @@ TEST_F(MusicTest, ModuleEndingOnAnEmptySamplesHeaderIsWhole) {
 // A packed (ADPCM) sample stores a 16-byte table and half a byte a point, rounded up:
 // 33 points take 33 bytes, and a module one byte shorter is not whole.
 TEST_F(MusicTest, PackedSamplesTakeATableAndHalfAByteAPoint) {
-    const auto acceptable = [](const Bytes &b) {
-        return module_file_acceptable(b.data(), static_cast<long>(b.size()));
-    };
     Bytes b = build_xm(half_sounding_song());
     const std::size_t header = b.size() - 32 - 40;
     ASSERT_EQ(b[header], 32);
