@@ -125,7 +125,6 @@ TEST(VideoMode, OpeningTheGameScreenFollowsTheSettings) {
     attempts.clear();
     accept_after = 0;
     game_config.windowed = 1;
-    game_config.low_resolution = 0;
     EXPECT_TRUE(open_game_screen());
     ASSERT_EQ(attempts.size(), 1u);
     EXPECT_EQ(attempts[0].w, 640);
