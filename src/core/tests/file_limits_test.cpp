@@ -117,6 +117,10 @@ TEST(WavFile, SoundFilesPassWhateverChunksComeFirst) {
     longest.declared = longest.actual = kMaxSampleDataBytes;
     Bytes l = wav(longest);
     EXPECT_EQ(wav_file_problem(l.data(), l.size()), nullptr);
+    Wav silent;
+    silent.declared = silent.actual = 0;
+    Bytes e = wav(silent);
+    EXPECT_EQ(wav_file_problem(e.data(), e.size()), nullptr) << "a sound of no length";
 }
 
 TEST(WavFile, DeclaredSizesAndFormatsTheGameCannotUseAreRefused) {
