@@ -272,6 +272,8 @@ TEST_F(EffectTest, TheSkyScrollsRightAPixelAFrameAndARoomWithoutOneKeepsTheLastP
     EXPECT_EQ(at(10 + 36, 5), rgb(10, 60, 90));
     EXPECT_EQ(at(0, 5), rgb(kW - 36, 60, 90)); // what leaves at the right comes in at the left
     EXPECT_EQ(at(35, 5), rgb(kW - 1, 60, 90));
+    EXPECT_EQ(at(10 + 36, 0), rgb(10, 60, 90)) << "from the top row down";
+    EXPECT_EQ(at(0, 0), rgb(kW - 36, 60, 90));
     fx.scroll_offset = kW - 1;
     render(0);
     EXPECT_EQ(fx.scroll_offset, 0);
