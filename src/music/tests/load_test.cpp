@@ -89,8 +89,12 @@ TEST_F(MusicTest, EmptyFileGivesNull) { EXPECT_FALSE(load(Bytes())); }
 TEST_F(MusicTest, EveryTruncationOfAnXmGivesNull) {
     const Bytes whole = build_xm(half_sounding_song());
     ASSERT_TRUE(load(whole));
-    for (std::size_t size = 1; size < whole.size(); ++size)
-        EXPECT_FALSE(load(Bytes(whole.begin(), whole.begin() + size))) << "cut at " << size;
+    EXPECT_TRUE(acceptable(whole));
+    for (std::size_t size = 1; size < whole.size(); ++size) {
+        const Bytes cut(whole.begin(), whole.begin() + size);
+        EXPECT_FALSE(acceptable(cut)) << "the check alone, cut at " << size;
+        EXPECT_FALSE(load(cut)) << "cut at " << size;
+    }
 }
 
 TEST_F(MusicTest, CorruptXmHeaderGivesNull) {
