@@ -83,6 +83,9 @@ bool skip_xm_instrument(const unsigned char *data, uint64_t size, uint64_t &pos)
 // order and are left to libxmp.
 bool xm_complete(const unsigned char *data, uint64_t size) {
     if (size < kXmHeaderSizeOffset + 4 + 16) return false;
+    // A module without channels plays nothing, and libxmp can play one for ever
+    // without filling a buffer.
+    if (read_le16(data + kXmHeaderSizeOffset + 8) == 0) return false;
     if (read_le16(data + 58) < kXmVersionWithPatternsFirst) return true;
     const unsigned patterns = read_le16(data + 70);
     const unsigned instruments = read_le16(data + 72);

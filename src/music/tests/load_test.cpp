@@ -178,6 +178,17 @@ TEST_F(MusicTest, PackedSamplesTakeATableAndHalfAByteAPoint) {
     EXPECT_FALSE(acceptable(b));
 }
 
+// A module of no channels is refused: libxmp played one whose order named a pattern
+// it lacks for ever, never filling the buffer (found by the module fuzz target; the
+// file is fuzz/corpus/module/xm_no_channels_plays_for_ever.xm).
+TEST_F(MusicTest, AModuleWithoutChannelsIsRefused) {
+    Bytes b = build_xm(half_sounding_song());
+    ASSERT_TRUE(acceptable(b));
+    b[68] = b[69] = 0;
+    EXPECT_FALSE(acceptable(b));
+    EXPECT_FALSE(load(b));
+}
+
 TEST_F(MusicTest, RandomBytesGiveNull) {
     const std::size_t sizes[] = {1, 17, 80, 600, 1084, 4096, 70000};
     uint32_t seed = 1;
