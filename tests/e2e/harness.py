@@ -23,6 +23,11 @@ REPLAY_BIN = os.environ.get("VESPERTIL_REPLAY_BIN", "")
 ARTIFACTS = os.environ.get("VESPERTIL_E2E_ARTIFACTS", "")
 
 
+# How long a key stays up after a press before anything else is sent: several of
+# the game's ticks (17 ms each), even when the machine is busy.
+RELEASE_GAP = 0.1
+
+
 class Image:
     """A screenshot: width, height and 8-bit RGB pixels."""
 
@@ -271,13 +276,17 @@ class Game:
         put inside the game's window first. One xdotool run presses and releases, so
         a busy machine cannot stretch the hold by starting the release late (a key
         still down after a level, for one, would also leave the screen that follows).
+        The run ends a while after the release: the screens look at the keys once a
+        tick, so a press that followed the release of the same key within a tick
+        would be taken for the same press held on.
         """
         command = ["xdotool"]
         geo = self.window_geometry(timeout=2)
         if geo:
             x, y, w, h = geo
             command += ["mousemove", str(x + w // 2), str(y + h // 2)]
-        command += ["keydown", key, "sleep", "%.3f" % hold, "keyup", key]
+        command += ["keydown", key, "sleep", "%.3f" % hold, "keyup", key,
+                    "sleep", "%.3f" % RELEASE_GAP]
         subprocess.run(command, env=self.xenv(), check=True)
 
     def screenshot(self, name="shot"):
