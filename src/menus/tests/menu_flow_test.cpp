@@ -254,8 +254,8 @@ TEST_F(MenuFlowTest, PasswordsEndTheMenuWithTheirValueAndRefusedOnesKeepItOpen) 
     EXPECT_EQ(run_menu(to_password + typed(wrong.c_str()) + taps({kEnter})), kMenuLeave);
 }
 
-TEST_F(MenuFlowTest, TheLevelBrowserComesBackAfterAQuitAndClosesAfterAnUnreadableMap) {
-    testing_support::make_dirs(dir.file("MAP"));
+// A small map that loads and plays: a floor along the bottom row of room 0.
+std::vector<unsigned char> playable_map() {
     map_bytes::MapBytes m;
     m.put_text(0, "TEST");
     m.put8(104, 3);
@@ -265,7 +265,12 @@ TEST_F(MenuFlowTest, TheLevelBrowserComesBackAfterAQuitAndClosesAfterAnUnreadabl
     m.empty_all_spawns();
     for (int r = 0; r < 25; ++r) m.put8(map_bytes::room_at(r), 255);
     for (int col = 0; col < 15; ++col) m.put_cell(0, col, 8, 1, -1, 0x01);
-    testing_support::write_file(dir.file("MAP/good.map"), m.bytes);
+    return m.bytes;
+}
+
+TEST_F(MenuFlowTest, TheLevelBrowserComesBackAfterAQuitAndClosesAfterAnUnreadableMap) {
+    testing_support::make_dirs(dir.file("MAP"));
+    testing_support::write_file(dir.file("MAP/good.map"), playable_map());
     testing_support::write_file(dir.file("MAP/bad.map"), std::string("short"));
 
     // BAD.MAP comes first. An unreadable map closes the browser: back in the main
@@ -279,6 +284,23 @@ TEST_F(MenuFlowTest, TheLevelBrowserComesBackAfterAQuitAndClosesAfterAnUnreadabl
               kMenuPlayGame);
     // Typing G selects GOOD.MAP from anywhere; B goes back to BAD.MAP.
     EXPECT_EQ(run_menu(open_browser + taps({k(Key::G), k(Key::B), kEnter, kUp, kEnter, kEnter})),
+              kMenuPlayGame);
+}
+
+TEST_F(MenuFlowTest, TheBrowsersInitialsReachBothEndsOfTheAlphabet) {
+    testing_support::make_dirs(dir.file("MAP"));
+    testing_support::write_file(dir.file("MAP/abyss.map"), playable_map());
+    testing_support::write_file(dir.file("MAP/zenith.map"), std::string("short"));
+    const auto open_browser = taps({kDown, kEnter});
+
+    // Z selects ZENITH.MAP, which cannot be read: the browser closes, and UP and
+    // ENTER on the main menu's level entry reach the play menu.
+    EXPECT_EQ(run_menu(open_browser + taps({k(Key::Z), kEnter, kUp, kEnter, kEnter})),
+              kMenuPlayGame);
+    // A comes back to ABYSS.MAP, which plays: ENTER closes its intro panel, ESC
+    // quits the level and ESC closes the browser.
+    EXPECT_EQ(run_menu(open_browser + taps({k(Key::Z), k(Key::A), kEnter, kEnter, kEsc, kEsc, kUp,
+                                            kEnter, kEnter})),
               kMenuPlayGame);
 }
 
