@@ -3,6 +3,8 @@
 // a replay that vespertil-replay plays back to the same end.
 #include "route_search.h"
 
+#include "level_check.h"
+
 #include "core/sha256.h"
 #include "file_out.h"
 #include "level/replay_file.h"
@@ -26,14 +28,21 @@ void usage() {
     fprintf(stderr,
             "usage: vespertil-route MAP_FILE OUT.replay [--map-name NAME] [--max-states N]\n"
             "                       [--guide-weight W]\n"
+            "       vespertil-route --check MAP_FILE [--replays DIR] [--map-name NAME]\n"
+            "                       [--max-states N] [--max-places N]\n"
             "  Searches MAP_FILE for keys that throw all %d switches and reach the exit\n"
             "  door, and writes them to OUT.replay. The replay names the map as NAME\n"
             "  (default: MAP_FILE's own name), the file the game finds in MAP/.\n"
             "  --max-states N    states one goal may look at (default %ld)\n"
             "  --guide-weight W  1 for shorter routes, 2 (default) for a faster search,\n"
             "                    0 for the fewest frames to each goal (small maps only)\n"
-            "  Exits 0 with a route, 1 when the map is refused or has no route.\n",
-            kSwitchCount, route::SearchOptions{}.max_states);
+            "  Exits 0 with a route, 1 when the map is refused or has no route.\n"
+            "  --check checks the map before it is shipped: every switch, refill and the\n"
+            "  exit door reachable, no trap, no room edge into a wall, and a winning route.\n"
+            "  With --replays DIR it writes route.replay, trap_N.replay and edge_N.replay\n"
+            "  there. --max-places N: standing places it may search (default %ld).\n"
+            "  It exits 0 only when the map is clean.\n",
+            kSwitchCount, route::SearchOptions{}.max_states, route::CheckOptions{}.max_places);
 }
 
 bool read_whole_file(const char *path, std::vector<uint8_t> &bytes) {
@@ -104,15 +113,23 @@ bool number_in(const char *text, long low, long high, long &out) {
 }
 
 struct Options {
-    std::string map_path, out_path, map_name;
+    bool check = false;
+    std::string map_path, out_path, map_name, replays_dir;
     route::SearchOptions search;
+    route::CheckOptions check_options;
 };
 
 bool parse_options(int argc, char **argv, Options &o) {
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--map-name" && i + 1 < argc) {
+        if (a == "--check") {
+            o.check = true;
+        } else if (a == "--replays" && i + 1 < argc) {
+            o.replays_dir = argv[++i];
+        } else if (a == "--max-places" && i + 1 < argc) {
+            if (!number_in(argv[++i], 1, 100000000, o.check_options.max_places)) return false;
+        } else if (a == "--map-name" && i + 1 < argc) {
             o.map_name = argv[++i];
         } else if (a == "--max-states" && i + 1 < argc) {
             if (!number_in(argv[++i], 1, 100000000, o.search.max_states)) return false;
@@ -126,9 +143,142 @@ bool parse_options(int argc, char **argv, Options &o) {
             return false;
         }
     }
-    if (positional != 2) return false;
+    if (positional != (o.check ? 1 : 2) || (!o.check && !o.replays_dir.empty())) return false;
     if (o.map_name.empty()) o.map_name = base_name(o.map_path);
     return true;
+}
+
+// ---- The level check ------------------------------------------------------------------
+
+std::string pickup_place(const PickupPlacement &p) {
+    return route::place_text(route::Place{p.room % kWorldColumns, p.room / kWorldColumns,
+                                          p.cell_column, p.cell_row});
+}
+
+std::string numbers(uint32_t set) {
+    std::string text;
+    for (int i = 0; i < 32; ++i)
+        if ((set >> i) & 1) text += (text.empty() ? "" : ", ") + std::to_string(i + 1);
+    return text;
+}
+
+// Writes one replay of the check into the replays folder, with what it shows and the
+// line it ends with; returns its path, or an empty text when there is no folder.
+std::string write_check_replay(const Options &o, const LevelMap &map,
+                               const uint8_t (&digest)[kSha256Bytes], const std::string &file,
+                               const std::string &what, const std::vector<KeyRecord> &frames) {
+    if (o.replays_dir.empty()) return "";
+    const std::string path = o.replays_dir + "/" + file;
+    const std::string header = format_replay(o.map_name, digest, {});
+    std::string text = header + "# " + what + "\n# Written by vespertil-route --check.\n";
+    text += "# expect: " + replay_tool::outcome_line(route::run_route(map, frames)) + "\n";
+    text += format_replay(o.map_name, digest, frames).substr(header.size());
+    std::string why;
+    if (!tool_files::write_file_whole(path, text.data(), text.size(), why)) {
+        fprintf(stderr, "vespertil-route: %s: %s\n", path.c_str(), why.c_str());
+        return "";
+    }
+    return path;
+}
+
+std::string replay_note(const std::string &path) {
+    return path.empty() ? "" : " (replay: " + path + ")";
+}
+
+// Reports what cannot be reached, the traps and the room edges into walls; counts the
+// problems.
+int report_places(const Options &o, const LevelMap &map, const uint8_t (&digest)[kSha256Bytes],
+                  const route::CheckResult &c) {
+    int problems = 0;
+    printf("places: %ld where the hero can stand%s\n", c.places,
+           c.complete ? "" : ", and the check gave up there");
+    if (!c.complete) {
+        printf("NOT CHECKED: more than %ld places, or platforms that never come round "
+               "(raise --max-places)\n", o.check_options.max_places);
+        ++problems;
+    }
+    for (std::size_t i = 0; i < c.crossings.size(); ++i) {
+        const route::CrossingReport &x = c.crossings[i];
+        std::string file = "edge_" + std::to_string(i + 1) + ".replay";
+        std::string what = "leaving " + route::place_text(x.from) + " puts the hero inside a "
+                           "solid cell at " + route::place_text(x.to);
+        printf("room edge: %s%s\n", what.c_str(),
+               replay_note(write_check_replay(o, map, digest, file, what, x.frames)).c_str());
+        ++problems;
+    }
+    if (!c.complete) return problems;
+    for (int i = 0; i < kSwitchCount; ++i)
+        if (!((c.switches_reachable >> i) & 1)) {
+            printf("unreachable: switch %d at %s\n", i + 1, pickup_place(map.switches[i]).c_str());
+            ++problems;
+        }
+    for (int i = 0; i < kRefillCount; ++i)
+        if (!((c.refills_reachable >> i) & 1)) {
+            printf("unreachable: refill %d at %s\n", i + 1, pickup_place(map.refills[i]).c_str());
+            ++problems;
+        }
+    if (!c.door_reachable) {
+        const MapHeader &h = map.header;
+        printf("unreachable: the exit door at %s\n",
+               route::place_text({h.exit_room_column, h.exit_room_row, h.exit_cell_column,
+                                  h.exit_cell_row + 1}).c_str());
+        ++problems;
+    }
+    for (std::size_t i = 0; i < c.traps.size(); ++i) {
+        const route::TrapReport &t = c.traps[i];
+        std::string what = "a trap at " + route::place_text(t.place) + " (" +
+                           std::to_string(t.places) + " places): ";
+        if (t.no_door) what += "no way on to the exit door";
+        if (t.no_door && t.lost_switches) what += "; ";
+        if (t.lost_switches) what += "switches " + numbers(t.lost_switches) + " can be left behind";
+        std::string file = "trap_" + std::to_string(i + 1) + ".replay";
+        printf("%s%s\n", what.c_str(),
+               replay_note(write_check_replay(o, map, digest, file, what, t.frames)).c_str());
+        ++problems;
+    }
+    if (c.trap_places > 0)
+        printf("traps: %ld places in all from which the level cannot be won\n", c.trap_places);
+    return problems;
+}
+
+int run_check(Options &o, const LevelMap &map, const uint8_t (&digest)[kSha256Bytes]) {
+    auto started = std::chrono::steady_clock::now();
+    route::CheckResult c = route::check_level(map, o.check_options);
+    auto seconds_since = [](std::chrono::steady_clock::time_point t) {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+    };
+    double check_seconds = seconds_since(started);
+    int problems = report_places(o, map, digest, c);
+
+    started = std::chrono::steady_clock::now();
+    o.search.reach = c.complete ? c.reach.get() : nullptr;
+    route::SearchResult found = route::search_route(map, o.search);
+    int lowest = 0;
+    LevelOutcome outcome;
+    if (found.found) outcome = route::run_route(map, found.frames, &lowest);
+    if (!found.found) {
+        printf("no route: %s\n", found.failure.c_str());
+        ++problems;
+    } else if (outcome.result != kLevelCompleted) {
+        printf("no route: the route found plays back to \"%s\"\n",
+               replay_tool::outcome_line(outcome).c_str());
+        ++problems;
+    } else {
+        std::string path = write_check_replay(
+            o, map, digest, "route.replay",
+            "The map can be completed: every switch thrown, then the exit door reached.",
+            found.frames);
+        printf("route: %d frames, energy %d at the end and %d at its lowest%s\n", outcome.frames,
+               outcome.energy, lowest, replay_note(path).c_str());
+    }
+    printf("searched in %.1f s (places) and %.1f s (route)\n", check_seconds,
+           seconds_since(started));
+    if (problems == 0) {
+        printf("clean\n");
+        return kExitFound;
+    }
+    printf("NOT clean: %d problem%s\n", problems, problems == 1 ? "" : "s");
+    return kExitNoRoute;
 }
 
 } // namespace
@@ -157,7 +307,8 @@ int main(int argc, char **argv) {
     const std::string header = format_replay(o.map_name, digest, {});
     ReplayScript check;
     std::string why;
-    if (!parse_replay(header.data(), header.size(), o.out_path.c_str(), check, why)) {
+    const char *replay_name = o.check ? "route.replay" : o.out_path.c_str();
+    if (!parse_replay(header.data(), header.size(), replay_name, check, why)) {
         fprintf(stderr, "vespertil-route: %s\n", why.c_str());
         return kExitUsage;
     }
@@ -169,6 +320,7 @@ int main(int argc, char **argv) {
            h.exit_cell_row);
     fflush(stdout);
     o.search.goal_reached = print_goal;
+    if (o.check) return run_check(o, *map, digest);
     auto started = std::chrono::steady_clock::now();
     route::SearchResult found = route::search_route(*map, o.search);
     double seconds =

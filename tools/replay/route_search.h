@@ -33,6 +33,8 @@ struct GoalReport {
     long states = 0;        // states the search looked at for this goal
 };
 
+class Reachability;
+
 struct SearchOptions {
     // States one goal may look at before the search gives up on it. A state costs
     // under 100 bytes, so the default keeps a search within a few hundred megabytes.
@@ -43,6 +45,11 @@ struct SearchOptions {
     // way that might be as short); 0 searches breadth first for the fewest frames to
     // each goal, which only small maps allow.
     int guide_weight = 2;
+    // When set (from a complete level check), places that can no longer lead to the
+    // door or to a switch still up are not searched, and a switch counts as reached
+    // only where the hero can go on from it: the nearest switch first can then not
+    // lead the search into a corner from which the level cannot be won.
+    const Reachability *reach = nullptr;
     // Told of every goal as it is reached, when set.
     void (*goal_reached)(void *context, const GoalReport &goal) = nullptr;
     void *context = nullptr;
@@ -60,7 +67,9 @@ SearchResult search_route(const LevelMap &map, const SearchOptions &options);
 // Plays `frames` through the rules from the level's start the way the level run does
 // (a room entry at the top of every pass of the room loop) and returns how the level
 // ends; kLevelUnfinished when the frames run out first.
-LevelOutcome run_route(const LevelMap &map, const std::vector<KeyRecord> &frames);
+// `lowest_energy`, when given, gets the least energy the hero had after any frame.
+LevelOutcome run_route(const LevelMap &map, const std::vector<KeyRecord> &frames,
+                       int *lowest_energy = nullptr);
 
 // "switch 7 at room 2,1 cell 4,5" or "the exit door at room 4,4 cell 12,6".
 std::string goal_text(const GoalReport &goal);

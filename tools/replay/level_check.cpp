@@ -1,0 +1,417 @@
+// The level check. Every standing place of the hero that the level's rules can reach
+// from the start is found, breadth first, with each way on from it (one choice of
+// keys, held through the frames that follow it until the next choice, as the route
+// search plays them) and what each way touches: switches, refills, the exit door.
+//
+// What a place leads to does not depend on the switches and refills already taken
+// (they change no cell), nor on energy, nor on the enemies (they only cost energy).
+// So the check plays the map without its enemies and with the energy filled at every
+// place, and a place is the hero's position, his facing, his room and the phase of
+// its platforms. The pickups a place can still reach are then worked out over the
+// places grouped into sets that all reach one another (strongly connected), from the
+// last such set back to the first; what every way to a set must have passed is worked
+// out forwards. A set is a trap when the exit door cannot be reached from it, or when
+// a switch can neither be reached from it nor be sure to have been thrown on the way
+// there: the level can no longer be won, whatever the hero does.
+#include "level_check.h"
+
+#include "route_level.h"
+
+#include <algorithm>
+#include <set>
+#include <tuple>
+
+namespace route {
+
+using namespace detail;
+
+// Bits of what a way on touches: switches 0..24, refills 25..49, the door 50.
+typedef uint64_t Gains;
+constexpr uint32_t kAllSwitches = (1u << kSwitchCount) - 1;
+constexpr uint32_t kAllRefills = (1u << kRefillCount) - 1;
+constexpr int kRefillShift = kSwitchCount;
+constexpr Gains kDoorBit = Gains{1} << (kSwitchCount + kRefillCount);
+constexpr Gains kSwitchBits = kAllSwitches;
+
+class Reachability {
+public:
+    std::vector<Node> nodes;        // the standing places, the start first
+    SeenStates seen;                // place -> node
+    std::vector<int32_t> set_of;    // node -> its strongly connected set
+    std::vector<Gains> reaches;     // set -> what can still be touched from it
+    uint32_t periods[kRoomCount] = {};  // each room's platforms come round after this
+};
+
+namespace {
+
+constexpr std::size_t kMaxTrapReports = 20;
+constexpr std::size_t kMaxCrossingReports = 20;
+
+// A place as the check keeps it: the hero's energy and counts set back, every pickup
+// present, so that places differ only in where the hero is and where the platforms are.
+void normalise(Node &n) {
+    n.hero.energy = kFullEnergy;
+    n.hero.switches_thrown = 0;
+    n.switches = kAllSwitches;
+    n.refills = kAllRefills;
+    n.falling_cue_started = 0;
+    n.goal = false;
+}
+
+LevelMap without_enemies(const LevelMap &map) {
+    LevelMap m = map;
+    for (RoomRecord &r : m.rooms)
+        for (ObjectSpawn &s : r.enemies) s.sprite = kEmptySlot;
+    return m;
+}
+
+Place place_of(const PlayState &s) {
+    HeroCells c = hero_cells(s.hero);
+    return Place{s.room_column, s.room_row, c.tx, c.ty};
+}
+
+// The cells of the room the hero stands in that he overlaps.
+bool inside_solid(const LevelMap &map, const PlayState &s) {
+    HeroCells c = hero_cells(s.hero);
+    const RoomRecord &r = map.rooms[current_room_index(s)];
+    int last_column = hero_column_aligned(c) || c.tx >= kRoomColumns - 1 ? c.tx : c.tx + 1;
+    int last_row = hero_row_aligned(c) || c.ty >= kRoomRows - 1 ? c.ty : c.ty + 1;
+    for (int row = std::max(c.ty, 0); row <= std::min(last_row, kRoomRows - 1); ++row)
+        for (int column = std::max(c.tx, 0); column <= std::min(last_column, kRoomColumns - 1);
+             ++column)
+            if (r.cells[row][column].flags & kCellSolid) return true;
+    return false;
+}
+
+bool in_exit_door(const LevelMap &map, const PlayState &s) {
+    const MapHeader &h = map.header;
+    HeroCells c = hero_cells(s.hero);
+    return s.room_column == h.exit_room_column && s.room_row == h.exit_room_row &&
+           c.px == h.exit_cell_column * kTilePixels && c.py == (h.exit_cell_row + 1) * kTilePixels;
+}
+
+struct Way {
+    int32_t to;
+    Gains gains;
+};
+
+struct Crossing {
+    int32_t from;
+    uint8_t action;
+    int frames;
+    Place out, in;
+};
+
+class PlaceGraph {
+public:
+    PlaceGraph(const LevelMap &map, const CheckOptions &options, Reachability &r)
+        : map_(map), level_(without_enemies(map)), options_(options), r_(r) {}
+
+    // Every place reachable from the start, with its ways on. False when the places
+    // outnumber the limit (or a room's platforms never come round).
+    bool build() {
+        r_.seen.clear();
+        level_.start();
+        FrameEnd end = level_.frame(kClosingKeys);
+        if (end != FrameEnd::Playing) return false;
+        Node first{};
+        level_.save(first);
+        start_gains_ = touched(first);
+        if (in_exit_door(map_, level_.play())) start_gains_ |= kDoorBit;
+        normalise(first);
+        first.parent = -1;
+        first.action = kClosingAction;
+        first.held_frames = 1;
+        add(first);
+        for (std::size_t i = 0; i < r_.nodes.size(); ++i) {
+            if (static_cast<long>(r_.nodes.size()) > options_.max_places || gave_up_) return false;
+            way_start_.push_back(static_cast<int32_t>(ways_.size()));
+            expand(static_cast<int32_t>(i));
+        }
+        way_start_.push_back(static_cast<int32_t>(ways_.size()));
+        for (int room = 0; room < kRoomCount; ++room) r_.periods[room] = level_.objects_period(room);
+        return !gave_up_;
+    }
+
+    Gains start_gains() const { return start_gains_; }
+    const std::vector<Way> &ways() const { return ways_; }
+    const std::vector<int32_t> &way_start() const { return way_start_; }
+    const std::vector<Crossing> &crossings() const { return crossings_; }
+
+private:
+    static Gains touched(const Node &n) {
+        return (kAllSwitches & ~n.switches) | Gains{kAllRefills & ~n.refills} << kRefillShift;
+    }
+
+    int32_t add(const Node &n) {
+        int32_t next = static_cast<int32_t>(r_.nodes.size());
+        int32_t old = r_.seen.find_or_add(state_key(n), next, r_.nodes);
+        if (old >= 0) return old;
+        r_.nodes.push_back(n);
+        return next;
+    }
+
+    void expand(int32_t index) {
+        const Node from = r_.nodes[index];
+        level_.load(from);
+        FrameEnd end;
+        // The start may be in mid-air: then there is no choice to make yet.
+        if (level_.frame_without_choice(0, end)) {
+            follow(end, index, kNoKeysAction);
+            return;
+        }
+        for (uint8_t a = 0; a < kActionCount; ++a) {
+            level_.load(from);
+            follow(level_.frame(action_keys(a)), index, a);
+        }
+    }
+
+    // Holds the keys through the frames they cannot change, noting the door and the
+    // room edges crossed, and keeps the place where the next choice is made.
+    void follow(FrameEnd end, int32_t index, uint8_t action) {
+        const KeyRecord keys = action_keys(action);
+        Gains gains = 0;
+        int room = r_.nodes[index].room;
+        for (int frames = 1;; ++frames) {
+            if (end == FrameEnd::ObjectsTooLong) gave_up_ = true;
+            // Harm that drains a full bar on one way on ends that way.
+            if (end != FrameEnd::Playing) return;
+            const PlayState &s = level_.play();
+            if (in_exit_door(map_, s)) gains |= kDoorBit;
+            if (current_room_index(s) != room) {
+                if (inside_solid(map_, s)) note_crossing(index, action, frames, room, s);
+                room = current_room_index(s);
+            }
+            if (frames >= kMaxHeldFrames || !level_.frame_without_choice(keys, end)) break;
+        }
+        Node to{};
+        level_.save(to);
+        gains |= touched(to);
+        normalise(to);
+        const Node &from = r_.nodes[index];
+        to.parent = index;
+        to.action = action;
+        to.frames = from.frames + 1;
+        to.held_frames = 0; // worked out again from the rules when a replay is written
+        ways_.push_back(Way{add(to), gains});
+    }
+
+    void note_crossing(int32_t index, uint8_t action, int frames, int room, const PlayState &s) {
+        Place out = place_of_node(r_.nodes[index]);
+        out.room_column = room % kWorldColumns;
+        out.room_row = room / kWorldColumns;
+        Place in = place_of(s);
+        auto key = std::make_tuple(room, in.room_column, in.room_row, in.cell_column, in.cell_row);
+        if (!crossing_seen_.insert(key).second) return;
+        crossings_.push_back(Crossing{index, action, frames, out, in});
+    }
+
+    static Place place_of_node(const Node &n) {
+        HeroCells c = hero_cells(n.hero);
+        return Place{n.room % kWorldColumns, n.room / kWorldColumns, c.tx, c.ty};
+    }
+
+    const LevelMap &map_;
+    Level level_;
+    const CheckOptions &options_;
+    Reachability &r_;
+    Gains start_gains_ = 0;
+    bool gave_up_ = false;
+    std::vector<Way> ways_;
+    std::vector<int32_t> way_start_;
+    std::vector<Crossing> crossings_;
+    std::set<std::tuple<int, int, int, int, int>> crossing_seen_;
+};
+
+// Tarjan's strongly connected sets, without recursion: a world holds millions of places.
+// Sets are numbered as they are closed, so a set's ways lead only to itself and to
+// sets of lower numbers, and the start's set is the last.
+int32_t connected_sets(const std::vector<int32_t> &way_start, const std::vector<Way> &ways,
+                       std::vector<int32_t> &set_of) {
+    const int32_t n = static_cast<int32_t>(way_start.size()) - 1;
+    std::vector<int32_t> order(n, -1), low(n, 0), stack;
+    std::vector<bool> on_stack(n, false);
+    std::vector<std::pair<int32_t, int32_t>> calls; // node, next way to follow
+    set_of.assign(n, -1);
+    int32_t counter = 0, sets = 0;
+    for (int32_t root = 0; root < n; ++root) {
+        if (order[root] >= 0) continue;
+        calls.push_back({root, way_start[root]});
+        order[root] = low[root] = counter++;
+        stack.push_back(root);
+        on_stack[root] = true;
+        while (!calls.empty()) {
+            int32_t v = calls.back().first;
+            int32_t &next = calls.back().second;
+            if (next < way_start[v + 1]) {
+                int32_t w = ways[next++].to;
+                if (order[w] < 0) {
+                    order[w] = low[w] = counter++;
+                    stack.push_back(w);
+                    on_stack[w] = true;
+                    calls.push_back({w, way_start[w]});
+                } else if (on_stack[w]) {
+                    low[v] = std::min(low[v], order[w]);
+                }
+                continue;
+            }
+            if (low[v] == order[v]) {
+                int32_t w;
+                do {
+                    w = stack.back();
+                    stack.pop_back();
+                    on_stack[w] = false;
+                    set_of[w] = sets;
+                } while (w != v);
+                ++sets;
+            }
+            calls.pop_back();
+            if (!calls.empty()) {
+                int32_t u = calls.back().first;
+                low[u] = std::min(low[u], low[v]);
+            }
+        }
+    }
+    return sets;
+}
+
+// Keys from the level's start to a place, and on through `extra` frames of `action`:
+// each step's keys are held for as many frames as the rules take to the next choice,
+// found again by playing them (the graph keeps only where each step leads).
+std::vector<KeyRecord> keys_to(const LevelMap &map, const std::vector<Node> &nodes,
+                               int32_t index, uint8_t action, int extra) {
+    std::vector<uint8_t> steps;
+    for (int32_t i = index; i > 0; i = nodes[i].parent) steps.push_back(nodes[i].action);
+    std::reverse(steps.begin(), steps.end());
+    auto level = std::make_unique<Level>(map);
+    level->start();
+    std::vector<KeyRecord> frames{kClosingKeys};
+    level->frame(kClosingKeys);
+    FrameEnd end;
+    for (uint8_t a : steps) {
+        // The step's first frame (a choice, unless the hero is in mid-air), then the
+        // frames its keys cannot change, as the check played them.
+        const KeyRecord keys = action_keys(a);
+        if (!level->frame_without_choice(keys, end)) level->frame(keys);
+        frames.push_back(keys);
+        for (int held = 1; held < kMaxHeldFrames && level->frame_without_choice(keys, end); ++held)
+            frames.push_back(keys);
+    }
+    frames.insert(frames.end(), extra, action_keys(action));
+    return frames;
+}
+
+} // namespace
+
+bool detail::place_leads_on(const Reachability &r, const Node &n) {
+    Node k = n;
+    const uint32_t period = r.periods[n.room];
+    if (period != 0) k.phase = n.phase % period;
+    normalise(k);
+    int32_t index = r.seen.find(state_key(k), r.nodes);
+    if (index < 0) return true; // a place the check never met: nothing is known of it
+    const Gains reaches = r.reaches[r.set_of[index]];
+    return (reaches & kDoorBit) && (n.switches & ~reaches & kSwitchBits) == 0;
+}
+
+std::string place_text(const Place &p) {
+    return "room " + std::to_string(p.room_column) + "," + std::to_string(p.room_row) +
+           " cell " + std::to_string(p.cell_column) + "," + std::to_string(p.cell_row);
+}
+
+CheckResult check_level(const LevelMap &map, const CheckOptions &options) {
+    CheckResult result;
+    auto reach = std::make_shared<Reachability>();
+    auto graph = std::make_unique<PlaceGraph>(map, options, *reach);
+    result.complete = graph->build();
+    result.places = static_cast<long>(reach->nodes.size());
+    const LevelMap enemyless = without_enemies(map);
+    for (const Crossing &c : graph->crossings()) {
+        if (result.crossings.size() == kMaxCrossingReports) break;
+        result.crossings.push_back(
+            CrossingReport{c.out, c.in, keys_to(enemyless, reach->nodes, c.from, c.action, c.frames)});
+    }
+    if (!result.complete) return result;
+
+    const std::vector<Way> &ways = graph->ways();
+    const std::vector<int32_t> &way_start = graph->way_start();
+    const int32_t sets = connected_sets(way_start, ways, reach->set_of);
+    const int32_t n = static_cast<int32_t>(reach->nodes.size());
+    std::vector<int32_t> by_set(n), set_first(sets + 1, 0);
+    for (int32_t v = 0; v < n; ++v) ++set_first[reach->set_of[v] + 1];
+    for (int32_t s = 0; s < sets; ++s) set_first[s + 1] += set_first[s];
+    {
+        std::vector<int32_t> fill(set_first.begin(), set_first.end() - 1);
+        for (int32_t v = 0; v < n; ++v) by_set[fill[reach->set_of[v]]++] = v;
+    }
+
+    // What each set touches inside itself, and what can still be touched from it: the
+    // sets it leads to have lower numbers and are done first.
+    std::vector<Gains> inside(sets, 0);
+    reach->reaches.assign(sets, 0);
+    for (int32_t s = 0; s < sets; ++s) {
+        Gains r = 0;
+        for (int32_t i = set_first[s]; i < set_first[s + 1]; ++i) {
+            int32_t v = by_set[i];
+            for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e) {
+                int32_t t = reach->set_of[ways[e].to];
+                r |= ways[e].gains | reach->reaches[t];
+                if (t == s) inside[s] |= ways[e].gains;
+            }
+        }
+        reach->reaches[s] = r;
+    }
+
+    // What every way to a set has touched, from the start's set (the last) forwards.
+    const int32_t start_set = reach->set_of[0];
+    std::vector<Gains> passed(sets, ~Gains{0});
+    std::vector<bool> trap(sets, false), entry(sets, false);
+    for (int32_t s = sets - 1; s >= 0; --s) {
+        Gains had = (s == start_set ? graph->start_gains() : passed[s]) | inside[s];
+        passed[s] = had;
+        const Gains r = reach->reaches[s] | (s == start_set ? graph->start_gains() : 0);
+        trap[s] = !(r & kDoorBit) || (kSwitchBits & ~(had | r)) != 0;
+        if (s == start_set && trap[s]) entry[s] = true;
+        for (int32_t i = set_first[s]; i < set_first[s + 1]; ++i) {
+            int32_t v = by_set[i];
+            for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e) {
+                int32_t t = reach->set_of[ways[e].to];
+                if (t == s) continue;
+                passed[t] &= had | ways[e].gains;
+                if (!trap[s]) entry[t] = true; // marked now, judged when t is done
+            }
+        }
+    }
+
+    const Gains all = reach->reaches[start_set] | graph->start_gains();
+    result.switches_reachable = static_cast<uint32_t>(all & kSwitchBits);
+    result.refills_reachable = static_cast<uint32_t>((all >> kRefillShift) & kAllRefills);
+    result.door_reachable = (all & kDoorBit) != 0;
+    std::vector<int32_t> trap_sets;
+    for (int32_t s = 0; s < sets; ++s) {
+        if (!trap[s]) continue;
+        result.trap_places += set_first[s + 1] - set_first[s];
+        if (entry[s]) trap_sets.push_back(s);
+    }
+    // The first place of each set the breadth-first search met, nearest the start first.
+    std::vector<int32_t> firsts;
+    for (int32_t s : trap_sets) firsts.push_back(by_set[set_first[s]]);
+    std::sort(firsts.begin(), firsts.end());
+    for (int32_t v : firsts) {
+        if (result.traps.size() == kMaxTrapReports) break;
+        const int32_t s = reach->set_of[v];
+        const Node &node = reach->nodes[v];
+        HeroCells c = hero_cells(node.hero);
+        TrapReport t;
+        t.place = Place{node.room % kWorldColumns, node.room / kWorldColumns, c.tx, c.ty};
+        t.no_door = !(reach->reaches[s] & kDoorBit);
+        t.lost_switches = static_cast<uint32_t>(kSwitchBits & ~(passed[s] | reach->reaches[s]));
+        t.places = set_first[s + 1] - set_first[s];
+        t.frames = keys_to(enemyless, reach->nodes, v, kNoKeysAction, 0);
+        result.traps.push_back(t);
+    }
+    result.reach = reach;
+    return result;
+}
+
+} // namespace route
