@@ -301,3 +301,9 @@ std::string format_replay(const std::string &map_name, const uint8_t sha256[kSha
     }
     return s;
 }
+
+bool replay_map_digest(const std::string &map_name, char (&path)[kMaxDataPath],
+                       uint8_t digest[kSha256Bytes]) {
+    const std::string name = "MAP\\" + map_name;
+    return resolve_data_path(name.c_str(), path, sizeof path) && sha256_file(path, digest);
+}

@@ -23,6 +23,7 @@
 #pragma once
 
 #include "core/fixed_string.h"
+#include "core/paths.h"
 #include "core/platform.h"
 #include "core/sha256.h"
 
@@ -55,6 +56,13 @@ bool parse_replay(const char *text, std::size_t size, const char *label, ReplayS
 // Reads and parses the replay at `path`; errors as parse_replay with the path as the
 // label ("<path>: cannot be opened", "<path>:7: unknown key 'JUMP'").
 bool read_replay_file(const char *path, ReplayScript &out, std::string &error);
+
+// The map a replay names, as the game would open it: MAP\<map_name> resolved into
+// `path`, and the SHA-256 of its bytes. False when it is missing or cannot be read.
+// Whatever plays a replay (the replay tool, the game's level replays) checks this
+// digest against the replay's own before the first frame.
+bool replay_map_digest(const std::string &map_name, char (&path)[kMaxDataPath],
+                       uint8_t digest[kSha256Bytes]);
 
 // The text of a replay: the header, then one line per run of equal frames. Keys that
 // a replay cannot name are left out, so frames that differ only in those share a line.

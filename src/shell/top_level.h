@@ -15,4 +15,9 @@ typedef int32_t (*MainMenuFn)();
 // sequence. Only the menu result 9 starts play; the next level follows only a
 // completed one, and anything else goes back to the menu.
 void run_top_level(MainMenuFn menu, PlayLevelFn play);
+// Without the variable of level/level_replays.h every level is played from the
+// keyboard; with it, each level of the sequence takes the next replay of its list,
+// and a replay that is refused ends the game with kExitReplayRefused.
 void run_top_level();
+
+constexpr int kExitReplayRefused = 3;

@@ -166,7 +166,9 @@ class Game:
                        check=True)
 
     # --- running -----------------------------------------------------------------
-    def start(self, *args):
+    def start(self, *args, extra_env=None):
+        """Starts the game with `args`; `extra_env` adds variables to its small
+        environment."""
         self.x = Xvfb()
         env = {
             "DISPLAY": self.x.display,
@@ -175,6 +177,7 @@ class Game:
             # terminal instead of waiting for a click.
             "PATH": "/usr/bin:/bin" if self.xmessage else self.path("no-programs"),
         }
+        env.update(extra_env or {})
         if not self.xmessage:
             os.makedirs(env["PATH"], exist_ok=True)
         if self.audio:

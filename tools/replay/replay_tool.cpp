@@ -4,6 +4,7 @@
 #include "core/game_config.h"
 #include "core/paths.h"
 #include "core/sha256.h"
+#include "level/level_replays.h"
 #include "level/play.h"
 #include "level/replay_file.h"
 #include "music/music.h"
@@ -51,12 +52,6 @@ std::string absolute_path(const std::string &path) {
     char cwd[PATH_MAX];
     if (!getcwd(cwd, sizeof cwd)) return path;
     return std::string(cwd) + "/" + path;
-}
-
-// The map file a replay names, under MAP/ of the current directory.
-bool map_path(const std::string &map_name, char (&out)[kMaxDataPath]) {
-    std::string name = "MAP\\" + map_name;
-    return resolve_data_path(name.c_str(), out, sizeof out) && access(out, R_OK) == 0;
 }
 
 struct RunContext {
@@ -150,13 +145,13 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
         return kExitRefused;
     }
     char path[kMaxDataPath];
-    if (!map_path(script.map_name, path)) {
+    uint8_t digest[kSha256Bytes];
+    if (!replay_map_digest(script.map_name, path, digest)) {
         fprintf(err, "vespertil-replay: %s: the map MAP/%s is missing\n", o.replay_path.c_str(),
                 script.map_name.c_str());
         return kExitRefused;
     }
-    uint8_t digest[32];
-    if (!sha256_file(path, digest) || memcmp(digest, script.map_sha256, sizeof digest) != 0) {
+    if (memcmp(digest, script.map_sha256, sizeof digest) != 0) {
         fprintf(err, "vespertil-replay: %s: recorded on a different map than %s\n",
                 o.replay_path.c_str(), path);
         return kExitRefused;
@@ -172,8 +167,6 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
     if (!screen_bitmap) return kExitFailed;
     clear_bitmap(screen_bitmap);
     platform.screen_override = screen_bitmap;
-    platform.pacing = Pacing::Immediate;
-    input_begin_replay(script.frames.data(), static_cast<int>(script.frames.size()));
 
     RunContext run;
     run.trace = trace.get();
@@ -183,9 +176,8 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
     observer.context = &run;
     observer.frame_done = on_frame;
     LevelOutcome outcome;
-    play_level_observed(script.map_name.c_str(), &observer, &outcome);
+    play_level_replayed(script, &observer, &outcome);
 
-    input_use_keyboard();
     platform.screen_override = nullptr;
     destroy_bitmap(screen_bitmap);
     if (run.shot_failed)
@@ -223,8 +215,8 @@ int record_replay(const RecordOptions &o, FILE *out, FILE *err) {
         return kExitRefused;
     }
     char path[kMaxDataPath];
-    uint8_t digest[32];
-    if (!map_path(o.map_name, path) || !sha256_file(path, digest)) {
+    uint8_t digest[kSha256Bytes];
+    if (!replay_map_digest(o.map_name, path, digest)) {
         fprintf(err, "vespertil-replay: the map MAP/%s is missing\n", o.map_name.c_str());
         return kExitRefused;
     }
