@@ -9,10 +9,10 @@
 // place, and a place is the hero's position, his facing, his room and the phase of
 // its platforms. The pickups a place can still reach are then worked out over the
 // places grouped into sets that all reach one another (strongly connected), from the
-// last such set back to the first; what every way to a set must have passed is worked
-// out forwards. A set is a trap when the exit door cannot be reached from it, or when
-// a switch can neither be reached from it nor be sure to have been thrown on the way
-// there: the level can no longer be won, whatever the hero does.
+// last such set back to the first. A set is a trap when the exit door cannot be
+// reached from it, or when a switch cannot be reached from it and the hero can come
+// there without having touched it (found by a search from the start that keeps off
+// that switch): the level can no longer be won, whatever the hero does.
 #include "level_check.h"
 
 #include "route_level.h"
@@ -345,69 +345,99 @@ CheckResult check_level(const LevelMap &map, const CheckOptions &options) {
         for (int32_t v = 0; v < n; ++v) by_set[fill[reach->set_of[v]]++] = v;
     }
 
-    // What each set touches inside itself, and what can still be touched from it: the
-    // sets it leads to have lower numbers and are done first.
-    std::vector<Gains> inside(sets, 0);
+    // What can still be touched from each set: the sets it leads to have lower numbers
+    // and are done first.
     reach->reaches.assign(sets, 0);
     for (int32_t s = 0; s < sets; ++s) {
         Gains r = 0;
         for (int32_t i = set_first[s]; i < set_first[s + 1]; ++i) {
             int32_t v = by_set[i];
-            for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e) {
-                int32_t t = reach->set_of[ways[e].to];
-                r |= ways[e].gains | reach->reaches[t];
-                if (t == s) inside[s] |= ways[e].gains;
-            }
+            for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e)
+                r |= ways[e].gains | reach->reaches[reach->set_of[ways[e].to]];
         }
         reach->reaches[s] = r;
     }
 
-    // What every way to a set has touched, from the start's set (the last) forwards.
+    // A switch or the door that no place reaches is reported as such, not as a trap
+    // at every place.
     const int32_t start_set = reach->set_of[0];
-    std::vector<Gains> passed(sets, ~Gains{0});
-    std::vector<bool> trap(sets, false), entry(sets, false);
-    for (int32_t s = sets - 1; s >= 0; --s) {
-        Gains had = (s == start_set ? graph->start_gains() : passed[s]) | inside[s];
-        passed[s] = had;
-        const Gains r = reach->reaches[s] | (s == start_set ? graph->start_gains() : 0);
-        trap[s] = !(r & kDoorBit) || (kSwitchBits & ~(had | r)) != 0;
-        if (s == start_set && trap[s]) entry[s] = true;
-        for (int32_t i = set_first[s]; i < set_first[s + 1]; ++i) {
-            int32_t v = by_set[i];
-            for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e) {
-                int32_t t = reach->set_of[ways[e].to];
-                if (t == s) continue;
-                passed[t] &= had | ways[e].gains;
-                if (!trap[s]) entry[t] = true; // marked now, judged when t is done
-            }
+    const Gains all = reach->reaches[start_set] | graph->start_gains();
+    const Gains needed = all & (kSwitchBits | kDoorBit);
+    // What each set loses: the door when it lies behind; a switch when the hero can
+    // come to the set without having touched it, and cannot touch it from there.
+    std::vector<Gains> lost(sets, 0);
+    for (int32_t s = 0; s < sets; ++s) lost[s] = needed & kDoorBit & ~reach->reaches[s];
+    std::vector<bool> seen(n);
+    std::vector<int32_t> queue;
+    for (int i = 0; i < kSwitchCount; ++i) {
+        const Gains bit = Gains{1} << i;
+        if (!(needed & bit) || (graph->start_gains() & bit)) continue;
+        std::fill(seen.begin(), seen.end(), false);
+        queue.assign(1, 0);
+        seen[0] = true;
+        for (std::size_t q = 0; q < queue.size(); ++q) {
+            const int32_t v = queue[q];
+            if (!(reach->reaches[reach->set_of[v]] & bit)) lost[reach->set_of[v]] |= bit;
+            for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e)
+                if (!(ways[e].gains & bit) && !seen[ways[e].to]) {
+                    seen[ways[e].to] = true;
+                    queue.push_back(ways[e].to);
+                }
         }
     }
+    std::vector<bool> trap(sets, false), entry(sets, false);
+    for (int32_t s = 0; s < sets; ++s) trap[s] = lost[s] != 0;
+    entry[start_set] = trap[start_set];
+    for (int32_t v = 0; v < n; ++v)
+        for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e)
+            if (!trap[reach->set_of[v]]) entry[reach->set_of[ways[e].to]] = true;
 
-    const Gains all = reach->reaches[start_set] | graph->start_gains();
     result.switches_reachable = static_cast<uint32_t>(all & kSwitchBits);
     result.refills_reachable = static_cast<uint32_t>((all >> kRefillShift) & kAllRefills);
     result.door_reachable = (all & kDoorBit) != 0;
-    std::vector<int32_t> trap_sets;
+    // One trap is the trap sets that ways join: a pit is entered at many places (each
+    // jump into it lands somewhere its floor cannot lead back to), all leading to its
+    // floor. It is shown at the first place the search met of its sets entered from
+    // outside, and loses what any of its sets loses.
+    std::vector<int32_t> joined(sets);
+    for (int32_t s = 0; s < sets; ++s) joined[s] = s;
+    auto find = [&joined](int32_t s) {
+        while (joined[s] != s) s = joined[s] = joined[joined[s]];
+        return s;
+    };
+    for (int32_t v = 0; v < n; ++v)
+        for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e) {
+            int32_t a = reach->set_of[v], b = reach->set_of[ways[e].to];
+            if (trap[a] && trap[b]) joined[find(a)] = find(b);
+        }
+    struct Trap {
+        int32_t first = -1;  // the first place met of a set entered from outside
+        TrapReport report;
+    };
+    std::vector<Trap> traps(sets);
     for (int32_t s = 0; s < sets; ++s) {
         if (!trap[s]) continue;
-        result.trap_places += set_first[s + 1] - set_first[s];
-        if (entry[s]) trap_sets.push_back(s);
+        Trap &t = traps[find(s)];
+        const long places = set_first[s + 1] - set_first[s];
+        result.trap_places += places;
+        t.report.places += places;
+        if (lost[s] & kDoorBit) t.report.no_door = true;
+        t.report.lost_switches |= static_cast<uint32_t>(lost[s] & kSwitchBits);
+        const int32_t first = by_set[set_first[s]];
+        if (entry[s] && (t.first < 0 || first < t.first)) t.first = first;
     }
-    // The first place of each set the breadth-first search met, nearest the start first.
     std::vector<int32_t> firsts;
-    for (int32_t s : trap_sets) firsts.push_back(by_set[set_first[s]]);
-    std::sort(firsts.begin(), firsts.end());
-    for (int32_t v : firsts) {
+    for (int32_t s = 0; s < sets; ++s)
+        if (traps[s].first >= 0) firsts.push_back(s);
+    std::sort(firsts.begin(), firsts.end(),
+              [&traps](int32_t a, int32_t b) { return traps[a].first < traps[b].first; });
+    for (int32_t s : firsts) {
         if (result.traps.size() == kMaxTrapReports) break;
-        const int32_t s = reach->set_of[v];
-        const Node &node = reach->nodes[v];
+        TrapReport &t = traps[s].report;
+        const Node &node = reach->nodes[traps[s].first];
         HeroCells c = hero_cells(node.hero);
-        TrapReport t;
         t.place = Place{node.room % kWorldColumns, node.room / kWorldColumns, c.tx, c.ty};
-        t.no_door = !(reach->reaches[s] & kDoorBit);
-        t.lost_switches = static_cast<uint32_t>(kSwitchBits & ~(passed[s] | reach->reaches[s]));
-        t.places = set_first[s + 1] - set_first[s];
-        t.frames = keys_to(enemyless, reach->nodes, v, kNoKeysAction, 0);
+        t.frames = keys_to(enemyless, reach->nodes, traps[s].first, kNoKeysAction, 0);
         result.traps.push_back(t);
     }
     result.reach = reach;

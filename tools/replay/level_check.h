@@ -23,8 +23,8 @@ struct Place {
 struct TrapReport {
     Place place;                    // where the hero stands in it
     bool no_door = false;           // the exit door cannot be reached from there
-    uint32_t lost_switches = 0;     // bit i: switch i can be neither thrown any more nor
-                                    // have been thrown on every way there
+    uint32_t lost_switches = 0;     // bit i: switch i cannot be thrown from there, and
+                                    // the hero can come there without having thrown it
     long places = 0;                // standing places of the trap (a pit's whole floor)
     std::vector<KeyRecord> frames;  // keys from the level's start to the place
 };

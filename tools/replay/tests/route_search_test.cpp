@@ -3,6 +3,8 @@
 // goal it cannot reach.
 #include "route_search.h"
 
+#include "level_check.h"
+
 #include "support/test_support.h"
 #include "world/map_file.h"
 
@@ -231,6 +233,173 @@ TEST(RouteSearch, APlaybackStopsAtEscOrWhenTheKeysRunOut) {
               "result 1 frames 3 switches 0 energy 255");
     EXPECT_EQ(route::run_route(*map, {kEnter, 0}).result, kLevelUnfinished);
     EXPECT_EQ(route::run_route(*map, {kEnter, 0}).frames, 2);
+}
+
+// ---- The level check ------------------------------------------------------------------
+
+// What a check found, in a line: what cannot be reached, each trap's room and row and
+// what it loses, each room edge into a wall.
+std::string check_summary(const route::CheckResult &c) {
+    std::string text = c.complete ? "" : "incomplete ";
+    for (int i = 0; i < kSwitchCount; ++i)
+        if (!((c.switches_reachable >> i) & 1)) text += "switch " + std::to_string(i + 1) + " unreachable; ";
+    for (int i = 0; i < kRefillCount; ++i)
+        if (!((c.refills_reachable >> i) & 1)) text += "refill " + std::to_string(i + 1) + " unreachable; ";
+    if (!c.door_reachable) text += "door unreachable; ";
+    for (const route::TrapReport &t : c.traps) {
+        text += "trap in room " + std::to_string(t.place.room_column) + "," +
+                std::to_string(t.place.room_row) + " row " + std::to_string(t.place.cell_row);
+        if (t.no_door) text += " without the door";
+        for (int i = 0; i < kSwitchCount; ++i)
+            if ((t.lost_switches >> i) & 1) text += " leaving switch " + std::to_string(i + 1);
+        text += "; ";
+    }
+    // The first edge into a wall; what the hero does inside it is the rules' business.
+    if (!c.crossings.empty())
+        text += "edge from " + route::place_text(c.crossings[0].from) + " into " +
+                route::place_text(c.crossings[0].to) + "; ";
+    return text.empty() ? "clean" : text;
+}
+
+// The corridor closed at its right end, with its refills on the floor too: nothing
+// to report.
+std::unique_ptr<LevelMap> clean_corridor() {
+    auto map = corridor();
+    for (int row = 0; row < kRoomRows - 1; ++row)
+        map->rooms[room_index_of(0, kLastRow)].cells[row][kRoomColumns - 1].flags = kCellSolid;
+    for (RefillPlacement &p : map->refills) place(p, 0, kLastRow, 4, 7);
+    return map;
+}
+
+// A shelf (row 4 solid) over the left of room 0,4; the hero starts on it at 7,3 and
+// the floor below is four cells down, too far to jump back up. Switches 1 to 24 lie
+// on the floor near the drop, switch 25 at the far end of the shelf, the door on the
+// floor: the nearest switch first leaves switch 25 behind.
+std::unique_ptr<LevelMap> shelf_and_floor() {
+    auto map = clean_corridor();
+    constexpr const char *kShelf[kRoomRows] = {
+        "..............#", "..............#", "..............#",
+        "..............#", "#########.....#", "#########.....#",
+        "#########.....#", "#########.....#", "###############",
+    };
+    draw_room(*map, 0, kLastRow, kShelf);
+    start_and_door(*map, 0, kLastRow, 7, 13, 6);
+    map->header.start_cell_row = 3;
+    for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, 10, 7);
+    place(map->switches[kSwitchCount - 1], 0, kLastRow, 0, 3);
+    for (RefillPlacement &p : map->refills) place(p, 0, kLastRow, 11, 7);
+    return map;
+}
+
+struct CheckCase {
+    const char *name;
+    void (*change)(LevelMap &map);
+    const char *summary;
+};
+
+const CheckCase kCheckCases[] = {
+    {"a corridor", [](LevelMap &) {}, "clean"},
+    {"a switch walled in",
+     [](LevelMap &m) {
+         place(m.switches[6], 0, kLastRow, 12, 3);
+         wall_in(m, room_index_of(0, kLastRow), 12, 3);
+     },
+     "switch 7 unreachable; "},
+    {"a refill in the air and the door walled in",
+     [](LevelMap &m) {
+         place(m.refills[2], 0, kLastRow, 14, 0);
+         m.header.exit_cell_column = 12;
+         m.header.exit_cell_row = 2;
+         wall_in(m, room_index_of(0, kLastRow), 12, 3);
+     },
+     "refill 3 unreachable; door unreachable; "},
+    // Three cells deep: a high jump rises two. The door lies beyond, a long jump away.
+    {"a pit with no way up",
+     [](LevelMap &m) {
+         constexpr const char *kPit[kRoomRows] = {
+             "..............#", "..............#", "..............#",
+             "..............#", "..............#", "######...######",
+             "######...######", "######...######", "###############",
+         };
+         draw_room(m, 0, kLastRow, kPit);
+         start_and_door(m, 0, kLastRow, 2, 12, 3);
+         m.header.start_cell_row = 4;
+         for (SwitchPlacement &p : m.switches) place(p, 0, kLastRow, 4, 4);
+         for (RefillPlacement &p : m.refills) place(p, 0, kLastRow, 3, 4);
+     },
+     "trap in room 0,4 row 7 without the door; "},
+    // A way out at the right end, standing only, into the rock of the next room.
+    {"an edge into a wall",
+     [](LevelMap &m) {
+         constexpr const char *kWalledIn[kRoomRows] = {
+             "#.............#", "#.............#", "#.............#",
+             "#.............#", "#.............#", "#.............#",
+             "#.............#", "#.............#", "###############",
+         };
+         m.rooms[room_index_of(0, kLastRow)].cells[7][kRoomColumns - 1].flags = 0;
+         draw_room(m, 1, kLastRow, kWalledIn);
+     },
+     // Once inside the wall he can sink into the floor, where nothing leads on.
+     "trap in room 1,4 row 8 without the door; edge from room 0,4 cell 13,7 into room 1,4 "
+     "cell 0,7; "},
+    {"a drop that leaves a switch behind", [](LevelMap &m) { m = *shelf_and_floor(); },
+     "trap in room 0,4 row 7 leaving switch 25; "},
+};
+
+// The keys a report gives lead the hero to the place it names.
+void expect_keys_lead_to(const LevelMap &map, const std::vector<KeyRecord> &frames,
+                         const route::Place &where) {
+    auto level = std::make_unique<LevelMap>(map);
+    PlayState s{};
+    start_level_rules(s, *level);
+    std::size_t next = 0;
+    while (next < frames.size()) {
+        enter_room(s, *level);
+        while (!s.room_exit && next < frames.size()) {
+            FrameEvents ev;
+            run_frame_rules(s, *level, frames[next++], ev);
+        }
+    }
+    HeroCells c = hero_cells(s.hero);
+    EXPECT_EQ(route::place_text(route::Place{s.room_column, s.room_row, c.tx, c.ty}),
+              route::place_text(where));
+}
+
+TEST(LevelCheck, FindsWhatCannotBeReachedTheTrapsAndTheEdgesIntoWalls) {
+    for (const CheckCase &k : kCheckCases) {
+        SCOPED_TRACE(k.name);
+        auto map = clean_corridor();
+        k.change(*map);
+        route::CheckResult c = route::check_level(*map, route::CheckOptions{});
+        EXPECT_EQ(check_summary(c), k.summary);
+        for (const route::TrapReport &t : c.traps) expect_keys_lead_to(*map, t.frames, t.place);
+        for (const route::CrossingReport &x : c.crossings) expect_keys_lead_to(*map, x.frames, x.to);
+    }
+}
+
+TEST(LevelCheck, GivesUpPastItsPlacesAndReportsNothingItHasNotProven) {
+    auto map = clean_corridor();
+    route::CheckOptions options;
+    options.max_places = 5;
+    route::CheckResult c = route::check_level(*map, options);
+    EXPECT_FALSE(c.complete);
+    EXPECT_EQ(c.reach, nullptr);
+    EXPECT_TRUE(c.traps.empty());
+}
+
+// Nearest first, the search drops to the floor's switches and cannot climb back to the
+// shelf's; told by the check which places still lead on, it throws switch 25 first.
+TEST(LevelCheck, TheRouteSearchFindsTheOneOrderThatWins) {
+    auto map = shelf_and_floor();
+    EXPECT_FALSE(route::search_route(*map, route::SearchOptions{}).found);
+    route::CheckResult c = route::check_level(*map, route::CheckOptions{});
+    ASSERT_TRUE(c.complete);
+    route::SearchOptions options;
+    options.reach = c.reach.get();
+    route::SearchResult found = route::search_route(*map, options);
+    ASSERT_TRUE(found.found) << found.failure;
+    EXPECT_EQ(found.goals[0].switch_number, kSwitchCount);
+    EXPECT_EQ(route::run_route(*map, found.frames).result, kLevelCompleted);
 }
 
 // ---- The map's records ---------------------------------------------------------------
