@@ -11,6 +11,9 @@ directory:
                          refused with exit status 2 and a message naming the replay
   route    MAPNAME       vespertil-route finds a route that vespertil-replay plays
                          to the very end the search predicted
+  level    MAPNAME N     vespertil-route --check finds the map clean (everything
+                         reachable, no trap, no room edge into a wall) with a winning
+                         route of at least N frames
   effect   REPLAY        the replay's screens beside those of the same map drawn as
                          map id 0 (a copy with its own id set to 0): they differ
                          where, and only where, the map's effect draws (EFFECTS)
@@ -244,6 +247,26 @@ def check_route(args):
         fail("vespertil-route predicted\n  %s\nbut vespertil-replay played\n  %s" %
              (predicted, played))
     print(played)
+
+
+ROUTE_LINE = re.compile(r"^route: (\d+) frames, energy (\d+) at the end")
+
+
+def check_level(args):
+    map_path = os.path.join(args.game_dir, "MAP", args.map)
+    checked = run([args.route_tool, "--check", map_path], expect_status=None)
+    lines = checked.stdout.strip().splitlines()
+    if checked.returncode != 0 or not lines or lines[-1] != "clean":
+        fail("the level check does not find %s clean (exit %d):\n%s%s" %
+             (args.map, checked.returncode, checked.stdout, checked.stderr))
+    routes = [m for m in map(ROUTE_LINE.match, lines) if m]
+    if len(routes) != 1:
+        fail("no route line in:\n%s" % checked.stdout)
+    frames = int(routes[0].group(1))
+    if frames < args.min_frames:
+        fail("%s is won in %d frames, under the %d its design asks for" %
+             (args.map, frames, args.min_frames))
+    print("\n".join(line for line in lines if not line.startswith("switch ")))
 
 
 # ---- Effects beside the plain look --------------------------------------------------
@@ -533,14 +556,18 @@ def main():
     twice.add_argument("replay")
     sub.add_parser("refuse").add_argument("replay")
     sub.add_parser("route").add_argument("map")
+    level = sub.add_parser("level")
+    level.add_argument("map")
+    level.add_argument("min_frames", type=int)
     effect = sub.add_parser("effect")
     effect.add_argument("replay")
     effect.add_argument("--map-sources", required=True)
     args = parser.parse_args()
-    if args.check == "route" and not args.route_tool:
-        parser.error("route needs --route-tool")
+    if args.check in ("route", "level") and not args.route_tool:
+        parser.error("%s needs --route-tool" % args.check)
     checks = {"expect": check_expect, "ends-by": check_ends_by, "twice": check_twice,
-              "refuse": check_refuse, "route": check_route, "effect": check_effect}
+              "refuse": check_refuse, "route": check_route, "level": check_level,
+              "effect": check_effect}
     try:
         checks[args.check](args)
     except CheckFailed as e:
