@@ -100,19 +100,21 @@ constexpr SetupPanel kPanelsLow[] = {
     {15, 67, 297, 124, kOnRow, 3},   {15, 125, 297, 182, kOnRow, 4},
 };
 
-// The two volume dials: the grey ground, the frame round it (drawn at 640 x 480
-// only) and where the dial goes.
+// The two volume dials: where the dial goes (its top-left corner, also the grey
+// ground's), the ground's far corner, and the frame round it (drawn at 640 x 480
+// only). The 48 x 48 dial leaves one grey row under it at 640 x 480, where the
+// ground fills the frame's whole inside (48 x 49) so no dark line shows there.
 struct DialPlace {
     int16_t x, y;
+    int16_t ground_x2, ground_y2;
     int16_t frame_x1, frame_y1, frame_x2, frame_y2;
     int row;
 };
-constexpr int16_t kDialSize = 48;
 constexpr int16_t kDialMaximum = 256;
-constexpr DialPlace kDialsHigh[2] = {{423, 261, 418, 256, 475, 314, kRowEffects},
-                                     {423, 334, 418, 329, 475, 387, kRowMusic}};
-constexpr DialPlace kDialsLow[2] = {{204, 72, 0, 0, 0, 0, kRowEffects},
-                                    {204, 130, 0, 0, 0, 0, kRowMusic}};
+constexpr DialPlace kDialsHigh[2] = {{423, 261, 470, 309, 418, 256, 475, 314, kRowEffects},
+                                     {423, 334, 470, 382, 418, 329, 475, 387, kRowMusic}};
+constexpr DialPlace kDialsLow[2] = {{204, 72, 251, 119, 0, 0, 0, 0, kRowEffects},
+                                    {204, 130, 251, 177, 0, 0, 0, 0, kRowMusic}};
 
 // The render row's two previews: scan lines and plain.
 constexpr int16_t kPreviewScan[4] = {364, 175, 438, 199};
@@ -162,7 +164,7 @@ void draw_dials(BITMAP *frame, const DialPlace (&dials)[2], bool framed, int row
     const int grey = makecol(153, 153, 153);
     const int32_t values[2] = {game_config.effects_volume, game_config.music_volume};
     for (const DialPlace &d : dials)
-        rectfill(frame, d.x, d.y, d.x + kDialSize - 1, d.y + kDialSize - 1, grey);
+        rectfill(frame, d.x, d.y, d.ground_x2, d.ground_y2, grey);
     if (framed)
         for (const DialPlace &d : dials)
             draw_panel(frame, d.frame_x1, d.frame_y1, d.frame_x2, d.frame_y2,

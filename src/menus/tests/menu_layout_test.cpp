@@ -259,6 +259,8 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
     // The dials: frame 8 of 16 for the volume 128.
     EXPECT_EQ(getpixel(f, 423, 261), cell_colour(72 + 0)) << "the effects dial's first cell";
     EXPECT_EQ(getpixel(f, 423 + 32, 334 + 32), cell_colour(72 + 50)) << "the music dial's last cell";
+    for (int y : {309, 382}) // the grey row under each dial, under its frame's inside
+        EXPECT_EQ(getpixel(f, 446, y), darkened(makecol(153, 153, 153))) << y;
 
     frames.clear();
     destroy_bitmap(screen_bitmap);
