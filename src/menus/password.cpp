@@ -7,17 +7,16 @@ int16_t password_letter_index(char c) {
     return -1;
 }
 
-int16_t decode_password(const char *code) {
-    if (!code) return 0;
-    // A shorter code must not be read past its terminator.
-    char c[kPasswordLength] = {};
-    for (int i = 0; i < kPasswordLength && code[i]; ++i) c[i] = code[i];
-    // An absent letter (-1) divides to 0, as a letter at position 0 does; the
-    // checks on the third and fourth letters are what refuse such a code.
-    const int a = password_letter_index(c[0]) / 4;
-    const int b = password_letter_index(c[1]) / 2;
-    const int x = password_letter_index(c[2]);
-    const int y = password_letter_index(c[3]);
+int16_t decode_password(const char (&code)[kPasswordLength + 1]) {
+    // All four positions are read, whatever lies between them: a position the
+    // player skipped holds a terminator, which is just a character not in the
+    // alphabet. An absent letter (-1) divides to 0, as a letter at position 0 does,
+    // so a skipped first or second position still decodes; only the checks on the
+    // third and fourth letters refuse a code.
+    const int a = password_letter_index(code[0]) / 4;
+    const int b = password_letter_index(code[1]) / 2;
+    const int x = password_letter_index(code[2]);
+    const int y = password_letter_index(code[3]);
     if (x != a + b) return 0;
     if (y != 2 * b) return 0;
     return static_cast<int16_t>(8 * a + b);

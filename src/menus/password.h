@@ -15,10 +15,11 @@ constexpr char kPasswordAlphabet[kPasswordAlphabetSize + 1] = "VESPRTILNOCHMBAD"
 // The position of `c` in the alphabet (upper case only), or -1.
 int16_t password_letter_index(char c);
 
-// The value of the four characters of `code` (a shorter code ends at its terminator,
-// which is a character like any other not in the alphabet); 0 when the code is
-// refused. A null code is refused.
-int16_t decode_password(const char *code);
+// The value of the four characters of the typed buffer `code`, each read whatever
+// the others are (a terminator is a character like any other not in the alphabet,
+// so a skipped position does not end the code); 0 when the code is refused. The
+// buffer's size is part of the type, so the four are always there to read.
+int16_t decode_password(const char (&code)[kPasswordLength + 1]);
 
 // One code for `value` (0..31): the first of the letters each position allows.
 // Writes four letters and a terminator into `out`; false for a value out of range.

@@ -240,6 +240,8 @@ TEST_F(MenuFlowTest, PasswordsEndTheMenuWithTheirValueAndRefusedOnesKeepItOpen) 
     const auto to_password = taps({kEnter, kDown});
     EXPECT_EQ(run_menu(to_password + typed(nine) + taps({kEnter})), kMenuPlayGame);
     EXPECT_EQ(run_menu(to_password + typed(one) + taps({kEnter})), 1);
+    // A space leaves the first position empty: the rest still carries the value.
+    EXPECT_EQ(run_menu(to_password + taps({k(Key::Space)}) + typed(one + 1) + taps({kEnter})), 1);
     // A refused code leaves the sub-menu open; UP then ENTER takes the first row.
     EXPECT_EQ(run_menu(to_password + typed("ABCD") + taps({kEnter, kUp, kEnter})), kMenuPlayGame);
     // Typed with the first row selected, letters are not read.
