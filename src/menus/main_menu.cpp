@@ -47,6 +47,8 @@ struct Rect {
 };
 
 // Where everything goes at each resolution; entry i is 41 pixels below entry 0.
+// A message takes the title's place, or at 320 x 200, where there is no title, the
+// foot of the body panel, as in the set-up menu.
 struct MainMenuLayout {
     int16_t bar_x, bar_y;
     bool has_title;
@@ -55,13 +57,18 @@ struct MainMenuLayout {
     Rect body_panel;
     Rect first_entry_panel;
     int16_t first_entry_text_y;
+    int16_t message_y;
 };
 
 constexpr int kEntryStep = 41;
 constexpr MainMenuLayout kMainMenuLayouts[2] = {
-    {235, 296, true, {205, 240, 435, 276}, 250, {205, 281, 435, 460}, {230, 291, 410, 327}, 301},
-    {75, 25, false, {0, 0, 0, 0}, 0, {45, 10, 275, 189}, {70, 20, 250, 56}, 30},
+    {235, 296, true, {205, 240, 435, 276}, 250, {205, 281, 435, 460}, {230, 291, 410, 327}, 301,
+     250},
+    {75, 25, false, {0, 0, 0, 0}, 0, {45, 10, 275, 189}, {70, 20, 250, 56}, 30, 184},
 };
+
+// How long the main menu says the settings were not saved: about three seconds.
+constexpr int kNotSavedFrames = 180;
 
 // The selection bar under the chosen entry: menu cell 168 tiled, drifting one pixel
 // right and one up each frame.
@@ -198,7 +205,8 @@ void draw_panel_rect(BITMAP *dest, const Rect &r, int dy, bool bright) {
 
 } // namespace
 
-void draw_main_menu(BITMAP *frame, BITMAP *bar, const CellSet &cells, int selection) {
+void draw_main_menu(BITMAP *frame, BITMAP *bar, const CellSet &cells, int selection,
+                    const char *message) {
     const MainMenuLayout &l = kMainMenuLayouts[menu_resolution()];
     const MainMenuWords &w = kMainMenuWords[menu_language()];
     const int centre = frame->w / 2;
@@ -207,7 +215,10 @@ void draw_main_menu(BITMAP *frame, BITMAP *bar, const CellSet &cells, int select
     draw_panel_rect(frame, l.body_panel, 0, false);
     for (int i = 0; i < kEntryCount; ++i)
         draw_panel_rect(frame, l.first_entry_panel, kEntryStep * i, i == selection);
-    if (l.has_title) glyph_text(frame, centred_x(centre, w.title), l.title_y, w.title, cells);
+    if (message)
+        glyph_text(frame, centred_x(centre, message), l.message_y, message, cells);
+    else if (l.has_title)
+        glyph_text(frame, centred_x(centre, w.title), l.title_y, w.title, cells);
     for (int i = 0; i < kEntryCount; ++i)
         glyph_text(frame, centred_x(centre, w.entries[i]),
                    static_cast<int16_t>(l.first_entry_text_y + kEntryStep * i), w.entries[i], cells);
@@ -222,6 +233,7 @@ struct MainMenuRun {
     int bar_scroll = 0;
     int32_t result = kMenuLeave;
     bool done = false;
+    int not_saved_frames = 0; // frames left to say the settings were not saved
 };
 
 // Opens what entry `entry` stands for; the confirm sample has been played.
@@ -238,7 +250,7 @@ void open_entry(MainMenuRun &run, int entry) {
     case kEntrySetUp:
         // The words and keys are read from the table every frame, so a new
         // language shows as soon as the set-up menu returns.
-        setup_menu(run.res);
+        run.not_saved_frames = setup_menu(run.res) ? 0 : kNotSavedFrames;
         break;
     default:
         run.result = kMenuLeave;
@@ -320,7 +332,12 @@ int32_t main_menu() {
         draw_menu_background(run.res, owner->ripple_phase, owner->bounce_phase);
         advance_menu_phases(owner->ripple_phase, owner->bounce_phase);
         tile_selection_bar(owner->bar.get(), owner->cells, run.bar_scroll);
-        draw_main_menu(frame, owner->bar.get(), owner->cells, run.selection);
+        const char *message = nullptr;
+        if (run.not_saved_frames > 0) {
+            --run.not_saved_frames;
+            message = settings_not_saved_words();
+        }
+        draw_main_menu(frame, owner->bar.get(), owner->cells, run.selection, message);
         show_menu_frame(run.res);
         take_keys(run);
         menu_wait_frame();

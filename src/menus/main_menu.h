@@ -23,5 +23,7 @@ constexpr int kSelectionBarW = 171, kSelectionBarH = 27;
 void tile_selection_bar(BITMAP *bar, const CellSet &cells, int &scroll);
 
 // Draws the bar, the panels and the words of the main menu over the backdrop
-// already in `frame`, for the current resolution and language.
-void draw_main_menu(BITMAP *frame, BITMAP *bar, const CellSet &cells, int selection);
+// already in `frame`, for the current resolution and language; a `message` takes
+// the title's place.
+void draw_main_menu(BITMAP *frame, BITMAP *bar, const CellSet &cells, int selection,
+                    const char *message = nullptr);

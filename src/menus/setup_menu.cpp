@@ -50,8 +50,8 @@ constexpr SetupWords kSetupWordsLow[kLanguageCount] = {
 constexpr const char *kLanguageNames[kLanguageCount] = {
     "ESPAnOL", "ENGLISH", "FRANCAIS", "ITALIANO", "DEUTSCH"};
 
-// What the screen says when the settings could not be written or the other
-// resolution cannot be opened.
+// What the screen says when the other resolution cannot be opened, and what the
+// main menu says after a visit whose settings could not be written.
 enum SetupStatus { kStatusNone = 0, kStatusNotSaved = 1, kStatusNoMode = 2 };
 constexpr const char *kStatusWords[kLanguageCount][3] = {
     {"", "NO GUARDADO", "NO DISPONIBLE"},
@@ -129,7 +129,6 @@ struct SetupRun {
     int row = kRowResolution;
     bool changed = false;
     bool done = false;
-    bool save_failed = false;
     SetupStatus status = kStatusNone;
     explicit SetupRun(const MenuResources &r)
         : res(r), ripple(*r.ripple_phase), bounce(*r.bounce_phase) {}
@@ -253,41 +252,35 @@ void take_arrow(SetupRun &run) {
     wait_key_release(kArrowKeys[arrow]);
 }
 
-// Leaving: the settings are written when something changed. A failed write keeps
-// the menu open with a message once; leaving again tries once more and goes.
-void try_to_leave(SetupRun &run) {
-    if (run.changed && !save_settings_file(kSettingsFileName, game_config)) {
-        std::fprintf(stderr, "vespertil: cannot write %s: the settings hold for this run only\n",
-                     kSettingsFileName);
-        if (!run.save_failed) {
-            run.save_failed = true;
-            run.status = kStatusNotSaved;
-            return;
-        }
-    }
-    run.done = true;
-}
-
+// ESC or ENTER ends the menu after this frame; the frame is still drawn and its
+// arrow taken, so a change made in it is saved with the rest.
 void take_exit_keys(SetupRun &run) {
     if (menu_keys_gone()) {
-        try_to_leave(run);
         run.done = true;
-        return;
-    }
-    if (input_key_down(Key::Esc)) {
+    } else if (input_key_down(Key::Esc)) {
         play_menu_sample(run.res.cancel_sample);
         wait_key_release(Key::Esc);
-        try_to_leave(run);
+        run.done = true;
     } else if (input_key_down(Key::Enter)) {
         play_menu_sample(run.res.confirm_sample);
         wait_key_release(Key::Enter);
-        try_to_leave(run);
+        run.done = true;
     }
+}
+
+// The settings are written when something changed. A failed write does not hold
+// the player in the menu: the settings stay in force for this run, and the main
+// menu says so.
+bool save_if_changed(const SetupRun &run) {
+    if (!run.changed || save_settings_file(kSettingsFileName, game_config)) return true;
+    std::fprintf(stderr, "vespertil: cannot write %s: the settings hold for this run only\n",
+                 kSettingsFileName);
+    return false;
 }
 
 } // namespace
 
-void setup_menu(const MenuResources &res) {
+bool setup_menu(const MenuResources &res) {
     SetupRun run(res);
     tick_counter = 0;
     while (!run.done) {
@@ -295,11 +288,14 @@ void setup_menu(const MenuResources &res) {
         BITMAP *frame = menu_frame(res);
         draw_menu_background(res, run.ripple, run.bounce);
         draw_setup(frame, run);
-        if (!run.done) take_arrow(run);
+        take_arrow(run);
         advance_menu_phases(run.ripple, run.bounce);
         menu_wait_frame();
         show_menu_frame(res);
     }
     *res.ripple_phase = run.ripple;
     *res.bounce_phase = run.bounce;
+    return save_if_changed(run);
 }
+
+const char *settings_not_saved_words() { return kStatusWords[menu_language()][kStatusNotSaved]; }
