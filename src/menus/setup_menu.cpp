@@ -240,11 +240,14 @@ void take_arrow(SetupRun &run) {
             if (switch_resolution(run.res, !low)) {
                 run.changed = true;
                 run.status = kStatusNone;
-            } else {
-                run.status = kStatusNoMode;
+                // The new mode may never report the release of the arrow held
+                // across it; pressing it again does nothing at this resolution.
+                input_forget_held_keys();
+                return;
             }
-            input_forget_held_keys();
-            return;
+            // Refused: the arrow is waited out like any other, or its key repeats
+            // would try the refused mode again and again while it is held.
+            run.status = kStatusNoMode;
         }
         if (c.music_volume) music_set_volume(game_config.music_volume);
         run.changed = run.changed || c.changed;

@@ -344,12 +344,13 @@ TEST_F(MenuFlowTest, AResolutionNoDepthAcceptsChangesNothing) {
     refuse_low = true;
     const int start_up = translucent_white_over_black();
     set_trans_blender(0, 0, 0, 200);
-    run_menu(taps({kDown, kDown, kEnter, kRight, kEsc}));
+    run_menu(taps({kDown, kDown, kEnter}) + std::vector<KeyRecord>(4, kRight) + taps({kEsc}));
     EXPECT_EQ(translucent_white_over_black(), start_up) << "the old mode's translucency";
     EXPECT_EQ(game_config.low_resolution, 0);
     EXPECT_EQ(game_config.render_mode, kRenderScanLines);
     EXPECT_EQ(platform.screen_override, high_screen) << "the old mode is opened again";
-    EXPECT_EQ(mode_calls, 3 * 2 + 1) << "16, 32 and 24 bits, windowed and full screen, then back";
+    EXPECT_EQ(mode_calls, 3 * 2 + 1)
+        << "16, 32 and 24 bits, windowed and full screen, then back, once while RIGHT is held";
     EXPECT_FALSE(std::filesystem::is_regular_file(dir.file(kSettingsFileName)));
 }
 
