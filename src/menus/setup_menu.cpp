@@ -33,16 +33,16 @@ struct SetupWords {
 // Italian shows the English words of this menu.
 constexpr SetupWords kSetupWordsHigh[kLanguageCount] = {
     {"CONFIGURACION", "RESOLUCION", "ALTA", "BAJA", "VOLCADO", "IDIOMA", "EFECTOS", "MUSICA"},
-    {"SET UP", "RESOLUTION", "HIGH", "LOW", "RENDER", "LANGUAJE", "SFX", "MUSIC"},
+    {"SET UP", "RESOLUTION", "HIGH", "LOW", "RENDER", "LANGUAGE", "SFX", "MUSIC"},
     {"CONFIGURER", "RESOLUTION", "HAUT", "BAS", "RENDER", "LANGUE", "SFX", "MUSIQUE"},
-    {"SET UP", "RESOLUTION", "HIGH", "LOW", "RENDER", "LANGUAJE", "SFX", "MUSIC"},
+    {"SET UP", "RESOLUTION", "HIGH", "LOW", "RENDER", "LANGUAGE", "SFX", "MUSIC"},
     {"KONGUGIEREN", "ERGEBNIS", "HOCH", "TIEF", "RENDER", "SPRACHE", "SFX", "MUSIK"},
 };
 constexpr SetupWords kSetupWordsLow[kLanguageCount] = {
     {"", "RES", "ALT", "BAJ", "", "IDIOMA", "EFECTOS", "MUSICA"},
-    {"", "RES", "HI", "LO", "", "LANGUAJE", "SFX", "MUSIC"},
+    {"", "RES", "HI", "LO", "", "LANGUAGE", "SFX", "MUSIC"},
     {"", "RES", "HI", "LO", "", "LANGUE", "SFX", "MUSIQUE"},
-    {"", "RES", "HI", "LO", "", "LANGUAJE", "SFX", "MUSIC"},
+    {"", "RES", "HI", "LO", "", "LANGUAGE", "SFX", "MUSIC"},
     {"", "ERG", "HO", "TI", "", "SPRACHE", "SFX", "MUSIK"},
 };
 

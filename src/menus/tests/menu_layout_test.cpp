@@ -273,7 +273,8 @@ TEST_F(MenuLayoutTest, SetUpMenuAtBothSizes) {
     expect_text(g, 87 - 8 * 3, 20, "RES");
     expect_text(g, 194 - 8 * 2, 20, "HI");
     expect_text(g, 262 - 8 * 2, 20, "LO");
-    expect_text(g, 87 - 8 * 8, 46, "LANGUAJE");
+    expect_text(g, 87 - 8 * 8, 46, "LANGUAGE");
+    EXPECT_EQ(getpixel(g, 87 - 8 * 8 + 16 * 6, 46), cell_colour(glyph_cell('G'))) << "not LANGUAJE";
     expect_text(g, 228 - 8 * 7, 46, "ENGLISH");
     expect_text(g, 25, 88, "SFX");
     expect_text(g, 25, 146, "MUSIC");
