@@ -10,7 +10,6 @@
 
 #include <allegro.h>
 
-
 namespace {
 
 constexpr int kSplashWidth = 640;
@@ -27,10 +26,16 @@ BITMAP *load_picture_or_report(const char *name) {
 
 void draw_logo(BITMAP *logo) {
     BITMAP *scr = video_screen();
-    if (game_config.low_resolution)
-        stretch_blit(logo, scr, 0, 0, kSplashWidth, kSplashHeight, 0, 0, video_w(), video_h());
+    const bool squeeze = game_config.low_resolution != 0;
+    const SplashBlit b = splash_logo_blit(logo->w, logo->h, video_w(), video_h(), squeeze);
+    if (b.dest_w <= 0 || b.dest_h <= 0) return;
+    // Nor does stretch_blit convert between depths: a logo of another depth than
+    // the screen would be read as if it had the screen's.
+    if (squeeze && bitmap_color_depth(logo) != bitmap_color_depth(scr)) return;
+    if (squeeze)
+        stretch_blit(logo, scr, 0, 0, b.src_w, b.src_h, 0, 0, b.dest_w, b.dest_h);
     else
-        blit(logo, scr, 0, 0, 0, 0, kSplashWidth, kSplashHeight);
+        blit(logo, scr, 0, 0, 0, 0, b.src_w, b.src_h);
 }
 
 bool any_of_space_enter_esc() {
@@ -52,6 +57,17 @@ void show_end_picture(const char *high, const char *low, bool (*done)()) {
 bool any_key() { return input_keypressed(); }
 
 } // namespace
+
+SplashBlit splash_logo_blit(int logo_w, int logo_h, int screen_w, int screen_h, bool squeeze) {
+    SplashBlit b;
+    b.src_w = logo_w < kSplashWidth ? logo_w : kSplashWidth;
+    b.src_h = logo_h < kSplashHeight ? logo_h : kSplashHeight;
+    if (b.src_w < 0) b.src_w = 0;
+    if (b.src_h < 0) b.src_h = 0;
+    b.dest_w = squeeze ? b.src_w * screen_w / kSplashWidth : b.src_w;
+    b.dest_h = squeeze ? b.src_h * screen_h / kSplashHeight : b.src_h;
+    return b;
+}
 
 void show_logo_splash() {
     BITMAP *logo = load_picture_or_report("GFX/ZENTIX.JPG");

@@ -24,6 +24,16 @@ bool start_up(int argc, char **argv);
 // box, when no mode opens.
 bool open_game_screen();
 
+// The splash shows the logo's 640 x 479 from its corner (its last row is never
+// shown), 1:1 at 640 x 480 and squeezed onto the whole screen at 320 x 200. Of a
+// smaller picture only what it has is shown, at the same scale: the library's
+// stretch_blit does not clip its source, and would read past a small bitmap.
+struct SplashBlit {
+    int src_w, src_h;   // taken from the logo's corner
+    int dest_w, dest_h; // drawn at the screen's corner
+};
+SplashBlit splash_logo_blit(int logo_w, int logo_h, int screen_w, int screen_h, bool squeeze);
+
 void show_logo_splash();
 void show_end_pictures();
 void shut_down();

@@ -74,9 +74,9 @@ TEST_F(LogoSplash, TheJinglePlaysOnceInTheMiddleAtFullVolume) {
     EXPECT_FALSE(starts[0].loop);
 }
 
-// A grey 640 x 480 logo: white up to column `last_white`, black after it, with its
+// A grey w x h logo: white up to column `last_white`, black after it, with its
 // first row black.
-void write_two_tone_logo(const char *path, int last_white) {
+void write_two_tone_logo(const char *path, int last_white, int w = 640, int h = 480) {
     FILE *f = std::fopen(path, "wb");
     ASSERT_NE(f, nullptr);
     jpeg_compress_struct c;
@@ -84,15 +84,15 @@ void write_two_tone_logo(const char *path, int last_white) {
     c.err = jpeg_std_error(&err);
     jpeg_create_compress(&c);
     jpeg_stdio_dest(&c, f);
-    c.image_width = 640;
-    c.image_height = 480;
+    c.image_width = static_cast<JDIMENSION>(w);
+    c.image_height = static_cast<JDIMENSION>(h);
     c.input_components = 1;
     c.in_color_space = JCS_GRAYSCALE;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 100, TRUE);
     jpeg_start_compress(&c, TRUE);
-    std::vector<JSAMPLE> row(640), first(640, 0);
-    for (int x = 0; x < 640; ++x) row[x] = x <= last_white ? 255 : 0;
+    std::vector<JSAMPLE> row(w), first(w, 0);
+    for (int x = 0; x < w; ++x) row[x] = x <= last_white ? 255 : 0;
     while (c.next_scanline < c.image_height) {
         JSAMPROW rows[1] = {c.next_scanline == 0 ? first.data() : row.data()};
         jpeg_write_scanlines(&c, rows, 1);
@@ -116,6 +116,37 @@ TEST_F(LogoSplash, At320x200TheLogoIsSqueezedFromItsCorner) {
     EXPECT_GT(grey(160, 100), 200) << "logo column 320";
     EXPECT_LT(grey(161, 100), 50) << "logo column 322";
     EXPECT_GT(grey(100, 199), 200) << "the last row";
+
+    // A smaller logo is squeezed at the same scale, never stretched past its edges.
+    write_two_tone_logo(dir.file("GFX/ZENTIX.JPG").c_str(), 99, 100, 50);
+    destroy_bitmap(screen_bitmap);
+    run_splash(320, 200);
+    EXPECT_GT(grey(49, 19), 200) << "logo column 98, row 47";
+    EXPECT_EQ(getpixel(screen_bitmap, 50, 10), makecol(1, 2, 3)) << "right of the logo";
+    EXPECT_EQ(getpixel(screen_bitmap, 10, 20), makecol(1, 2, 3)) << "under the logo";
+}
+
+// The rectangle the library is handed never reaches past the logo, whatever its
+// size: {logo w, h, squeezed?} -> {source w, h, destination w, h}.
+TEST(LogoSplashRect, NeverReachesPastTheLogo) {
+    struct Row {
+        int logo_w, logo_h;
+        bool squeeze;
+        SplashBlit want;
+    };
+    const Row rows[] = {
+        {640, 480, true, {640, 479, 320, 200}},   {640, 480, false, {640, 479, 640, 479}},
+        {100, 50, true, {100, 50, 50, 20}},       {100, 50, false, {100, 50, 100, 50}},
+        {1000, 900, true, {640, 479, 320, 200}},  {1, 1, true, {1, 1, 0, 0}},
+    };
+    for (const Row &r : rows) {
+        const SplashBlit b = splash_logo_blit(r.logo_w, r.logo_h, r.squeeze ? 320 : 640,
+                                              r.squeeze ? 200 : 480, r.squeeze);
+        EXPECT_EQ(b.src_w, r.want.src_w) << r.logo_w << " x " << r.logo_h;
+        EXPECT_EQ(b.src_h, r.want.src_h) << r.logo_w << " x " << r.logo_h;
+        EXPECT_EQ(b.dest_w, r.want.dest_w) << r.logo_w << " x " << r.logo_h;
+        EXPECT_EQ(b.dest_h, r.want.dest_h) << r.logo_w << " x " << r.logo_h;
+    }
 }
 
 } // namespace
