@@ -127,25 +127,15 @@ TEST_F(LogoSplash, At320x200TheLogoIsSqueezedFromItsCorner) {
 }
 
 // The rectangle the library is handed never reaches past the logo, whatever its
-// size: {logo w, h, squeezed?} -> {source w, h, destination w, h}.
+// size: logo w, h, squeezed onto 320 x 200? -> source w, h, destination w, h.
 TEST(LogoSplashRect, NeverReachesPastTheLogo) {
-    struct Row {
-        int logo_w, logo_h;
-        bool squeeze;
-        SplashBlit want;
-    };
-    const Row rows[] = {
-        {640, 480, true, {640, 479, 320, 200}},   {640, 480, false, {640, 479, 640, 479}},
-        {100, 50, true, {100, 50, 50, 20}},       {100, 50, false, {100, 50, 100, 50}},
-        {1000, 900, true, {640, 479, 320, 200}},  {1, 1, true, {1, 1, 0, 0}},
-    };
-    for (const Row &r : rows) {
-        const SplashBlit b = splash_logo_blit(r.logo_w, r.logo_h, r.squeeze ? 320 : 640,
-                                              r.squeeze ? 200 : 480, r.squeeze);
-        EXPECT_EQ(b.src_w, r.want.src_w) << r.logo_w << " x " << r.logo_h;
-        EXPECT_EQ(b.src_h, r.want.src_h) << r.logo_w << " x " << r.logo_h;
-        EXPECT_EQ(b.dest_w, r.want.dest_w) << r.logo_w << " x " << r.logo_h;
-        EXPECT_EQ(b.dest_h, r.want.dest_h) << r.logo_w << " x " << r.logo_h;
+    const int rows[][7] = {{640, 480, 1, 640, 479, 320, 200}, {640, 480, 0, 640, 479, 640, 479},
+                           {100, 50, 1, 100, 50, 50, 20},     {100, 50, 0, 100, 50, 100, 50},
+                           {1000, 900, 1, 640, 479, 320, 200}, {1, 1, 1, 1, 1, 0, 0}};
+    for (const auto &r : rows) {
+        const SplashBlit b = splash_logo_blit(r[0], r[1], r[2] ? 320 : 640, r[2] ? 200 : 480, r[2]);
+        const int got[4] = {b.src_w, b.src_h, b.dest_w, b.dest_h};
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(got[i], r[3 + i]) << r[0] << " x " << r[1] << ", " << i;
     }
 }
 
