@@ -162,6 +162,14 @@ std::string numbers(uint32_t set) {
     return text;
 }
 
+// Writes a file whole; its path, or an empty text (and a message) when it cannot.
+std::string save_text(const std::string &path, const std::string &text) {
+    std::string why;
+    if (tool_files::write_file_whole(path, text.data(), text.size(), why)) return path;
+    fprintf(stderr, "vespertil-route: %s: %s\n", path.c_str(), why.c_str());
+    return "";
+}
+
 // Writes one replay of the check into the replays folder, with what it shows and the
 // line it ends with; returns its path, or an empty text when there is no folder.
 std::string write_check_replay(const Options &o, const LevelMap &map,
@@ -173,12 +181,7 @@ std::string write_check_replay(const Options &o, const LevelMap &map,
     std::string text = header + "# " + what + "\n# Written by vespertil-route --check.\n";
     text += "# expect: " + replay_tool::outcome_line(route::run_route(map, frames)) + "\n";
     text += format_replay(o.map_name, digest, frames).substr(header.size());
-    std::string why;
-    if (!tool_files::write_file_whole(path, text.data(), text.size(), why)) {
-        fprintf(stderr, "vespertil-route: %s: %s\n", path.c_str(), why.c_str());
-        return "";
-    }
-    return path;
+    return save_text(path, text);
 }
 
 std::string replay_note(const std::string &path) {
@@ -264,10 +267,10 @@ int run_check(Options &o, const LevelMap &map, const uint8_t (&digest)[kSha256By
                replay_tool::outcome_line(outcome).c_str());
         ++problems;
     } else {
-        std::string path = write_check_replay(
-            o, map, digest, "route.replay",
-            "The map can be completed: every switch thrown, then the exit door reached.",
-            found.frames);
+        std::string path;
+        if (!o.replays_dir.empty())
+            path = save_text(o.replays_dir + "/route.replay",
+                             replay_text(o.map_name, digest, found, outcome));
         printf("route: %d frames, energy %d at the end and %d at its lowest%s\n", outcome.frames,
                outcome.energy, lowest, replay_note(path).c_str());
     }
