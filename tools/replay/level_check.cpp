@@ -306,7 +306,7 @@ std::vector<KeyRecord> keys_to(const LevelMap &map, const std::vector<Node> &nod
 bool detail::place_leads_on(const Reachability &r, const Node &n) {
     Node k = n;
     const uint32_t period = r.periods[n.room];
-    if (period != 0) k.phase = n.phase % period;
+    if (period != 0) k.phase = k.key_phase = n.phase % period;
     normalise(k);
     int32_t index = r.seen.find(state_key(k), r.nodes);
     if (index < 0) return true; // a place the check never met: nothing is known of it

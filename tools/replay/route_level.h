@@ -43,17 +43,32 @@ constexpr int kMaxHeldFrames = 4096;
 
 // ---- The objects of each room, phase by phase ---------------------------------------
 
-// A period this long means objects whose tracks hardly ever line up again; the
-// search gives up on such a room rather than hold its phases.
-constexpr uint32_t kMaxObjectPhases = 1u << 20;
+// Each object goes round its own track, back to where and how it started, in a few
+// hundred frames at most; one that has not come back after this many frames never
+// will (a track its speed does not divide), and the search gives up on its room.
+constexpr uint32_t kMaxObjectRound = 1u << 16;
+// The room's objects are all back at their start together after the least common
+// multiple of their rounds; past this the search gives up on the room rather than
+// tell its phases apart.
+constexpr uint32_t kMaxObjectPhases = 1u << 30;
 
 struct RoomObjects {
     bool built = false;
     ObjectGroup enemies, platforms;    // as a room entry builds them
     std::vector<int> slots;            // active slots: enemies 0..24, platforms 25..49
-    std::vector<MovingObject> phases;  // slots.size() records for each phase worked out
-    uint32_t period = 0;               // 0 until the objects are seen back at the start
+    std::vector<uint32_t> rounds;      // each active slot's frames round its track
+    std::vector<uint32_t> first;       // where each slot's round starts in `states`
+    std::vector<MovingObject> states;  // every slot's round, frame by frame
+    uint32_t period = 1;               // all back at the start together; 0: too long
+    uint32_t platform_period = 1;      // the platforms alone
 };
+
+// States whose objects differ are told apart while the room's objects come round
+// within this many frames. Past it only the platforms' phase tells states apart: the
+// enemies move nobody, and telling every phase of three unrelated tracks apart would
+// multiply the states of the room by tens of thousands. States that differ only in
+// where the enemies are then count as one, and the one with more energy is kept.
+constexpr uint32_t kDistinctPhases = 1024;
 
 inline bool same_object(const MovingObject &a, const MovingObject &b) {
     return a.x == b.x && a.y == b.y && a.vx == b.vx && a.vy == b.vy && a.sprite == b.sprite &&
@@ -64,6 +79,18 @@ inline MovingObject &slot_object(ObjectGroup &enemies, ObjectGroup &platforms, i
     return slot < kObjectsPerGroup ? enemies[slot] : platforms[slot - kObjectsPerGroup];
 }
 
+inline uint64_t greatest_common_divisor(uint64_t a, uint64_t b) {
+    while (b != 0) {
+        uint64_t t = a % b;
+        a = b;
+        b = t;
+    }
+    return a;
+}
+
+// The objects of each room as the frames since the room was entered (its phase) put
+// them: every object's own round is worked out once, and a phase places each object
+// at its phase within its round.
 class ObjectPhases {
 public:
     explicit ObjectPhases(const LevelMap &map) : map_(map) {}
@@ -71,64 +98,71 @@ public:
     // The phase after `phase`: one more frame of movement, or back to 0 at the period.
     // False when the room's objects do not come round within kMaxObjectPhases.
     bool next(int room, uint32_t phase, uint32_t &out) {
-        RoomObjects &r = room_objects(room);
-        uint32_t n = phase + 1;
-        if (!reach(r, n)) return false;
-        out = r.period != 0 && n == r.period ? 0 : n;
+        const RoomObjects &r = room_objects(room);
+        if (r.period == 0) return false;
+        out = phase + 1 == r.period ? 0 : phase + 1;
         return true;
     }
 
-    // How many frames the room's objects take to come back to their start; 0 when
-    // that is more than kMaxObjectPhases.
-    uint32_t period(int room) {
-        RoomObjects &r = room_objects(room);
-        const std::size_t n = r.slots.empty() ? 1 : r.slots.size();
-        while (r.period == 0)
-            if (!reach(r, static_cast<uint32_t>(r.phases.size() / n))) return 0;
-        return r.period;
+    // How many frames the room's objects take to come back to their start together;
+    // 0 when that is more than kMaxObjectPhases.
+    uint32_t period(int room) { return room_objects(room).period; }
+
+    // The phase that tells states apart (see kDistinctPhases).
+    uint32_t key_phase(int room, uint32_t phase) {
+        const RoomObjects &r = room_objects(room);
+        if (r.period <= kDistinctPhases) return phase;
+        return r.platform_period == 0 ? phase : phase % r.platform_period;
     }
 
-    // Puts the room's objects at `phase` (one already reached) into the state.
+    // Puts the room's objects at `phase` (of a room whose period is known) into the
+    // state.
     void place(int room, uint32_t phase, PlayState &s) {
-        RoomObjects &r = room_objects(room);
+        const RoomObjects &r = room_objects(room);
         std::memcpy(s.enemies, r.enemies, sizeof s.enemies);
         std::memcpy(s.platforms, r.platforms, sizeof s.platforms);
-        const MovingObject *at = r.phases.data() + std::size_t{phase} * r.slots.size();
         for (std::size_t i = 0; i < r.slots.size(); ++i)
-            slot_object(s.enemies, s.platforms, r.slots[i]) = at[i];
+            slot_object(s.enemies, s.platforms, r.slots[i]) =
+                r.states[r.first[i] + phase % r.rounds[i]];
     }
 
 private:
-    RoomObjects &room_objects(int room) {
+    const RoomObjects &room_objects(int room) {
         RoomObjects &r = rooms_[room];
         if (r.built) return r;
         r.built = true;
         build_objects(map_.rooms[room], r.enemies, r.platforms);
-        for (int slot = 0; slot < 2 * kObjectsPerGroup; ++slot)
-            if (object_active(slot_object(r.enemies, r.platforms, slot))) r.slots.push_back(slot);
-        for (int slot : r.slots) r.phases.push_back(slot_object(r.enemies, r.platforms, slot));
+        uint64_t period = 1, platform_period = 1;
+        for (int slot = 0; slot < 2 * kObjectsPerGroup; ++slot) {
+            const MovingObject start = slot_object(r.enemies, r.platforms, slot);
+            if (!object_active(start)) continue;
+            r.slots.push_back(slot);
+            r.first.push_back(static_cast<uint32_t>(r.states.size()));
+            MovingObject o = start;
+            uint32_t round = 0;
+            do {
+                r.states.push_back(o);
+                move_object(o);
+                ++round;
+            } while (!same_object(o, start) && round < kMaxObjectRound);
+            r.rounds.push_back(round);
+            const bool back = same_object(o, start);
+            add_round(period, back ? round : 0);
+            if (slot >= kObjectsPerGroup) add_round(platform_period, back ? round : 0);
+        }
+        r.period = static_cast<uint32_t>(period);
+        r.platform_period = static_cast<uint32_t>(platform_period);
         return r;
     }
 
-    // Works phases out until `phase` is known or the period is found.
-    bool reach(RoomObjects &r, uint32_t phase) {
-        const std::size_t n = r.slots.size();
-        while (r.period == 0 && r.phases.size() / (n ? n : 1) <= phase) {
-            std::size_t known = n ? r.phases.size() / n : 1;
-            if (known >= kMaxObjectPhases) return false;
-            bool back_at_start = true;
-            for (std::size_t i = 0; i < n; ++i) {
-                MovingObject o = r.phases[(known - 1) * n + i];
-                move_object(o);
-                back_at_start = back_at_start && same_object(o, r.phases[i]);
-                r.phases.push_back(o);
-            }
-            if (back_at_start) {
-                r.phases.resize(r.phases.size() - n);
-                r.period = static_cast<uint32_t>(known);
-            }
+    // The least common multiple of a period and one more round (0: never back).
+    static void add_round(uint64_t &period, uint32_t round) {
+        if (round == 0 || period == 0) {
+            period = 0;
+            return;
         }
-        return true;
+        period = period / greatest_common_divisor(period, round) * round;
+        if (period > kMaxObjectPhases) period = 0;
     }
 
     const LevelMap &map_;
@@ -142,6 +176,7 @@ struct Node {
     int32_t parent;             // index of the state it came from, -1 at a search's start
     int32_t frames;             // frames since the search's start
     uint32_t phase;             // frames since the room was entered, within its period
+    uint32_t key_phase;         // what of the phase tells states apart
     uint32_t switches;          // bit i: switch i still up
     uint32_t refills;           // bit i: refill i still there
     int16_t falling_cue_started;
@@ -170,7 +205,7 @@ inline StateKey state_key(const Node &n) {
     int16_t kind = h.jumping ? h.jump_kind : 0;
     StateKey k;
     k.w[0] = static_cast<uint32_t>(h.x) | uint64_t{static_cast<uint32_t>(h.y)} << 32;
-    k.w[1] = n.phase | uint64_t{n.switches} << 32;
+    k.w[1] = n.key_phase | uint64_t{n.switches} << 32;
     k.w[2] = n.refills | uint64_t{n.room} << 32;
     k.w[3] = u16(h.jumping) | u16(step) << 16 | u16(kind) << 32 | u16(h.facing) << 48;
     return k;
@@ -299,8 +334,8 @@ public:
         phase_ = 0;
     }
 
-    // The room's objects come back to their start after this many frames (0: never
-    // within kMaxObjectPhases).
+    // The room's objects come back to their start together after this many frames (0:
+    // not within kMaxObjectPhases).
     uint32_t objects_period(int room) { return objects_.period(room); }
 
     void load(const Node &n) {
@@ -325,6 +360,7 @@ public:
         n.hero = play_.hero;
         n.room = static_cast<uint8_t>(current_room_index(play_));
         n.phase = phase_;
+        n.key_phase = objects_.key_phase(n.room, phase_);
         n.falling_cue_started = play_.falling_cue_started;
         n.switches = present_set(map_.switches);
         n.refills = present_set(map_.refills);
@@ -370,7 +406,7 @@ public:
 
 private:
     LevelMap map_;
-    ObjectPhases objects_;
+    mutable ObjectPhases objects_; // works rounds out on first use, saving states too
     PlayState play_{};
     PlayState saved_{};
     uint32_t phase_ = 0;

@@ -8,7 +8,7 @@
 // the phase of the room's enemies and platforms. Objects never look at the hero or
 // the cells, and every room entry builds them afresh at their starting ends, so their
 // whole state is a function of the frames since the room was entered; it comes round
-// again after a period, and each room's objects are worked out once per phase and
+// again after a period, and each object's round of its track is worked out once and
 // shared by every state, instead of 900 bytes of object records per state.
 //
 // Two states that differ only in what no rule reads back (the walking picture, the
@@ -276,7 +276,7 @@ public:
 
     // Best first from `start`, by frames so far plus a guess of the frames to go
     // (with no guess, breadth first: the fewest frames). `aims`: the switches sought.
-    GoalSearch search(const Node &start, GoalKind kind, uint32_t aims) {
+    GoalSearch search(const Node &start, GoalKind kind, uint32_t aims, long max_states) {
         GoalSearch g;
         kind_ = kind;
         start_ = start;
@@ -293,7 +293,7 @@ public:
         open_.push(priority(nodes_[0]), 0);
         int32_t index;
         while (open_.pop(index)) {
-            if (static_cast<long>(nodes_.size()) > options_.max_states) {
+            if (static_cast<long>(nodes_.size()) > max_states) {
                 g.gave_up = true;
                 break;
             }
@@ -539,6 +539,10 @@ std::string goal_text(const GoalReport &g) {
 
 namespace {
 
+// The search for the switches of the hero's row and above looks at this share of the
+// states a goal may look at.
+constexpr long kPreferredShare = 16;
+
 // The switches still up in the hero's row of rooms and the rows above it.
 uint32_t switches_not_below(const LevelMap &map, const Node &n) {
     uint32_t set = 0;
@@ -552,13 +556,15 @@ uint32_t switches_not_below(const LevelMap &map, const Node &n) {
 // room below is seldom undone: the switches of the hero's row and those above are
 // sought first, and only when none of them can be reached the nearest of all.
 GoalSearch search_next(GoalSearcher &searcher, const LevelMap &map, const Node &at,
-                       GoalKind kind) {
+                       GoalKind kind, long max_states) {
     uint32_t first = kind == GoalKind::NextSwitch ? switches_not_below(map, at) : 0;
     if (first != 0 && first != at.switches) {
-        GoalSearch g = searcher.search(at, kind, first);
+        // Only a preference: a way to them that is not soon found may lead through
+        // the rooms below, and the search of every switch finds it as well.
+        GoalSearch g = searcher.search(at, kind, first, max_states / kPreferredShare);
         if (g.reached) return g;
     }
-    return searcher.search(at, kind, at.switches);
+    return searcher.search(at, kind, at.switches, max_states);
 }
 
 } // namespace
@@ -588,7 +594,7 @@ SearchResult search_route(const LevelMap &map, const SearchOptions &options) {
     while (true) {
         GoalKind kind = at.hero.switches_thrown >= kSwitchCount ? GoalKind::Door
                                                                  : GoalKind::NextSwitch;
-        GoalSearch g = search_next(searcher, map, at, kind);
+        GoalSearch g = search_next(searcher, map, at, kind, options.max_states);
         if (!g.reached) {
             result.failure = failure_text(map, at, kind, g, options.max_states);
             return result;
