@@ -216,6 +216,21 @@ TEST(RouteSearch, NamesTheDoorWhenItCannotBeReached) {
         << found.failure;
 }
 
+// Five bats over the corridor's ceiling on tracks of 5, 7, 9, 11 and 13 cells line up
+// again only after 1,441,440 frames; where they are changes nobody's way.
+TEST(RouteSearch, EnemiesThatSeldomLineUpDoNotMultiplyTheSearch) {
+    auto map = corridor();
+    RoomRecord &room = map->rooms[room_index_of(0, kLastRow)];
+    for (int i = 0; i < 5; ++i)
+        room.enemies[i] = ObjectSpawn{0, static_cast<int8_t>(i), static_cast<int8_t>(5 + 2 * i),
+                                      static_cast<int8_t>(i), 1, 4};
+    route::SearchOptions options;
+    options.max_states = 20000;
+    route::SearchResult found = route::search_route(*map, options);
+    ASSERT_TRUE(found.found) << found.failure;
+    EXPECT_EQ(route::run_route(*map, found.frames).result, kLevelCompleted);
+}
+
 TEST(RouteSearch, GivesUpAfterItsStatesAndSaysHowToGoOn) {
     auto map = corridor();
     route::SearchOptions options;
