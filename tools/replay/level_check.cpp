@@ -18,6 +18,8 @@
 #include "route_level.h"
 
 #include <algorithm>
+#include <functional>
+#include <queue>
 #include <set>
 #include <tuple>
 
@@ -30,17 +32,9 @@ typedef uint64_t Gains;
 constexpr uint32_t kAllSwitches = (1u << kSwitchCount) - 1;
 constexpr uint32_t kAllRefills = (1u << kRefillCount) - 1;
 constexpr int kRefillShift = kSwitchCount;
-constexpr Gains kDoorBit = Gains{1} << (kSwitchCount + kRefillCount);
+constexpr Gains kDoorBit = kDoorGain;
 constexpr Gains kSwitchBits = kAllSwitches;
 
-class Reachability {
-public:
-    std::vector<Node> nodes;        // the standing places, the start first
-    SeenStates seen;                // place -> node
-    std::vector<int32_t> set_of;    // node -> its strongly connected set
-    std::vector<Gains> reaches;     // set -> what can still be touched from it
-    uint32_t periods[kRoomCount] = {};  // each room's platforms come round after this
-};
 
 namespace {
 
@@ -92,8 +86,27 @@ bool in_exit_door(const LevelMap &map, const PlayState &s) {
 
 struct Way {
     int32_t to;
+    int32_t frames;  // the frames it takes
     Gains gains;
 };
+
+} // namespace
+
+class Reachability {
+public:
+    std::vector<Node> nodes;        // the standing places, the start first
+    SeenStates seen;                // place -> node
+    std::vector<int32_t> set_of;    // node -> its strongly connected set
+    std::vector<Gains> reaches;     // set -> what can still be touched from it
+    uint32_t periods[kRoomCount] = {};  // each room's platforms come round after this
+    // The ways on backwards: the ways into node v are from[into_start[v]] ... with
+    // their frames, for the frames still to go to a goal.
+    std::vector<int32_t> into_start, into_from, into_frames;
+    std::vector<int32_t> touch_start;  // the ways of node v that touch something,
+    std::vector<Way> touches;          // as touches[touch_start[v]] ...
+};
+
+namespace {
 
 struct Crossing {
     int32_t from;
@@ -172,7 +185,9 @@ private:
         const KeyRecord keys = action_keys(action);
         Gains gains = 0;
         int room = r_.nodes[index].room;
+        int frames_held = 1;
         for (int frames = 1;; ++frames) {
+            frames_held = frames;
             if (end == FrameEnd::ObjectsTooLong) gave_up_ = true;
             // Harm that drains a full bar on one way on ends that way.
             if (end != FrameEnd::Playing) return;
@@ -193,7 +208,7 @@ private:
         to.action = action;
         to.frames = from.frames + 1;
         to.held_frames = 0; // worked out again from the rules when a replay is written
-        ways_.push_back(Way{add(to), gains});
+        ways_.push_back(Way{add(to), frames_held, gains});
     }
 
     void note_crossing(int32_t index, uint8_t action, int frames, int room, const PlayState &s) {
@@ -301,14 +316,67 @@ std::vector<KeyRecord> keys_to(const LevelMap &map, const std::vector<Node> &nod
     return frames;
 }
 
+// The ways into each place, with their frames, and the ways that touch something,
+// for the frames still to go that the route search asks for.
+void keep_ways_backwards(const std::vector<int32_t> &way_start, const std::vector<Way> &ways,
+                         Reachability &r) {
+    const int32_t n = static_cast<int32_t>(way_start.size()) - 1;
+    r.into_start.assign(n + 1, 0);
+    for (const Way &w : ways) ++r.into_start[w.to + 1];
+    for (int32_t v = 0; v < n; ++v) r.into_start[v + 1] += r.into_start[v];
+    r.into_from.resize(ways.size());
+    r.into_frames.resize(ways.size());
+    std::vector<int32_t> fill(r.into_start.begin(), r.into_start.end() - 1);
+    r.touch_start.assign(1, 0);
+    r.touches.clear();
+    for (int32_t v = 0; v < n; ++v) {
+        for (int32_t e = way_start[v]; e < way_start[v + 1]; ++e) {
+            const int32_t at = fill[ways[e].to]++;
+            r.into_from[at] = v;
+            r.into_frames[at] = ways[e].frames;
+            if (ways[e].gains) r.touches.push_back(ways[e]);
+        }
+        r.touch_start.push_back(static_cast<int32_t>(r.touches.size()));
+    }
+}
+
 } // namespace
 
-bool detail::place_leads_on(const Reachability &r, const Node &n) {
+int32_t detail::place_index(const Reachability &r, const Node &n) {
     Node k = n;
     const uint32_t period = r.periods[n.room];
     if (period != 0) k.phase = k.key_phase = n.phase % period;
     normalise(k);
-    int32_t index = r.seen.find(state_key(k), r.nodes);
+    return r.seen.find(state_key(k), r.nodes);
+}
+
+void detail::frames_to_aims(const Reachability &r, uint64_t aims, std::vector<int32_t> &frames) {
+    const int32_t n = static_cast<int32_t>(r.nodes.size());
+    frames.assign(n, kNoWay);
+    typedef std::pair<int32_t, int32_t> Entry; // frames, place
+    std::priority_queue<Entry, std::vector<Entry>, std::greater<Entry>> open;
+    for (int32_t v = 0; v < n && !r.touch_start.empty(); ++v)
+        for (int32_t e = r.touch_start[v]; e < r.touch_start[v + 1]; ++e)
+            if ((r.touches[e].gains & aims) && r.touches[e].frames < frames[v]) {
+                frames[v] = r.touches[e].frames;
+                open.push({frames[v], v});
+            }
+    while (!open.empty()) {
+        Entry top = open.top();
+        open.pop();
+        if (top.first != frames[top.second]) continue;
+        for (int32_t i = r.into_start[top.second]; i < r.into_start[top.second + 1]; ++i) {
+            const int32_t u = r.into_from[i], f = top.first + r.into_frames[i];
+            if (f < frames[u]) {
+                frames[u] = f;
+                open.push({f, u});
+            }
+        }
+    }
+}
+
+bool detail::place_leads_on(const Reachability &r, const Node &n) {
+    const int32_t index = place_index(r, n);
     if (index < 0) return true; // a place the check never met: nothing is known of it
     const Gains reaches = r.reaches[r.set_of[index]];
     return (reaches & kDoorBit) && (n.switches & ~reaches & kSwitchBits) == 0;
@@ -336,6 +404,7 @@ CheckResult check_level(const LevelMap &map, const CheckOptions &options) {
     const std::vector<Way> &ways = graph->ways();
     const std::vector<int32_t> &way_start = graph->way_start();
     const int32_t sets = connected_sets(way_start, ways, reach->set_of);
+    keep_ways_backwards(way_start, ways, *reach);
     const int32_t n = static_cast<int32_t>(reach->nodes.size());
     std::vector<int32_t> by_set(n), set_first(sets + 1, 0);
     for (int32_t v = 0; v < n; ++v) ++set_first[reach->set_of[v] + 1];

@@ -418,8 +418,20 @@ private:
 class Reachability;
 
 namespace detail {
+// What a way on touches, as the check keeps it: bit i switch i, bit 25 + i refill i,
+// and this bit the exit door.
+constexpr uint64_t kDoorGain = uint64_t{1} << (kSwitchCount + kRefillCount);
+// Frames to go from a place the check never saw lead anywhere.
+constexpr int32_t kNoWay = 1 << 30;
+
 // False when a standing place can no longer lead to the exit door, or to a switch
 // still up in `n`; true for a place the check has not met.
 bool place_leads_on(const Reachability &r, const Node &n);
+// The check's number of the standing place of `n`, or -1 when it never met it.
+int32_t place_index(const Reachability &r, const Node &n);
+// The frames from every place of the check to the nearest way on that touches one of
+// `aims` (kNoWay where none does), along the ways the check found: a guess of the
+// frames still to go that knows every wall, jump and platform, but not the enemies.
+void frames_to_aims(const Reachability &r, uint64_t aims, std::vector<int32_t> &frames);
 } // namespace detail
 } // namespace route

@@ -12,6 +12,7 @@
 #include "world/map_format.h"
 
 #include <chrono>
+#include <filesystem>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -245,6 +246,12 @@ int report_places(const Options &o, const LevelMap &map, const uint8_t (&digest)
 }
 
 int run_check(Options &o, const LevelMap &map, const uint8_t (&digest)[kSha256Bytes]) {
+    std::error_code made;
+    if (!o.replays_dir.empty()) std::filesystem::create_directories(o.replays_dir, made);
+    if (made) {
+        fprintf(stderr, "vespertil-route: %s: %s\n", o.replays_dir.c_str(), made.message().c_str());
+        return kExitUsage;
+    }
     auto started = std::chrono::steady_clock::now();
     route::CheckResult c = route::check_level(map, o.check_options);
     auto seconds_since = [](std::chrono::steady_clock::time_point t) {

@@ -234,6 +234,11 @@ std::vector<int> goal_cells(const LevelMap &map, GoalKind kind, uint32_t aims) {
     return cells;
 }
 
+// A point of energy lost counts as this many frames spent: the search goes round an
+// enemy rather than through it, and out of its way for a refill, when that is worth
+// the time, so that a long level is not left with too little energy for its end.
+constexpr int kFramesPerEnergy = 4;
+
 // States waiting to be searched, by frames so far plus frames still guessed; among
 // equals the newest first, so a search that is on its way keeps going.
 class OpenStates {
@@ -282,6 +287,8 @@ public:
         start_ = start;
         aims_ = aims;
         if (options_.guide_weight > 0) guide_.aim_at(goal_cells(level_.map(), kind, aims));
+        if (options_.guide_weight > 0 && options_.reach)
+            frames_to_aims(*options_.reach, kind == GoalKind::Door ? kDoorGain : aims, exact_);
         nodes_.clear();
         seen_.clear();
         open_.clear();
@@ -311,9 +318,17 @@ public:
     }
 
 private:
+    // With the check's places the frames to go are those of its ways on, which know
+    // every wall; else the rough guide's.
     int priority(const Node &n) const {
         if (options_.guide_weight <= 0) return n.frames;
-        return n.frames + options_.guide_weight * guide_.frames_to_go(n);
+        int to_go = guide_.frames_to_go(n);
+        if (options_.reach) {
+            const int32_t place = place_index(*options_.reach, n);
+            if (place >= 0) to_go = std::min(exact_[place], kNoWayFrames);
+        }
+        return n.frames + kFramesPerEnergy * (kFullEnergy - n.hero.energy) +
+               options_.guide_weight * to_go;
     }
 
     // Tries every choice of keys from one state; true when the search is over.
@@ -419,6 +434,7 @@ private:
     Node start_{};
     uint32_t aims_ = 0;
     Guide guide_;
+    std::vector<int32_t> exact_;  // frames to go from each of the check's places
     std::vector<Node> nodes_;
     SeenStates seen_;
     OpenStates open_;
