@@ -77,6 +77,13 @@ bool inside_solid(const LevelMap &map, const PlayState &s) {
     return false;
 }
 
+// The cell of the hero's top-left pixel, the one that harms him, is harmful.
+bool in_harm(const LevelMap &map, const PlayState &s) {
+    HeroCells c = hero_cells(s.hero);
+    if (c.tx < 0 || c.tx >= kRoomColumns || c.ty < 0 || c.ty >= kRoomRows) return false;
+    return (map.rooms[current_room_index(s)].cells[c.ty][c.tx].flags & kCellHarmful) != 0;
+}
+
 bool in_exit_door(const LevelMap &map, const PlayState &s) {
     const MapHeader &h = map.header;
     HeroCells c = hero_cells(s.hero);
@@ -113,6 +120,7 @@ struct Crossing {
     uint8_t action;
     int frames;
     Place out, in;
+    bool harm;
 };
 
 class PlaceGraph {
@@ -185,6 +193,7 @@ private:
         const KeyRecord keys = action_keys(action);
         Gains gains = 0;
         int room = r_.nodes[index].room;
+        int left = -1; // the room left on this way, once another has been entered
         int frames_held = 1;
         for (int frames = 1;; ++frames) {
             frames_held = frames;
@@ -194,8 +203,15 @@ private:
             const PlayState &s = level_.play();
             if (in_exit_door(map_, s)) gains |= kDoorBit;
             if (current_room_index(s) != room) {
-                if (inside_solid(map_, s)) note_crossing(index, action, frames, room, s);
+                if (inside_solid(map_, s)) note_crossing(index, action, frames, room, s, false);
+                left = room;
                 room = current_room_index(s);
+            }
+            // A room entered in a fall or a jump that ends in harm before the hero has
+            // another choice.
+            if (left >= 0 && in_harm(map_, s)) {
+                note_crossing(index, action, frames, left, s, true);
+                left = -1;
             }
             if (frames >= kMaxHeldFrames || !level_.frame_without_choice(keys, end)) break;
         }
@@ -211,14 +227,16 @@ private:
         ways_.push_back(Way{add(to), frames_held, gains});
     }
 
-    void note_crossing(int32_t index, uint8_t action, int frames, int room, const PlayState &s) {
+    void note_crossing(int32_t index, uint8_t action, int frames, int room, const PlayState &s,
+                       bool harm) {
         Place out = place_of_node(r_.nodes[index]);
         out.room_column = room % kWorldColumns;
         out.room_row = room / kWorldColumns;
         Place in = place_of(s);
-        auto key = std::make_tuple(room, in.room_column, in.room_row, in.cell_column, in.cell_row);
+        auto key = std::make_tuple(room * 2 + harm, in.room_column, in.room_row, in.cell_column,
+                                   in.cell_row);
         if (!crossing_seen_.insert(key).second) return;
-        crossings_.push_back(Crossing{index, action, frames, out, in});
+        crossings_.push_back(Crossing{index, action, frames, out, in, harm});
     }
 
     static Place place_of_node(const Node &n) {
@@ -396,8 +414,8 @@ CheckResult check_level(const LevelMap &map, const CheckOptions &options) {
     const LevelMap enemyless = without_enemies(map);
     for (const Crossing &c : graph->crossings()) {
         if (result.crossings.size() == kMaxCrossingReports) break;
-        result.crossings.push_back(
-            CrossingReport{c.out, c.in, keys_to(enemyless, reach->nodes, c.from, c.action, c.frames)});
+        result.crossings.push_back(CrossingReport{
+            c.out, c.in, c.harm, keys_to(enemyless, reach->nodes, c.from, c.action, c.frames)});
     }
     if (!result.complete) return result;
 

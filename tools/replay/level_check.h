@@ -29,10 +29,13 @@ struct TrapReport {
     std::vector<KeyRecord> frames;  // keys from the level's start to the place
 };
 
-// A room edge crossed into a solid cell: the hero ends up inside the wall.
+// A room edge crossed into a solid cell (the hero ends up inside the wall), or into
+// harm: a fall or a jump over the edge that ends in a harmful cell before the hero
+// has another choice, so that a player who leaps in blind meets it unseen.
 struct CrossingReport {
     Place from;                     // the room he leaves and his cell in it
-    Place to;                       // the room he enters and the cell he is put in
+    Place to;                       // where he is put in the room he enters
+    bool harm = false;              // into harm, not into a wall
     std::vector<KeyRecord> frames;  // keys from the level's start through the crossing
 };
 

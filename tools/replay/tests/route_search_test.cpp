@@ -269,9 +269,11 @@ std::string check_summary(const route::CheckResult &c) {
             if ((t.lost_switches >> i) & 1) text += " leaving switch " + std::to_string(i + 1);
         text += "; ";
     }
-    // The first edge into a wall; what the hero does inside it is the rules' business.
+    // The first edge into a wall or harm; what the hero does inside a wall is the
+    // rules' business.
     if (!c.crossings.empty())
-        text += "edge from " + route::place_text(c.crossings[0].from) + " into " +
+        text += "edge from " + route::place_text(c.crossings[0].from) +
+                (c.crossings[0].harm ? " into harm at " : " into ") +
                 route::place_text(c.crossings[0].to) + "; ";
     return text.empty() ? "clean" : text;
 }
@@ -357,6 +359,22 @@ const CheckCase kCheckCases[] = {
      // Once inside the wall he can sink into the floor, where nothing leads on.
      "trap in room 1,4 row 8 without the door; edge from room 0,4 cell 13,7 into room 1,4 "
      "cell 0,7; "},
+    // Off a shelf of room 0,3 and through the hole beside it onto spikes in the
+    // corridor below.
+    {"a fall into harm",
+     [](LevelMap &m) {
+         constexpr const char *kHoled[kRoomRows] = {
+             "..............#", "..............#", "..............#",
+             "..............#", "#########.....#", "#########.....#",
+             "#########.....#", "#########.....#", "#########.....#",
+         };
+         draw_room(m, 0, kLastRow - 1, kHoled);
+         m.header.start_room_row = kLastRow - 1;
+         m.header.start_cell_row = 3;
+         for (int column = 8; column <= 10; ++column)
+             m.rooms[room_index_of(0, kLastRow)].cells[7][column].flags = kCellHarmful;
+     },
+     "edge from room 0,3 cell 6,3 into harm at room 0,4 cell 10,7; "},
     {"a drop that leaves a switch behind", [](LevelMap &m) { m = *shelf_and_floor(); },
      "trap in room 0,4 row 7 leaving switch 25; "},
 };
