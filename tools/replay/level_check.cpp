@@ -400,11 +400,6 @@ bool detail::place_leads_on(const Reachability &r, const Node &n) {
     return (reaches & kDoorBit) && (n.switches & ~reaches & kSwitchBits) == 0;
 }
 
-std::string place_text(const Place &p) {
-    return "room " + std::to_string(p.room_column) + "," + std::to_string(p.room_row) +
-           " cell " + std::to_string(p.cell_column) + "," + std::to_string(p.cell_row);
-}
-
 CheckResult check_level(const LevelMap &map, const CheckOptions &options) {
     CheckResult result;
     auto reach = std::make_shared<Reachability>();

@@ -5,6 +5,8 @@
 // cell; the route search asks it which places still lead somewhere.
 #pragma once
 
+#include "route_search.h"
+
 #include "core/platform.h"
 #include "level/rules.h"
 
@@ -14,10 +16,6 @@
 #include <vector>
 
 namespace route {
-
-struct Place {
-    int room_column = 0, room_row = 0, cell_column = 0, cell_row = 0;
-};
 
 // A place where the level can no longer be won, the first of its kind a search meets.
 struct TrapReport {
@@ -61,8 +59,5 @@ struct CheckResult {
 };
 
 CheckResult check_level(const LevelMap &map, const CheckOptions &options);
-
-// "room 2,1 cell 4,5".
-std::string place_text(const Place &p);
 
 } // namespace route

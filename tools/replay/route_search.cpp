@@ -444,11 +444,6 @@ private:
 
 std::string number(int v) { return std::to_string(v); }
 
-std::string place_text(int room_column, int room_row, int cell_column, int cell_row) {
-    return "room " + number(room_column) + "," + number(room_row) + " cell " +
-           number(cell_column) + "," + number(cell_row);
-}
-
 GoalReport switch_report(const LevelMap &map, int i) {
     GoalReport r;
     const SwitchPlacement &p = map.switches[i];
@@ -472,7 +467,7 @@ GoalReport door_report(const LevelMap &map) {
 
 std::string hero_place(const Node &n) {
     HeroCells c = hero_cells(n.hero);
-    return place_text(n.room % kWorldColumns, n.room / kWorldColumns, c.tx, c.ty);
+    return place_text(Place{n.room % kWorldColumns, n.room / kWorldColumns, c.tx, c.ty});
 }
 
 // Why a goal failed, naming what could not be reached and from where.
@@ -547,8 +542,13 @@ bool level_map_from_bytes(const uint8_t *bytes, std::size_t size, LevelMap &map)
     return true;
 }
 
+std::string place_text(const Place &p) {
+    return "room " + number(p.room_column) + "," + number(p.room_row) + " cell " +
+           number(p.cell_column) + "," + number(p.cell_row);
+}
+
 std::string goal_text(const GoalReport &g) {
-    std::string where = place_text(g.room_column, g.room_row, g.cell_column, g.cell_row);
+    std::string where = place_text(Place{g.room_column, g.room_row, g.cell_column, g.cell_row});
     if (g.door) return "the exit door at " + where;
     return "switch " + number(g.switch_number) + " at " + where;
 }

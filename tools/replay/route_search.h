@@ -71,6 +71,14 @@ SearchResult search_route(const LevelMap &map, const SearchOptions &options);
 LevelOutcome run_route(const LevelMap &map, const std::vector<KeyRecord> &frames,
                        int *lowest_energy = nullptr);
 
+// A cell of a room of the world.
+struct Place {
+    int room_column = 0, room_row = 0, cell_column = 0, cell_row = 0;
+};
+
+// "room 2,1 cell 4,5".
+std::string place_text(const Place &p);
+
 // "switch 7 at room 2,1 cell 4,5" or "the exit door at room 4,4 cell 12,6".
 std::string goal_text(const GoalReport &goal);
 
