@@ -223,7 +223,7 @@ private:
         to.parent = index;
         to.action = action;
         to.frames = from.frames + 1;
-        to.held_frames = 0; // worked out again from the rules when a replay is written
+        to.held_frames = static_cast<uint16_t>(frames_held);
         ways_.push_back(Way{add(to), frames_held, gains});
     }
 
@@ -309,28 +309,14 @@ int32_t connected_sets(const std::vector<int32_t> &way_start, const std::vector<
 }
 
 // Keys from the level's start to a place, and on through `extra` frames of `action`:
-// each step's keys are held for as many frames as the rules take to the next choice,
-// found again by playing them (the graph keeps only where each step leads).
-std::vector<KeyRecord> keys_to(const LevelMap &map, const std::vector<Node> &nodes,
-                               int32_t index, uint8_t action, int extra) {
-    std::vector<uint8_t> steps;
-    for (int32_t i = index; i > 0; i = nodes[i].parent) steps.push_back(nodes[i].action);
-    std::reverse(steps.begin(), steps.end());
-    auto level = std::make_unique<Level>(map);
-    level->start();
-    std::vector<KeyRecord> frames{kClosingKeys};
-    level->frame(kClosingKeys);
-    FrameEnd end;
-    for (uint8_t a : steps) {
-        // The step's first frame (a choice, unless the hero is in mid-air), then the
-        // frames its keys cannot change, as the check played them.
-        const KeyRecord keys = action_keys(a);
-        if (!level->frame_without_choice(keys, end)) level->frame(keys);
-        frames.push_back(keys);
-        for (int held = 1; held < kMaxHeldFrames && level->frame_without_choice(keys, end); ++held)
-            frames.push_back(keys);
-    }
-    frames.insert(frames.end(), extra, action_keys(action));
+// each step's keys held for the frames it took.
+std::vector<KeyRecord> keys_to(const std::vector<Node> &nodes, int32_t index, uint8_t action,
+                               int extra) {
+    std::vector<KeyRecord> frames(extra, action_keys(action));
+    for (int32_t i = index; i > 0; i = nodes[i].parent)
+        frames.insert(frames.end(), nodes[i].held_frames, action_keys(nodes[i].action));
+    frames.push_back(kClosingKeys);
+    std::reverse(frames.begin(), frames.end());
     return frames;
 }
 
@@ -406,11 +392,10 @@ CheckResult check_level(const LevelMap &map, const CheckOptions &options) {
     auto graph = std::make_unique<PlaceGraph>(map, options, *reach);
     result.complete = graph->build();
     result.places = static_cast<long>(reach->nodes.size());
-    const LevelMap enemyless = without_enemies(map);
     for (const Crossing &c : graph->crossings()) {
         if (result.crossings.size() == kMaxCrossingReports) break;
         result.crossings.push_back(CrossingReport{
-            c.out, c.in, c.harm, keys_to(enemyless, reach->nodes, c.from, c.action, c.frames)});
+            c.out, c.in, c.harm, keys_to(reach->nodes, c.from, c.action, c.frames)});
     }
     if (!result.complete) return result;
 
@@ -519,7 +504,7 @@ CheckResult check_level(const LevelMap &map, const CheckOptions &options) {
         const Node &node = reach->nodes[traps[s].first];
         HeroCells c = hero_cells(node.hero);
         t.place = Place{node.room % kWorldColumns, node.room / kWorldColumns, c.tx, c.ty};
-        t.frames = keys_to(enemyless, reach->nodes, traps[s].first, kNoKeysAction, 0);
+        t.frames = keys_to(reach->nodes, traps[s].first, kNoKeysAction, 0);
         result.traps.push_back(t);
     }
     result.reach = reach;
