@@ -204,9 +204,8 @@ void debug_line_step(LevelRun &run, KeyRecord keys) {
         draw_debug_line(video_screen(), run.state.hero, run.map.rooms[room]);
 }
 
-void run_frame(LevelRun &run, KeyRecord keys) {
+void run_frame(LevelRun &run, KeyRecord keys, FrameEvents &ev) {
     PlayState &s = run.state;
-    FrameEvents ev;
     debug_line_step(run, keys);
     frame_rules_before_render(s, run.map, keys, ev);
     draw_room(run);
@@ -245,9 +244,10 @@ void run_room(LevelRun &run, KeyRecord &keys) {
             return;
         }
         ++run.frames;
-        run_frame(run, keys);
+        FrameEvents ev;
+        run_frame(run, keys, ev);
         if (run.observer && run.observer->frame_done)
-            run.observer->frame_done(run.observer->context, run.frames, s);
+            run.observer->frame_done(run.observer->context, run.frames, s, ev);
         wait_ticks(kFrameTicks);
     }
 }

@@ -14,8 +14,10 @@ struct LevelObserver {
     // then one per frame from the second frame on (the record that closed the panel
     // is also the first frame's keys, so it is passed once).
     void (*keys_used)(void *context, KeyRecord keys) = nullptr;
-    // After each frame's rules and presentation; `frame` counts from 1.
-    void (*frame_done)(void *context, int frame, const PlayState &state) = nullptr;
+    // After each frame's rules and presentation; `frame` counts from 1, `events` are
+    // what the frame's rules reported.
+    void (*frame_done)(void *context, int frame, const PlayState &state,
+                       const FrameEvents &events) = nullptr;
 };
 
 struct LevelOutcome {

@@ -3,10 +3,14 @@
 Each check plays replays headless with vespertil-replay against the generated game
 directory:
 
-  expect   REPLAY        the last line printed is the replay's own "# expect:" line
-  ends-by  energy|esc R  the level ends as said: the trace's energy reaches 0 with no
-                         ESC held, or ESC on the last frame with energy left
-  twice    REPLAY        two runs give the same trace and the same final screen
+  golden   REPLAY        the run's golden trace (vespertil-replay --golden) is the
+                         committed REPLAY.golden line for line, and ends with the
+                         replay's own "# expect:" line; on a difference it names the
+                         first frame, prints both lines and, when a screen hash
+                         differs, writes that frame's picture into --out.
+                         --ends-by energy|esc: the level ends as said, the energy
+                         reaching 0 with no ESC held, or ESC on the last frame
+  rewrite  REPLAY...     writes each replay's golden anew and says which changed
   refuse   REPLAY        a changed map, or a replay with another map's digest, is
                          refused with exit status 2 and a message naming the replay
   route    MAPNAME       vespertil-route finds a route that vespertil-replay plays
@@ -105,92 +109,93 @@ def read_trace(path):
 
 # ---- The checks --------------------------------------------------------------------
 
-def check_expect(args):
-    want = expected_line(args.replay)
-    got = last_line(play(args, args.replay).stdout)
-    if got != want:
-        fail("%s ends with\n  %s\nbut its '# expect:' line says\n  %s" % (args.replay, got, want))
-    print(got)
+GOLDEN_FIELDS = TRACE_FIELDS + 3  # and the objects' hash, the events, the screen's hash
 
 
-def check_ends_by(args):
-    with tempfile.TemporaryDirectory() as tmp:
-        trace_path = os.path.join(tmp, "trace.txt")
-        result, frames, _, energy = parse_result(
-            last_line(play(args, args.replay, "--trace", trace_path).stdout))
-        trace = read_trace(trace_path)
-    records = key_records(args.replay)
+def golden_path(replay):
+    return os.path.splitext(replay)[0] + ".golden"
+
+
+def play_golden(args, replay, path):
+    """Plays the replay into a golden trace at `path`; returns its lines."""
+    play(args, replay, "--golden", path)
+    return open(path, encoding="ascii").read().splitlines()
+
+
+def first_difference(want, got):
+    at = next((i for i in range(min(len(want), len(got))) if want[i] != got[i]), None)
+    if at is None and len(want) != len(got):
+        at = min(len(want), len(got))
+    return at
+
+
+def check_ends_by(how, lines, records):
+    """The level ends by its energy (how == "energy") or by ESC, from the golden."""
+    result, frames, _, energy = parse_result(" ".join(lines[-1].split()[:8]))
+    trace = [[int(v) for v in line.split()[:TRACE_FIELDS]] for line in lines[:-1]]
     if result != "1":
         fail("the level ended with result %s, not 1" % result)
-    if len(trace) != frames or trace[-1][0] != frames:
-        fail("the trace has %d lines for %d frames" % (len(trace), frames))
     if frames >= len(records):
         fail("the level ran all %d records: it must end before they run out" % len(records))
-    last_energy = trace[-1][TRACE_ENERGY]
-    if last_energy != energy:
-        fail("the trace's last energy %d is not the result's %d" % (last_energy, energy))
     escapes = [i + 1 for i, keys in enumerate(records) if "ESC" in keys]
-    if args.how == "energy":
+    if how == "energy":
         if escapes and escapes[0] <= frames:
             fail("ESC is held on frame %d: the level did not end by its energy" % escapes[0])
-        if last_energy > 0:
-            fail("the energy ends at %d, not 0 or below" % last_energy)
-        if any(row[TRACE_ENERGY] <= 0 for row in trace[:-1]):
-            fail("the energy reached 0 before the last frame and the level went on")
-        print("energy reaches %d on frame %d" % (last_energy, frames))
+        if energy > 0 or any(row[TRACE_ENERGY] <= 0 for row in trace[:-1]):
+            fail("the energy must reach 0 on the last frame, not before (ends at %d)" % energy)
     else:
         if escapes[:1] != [frames]:
             fail("the level ended on frame %d, but ESC is first held on frame %s" %
                  (frames, escapes[0] if escapes else "none"))
-        if last_energy <= 0:
-            fail("the energy ran out too (%d): ESC is not what ended the level" % last_energy)
-        print("ESC on frame %d, energy %d" % (frames, last_energy))
+        if energy <= 0:
+            fail("the energy ran out too (%d): ESC is not what ended the level" % energy)
+    print("ends by %s on frame %d, energy %d" % (how, frames, energy))
 
 
-def shot_spacing(frames):
-    """A spacing that keeps at most four shots, the last of them the final screen."""
-    return next(d for d in range(1, frames + 1) if frames % d == 0 and frames // d <= 4)
+def check_golden(args):
+    name = os.path.splitext(os.path.basename(args.replay))[0]
+    os.makedirs(args.out, exist_ok=True)
+    got_path = os.path.join(args.out, name + ".golden")
+    got = play_golden(args, args.replay, got_path)
+    want = open(golden_path(args.replay), encoding="ascii").read().splitlines()
+    at = first_difference(want, got)
+    if at is not None:
+        w = want[at] if at < len(want) else "(end)"
+        g = got[at] if at < len(got) else "(end)"
+        message = "%s: the run parts from its golden at frame %d (line %d)\n  expected: %s\n" \
+                  "  got:      %s\n(whole run in %s)" % (name, at + 1, at + 1, w, g, got_path)
+        if w.split()[-1:] != g.split()[-1:] and len(g.split()) in (GOLDEN_FIELDS, 10):
+            frame = int(g.split()[3 if g.startswith("result") else 0])
+            shots = os.path.join(args.out, name + "_shots")
+            os.makedirs(shots, exist_ok=True)
+            play(args, args.replay, "--shots", shots, "--at", str(frame))
+            message += "\nthe screen differs: %s" % os.path.join(shots, "frame%06d.png" % frame)
+        fail(message)
+    expected = expected_line(args.replay)
+    if not got[-1].startswith(expected + " screen "):
+        fail("%s ends with\n  %s\nbut its '# expect:' line says\n  %s" % (name, got[-1], expected))
+    if args.ends_by:
+        check_ends_by(args.ends_by, got, key_records(args.replay))
+    print("%s: %d frames as golden; %s" % (name, len(got) - 1, expected))
 
 
-def run_with_shots(args, tmp, name, every):
-    trace = os.path.join(tmp, name + ".trace")
-    shots = os.path.join(tmp, name + "_shots")
-    os.mkdir(shots)
-    out = play(args, args.replay, "--trace", trace, "--shots", shots, "--every", str(every))
-    pictures = sorted(glob.glob(os.path.join(shots, "frame*.png")))
-    if not pictures:
-        fail("no screen shots were written")
-    with open(trace, "rb") as f:
-        trace_bytes = f.read()
-    with open(pictures[-1], "rb") as f:
-        last_picture = f.read()
-    return last_line(out.stdout), trace_bytes, [os.path.basename(p) for p in pictures], last_picture
-
-
-def check_twice(args):
-    frames = parse_result(expected_line(args.replay))[1]
-    every = shot_spacing(frames)
-    with tempfile.TemporaryDirectory() as tmp:
-        first = run_with_shots(args, tmp, "first", every)
-        second = run_with_shots(args, tmp, "second", every)
-    result, names = first[0], first[2]
-    if names[-1] != "frame%06d.png" % frames:
-        fail("the last shot is %s, not the final screen of frame %d" % (names[-1], frames))
-    if len(first[1].splitlines()) != frames:
-        fail("the trace has %d lines for %d frames" % (len(first[1].splitlines()), frames))
-    if second[0] != result:
-        fail("the second run ends with %r, the first with %r" % (second[0], result))
-    if second[1] != first[1]:
-        a, b = first[1].splitlines(), second[1].splitlines()
-        at = next((i for i in range(min(len(a), len(b))) if a[i] != b[i]), min(len(a), len(b)))
-        fail("the traces part at line %d:\n  %s\n  %s" %
-             (at + 1, a[at].decode() if at < len(a) else "(end)",
-              b[at].decode() if at < len(b) else "(end)"))
-    if second[2] != names:
-        fail("the runs wrote different shots: %s and %s" % (names, second[2]))
-    if second[3] != first[3]:
-        fail("the final screens (%s) differ" % names[-1])
-    print("%s; %d trace lines and %d shots alike, last %s" % (result, frames, len(names), names[-1]))
+def rewrite_goldens(args):
+    for replay in args.replays:
+        with tempfile.TemporaryDirectory() as tmp:
+            got = play_golden(args, replay, os.path.join(tmp, "golden"))
+        path = golden_path(replay)
+        old = open(path, encoding="ascii").read().splitlines() if os.path.exists(path) else []
+        at = first_difference(old, got)
+        if at is None:
+            print("unchanged  %s" % os.path.basename(path))
+            continue
+        with open(path, "w", encoding="ascii") as f:
+            f.write("\n".join(got) + "\n")
+        print("changed    %s from frame %d" % (os.path.basename(path), at + 1) if old else
+              "new        %s" % os.path.basename(path))
+        if not got[-1].startswith(expected_line(replay) + " "):
+            print("           ends with %r: mend its '# expect:' line if that is meant" %
+                  " ".join(got[-1].split()[:8]))
 
 
 def expect_refusal(args, replay, game_dir, why):
@@ -548,12 +553,11 @@ def main():
     parser.add_argument("--route-tool")
     parser.add_argument("--game-dir", required=True)
     sub = parser.add_subparsers(dest="check", required=True)
-    sub.add_parser("expect").add_argument("replay")
-    ends = sub.add_parser("ends-by")
-    ends.add_argument("how", choices=["energy", "esc"])
-    ends.add_argument("replay")
-    twice = sub.add_parser("twice")
-    twice.add_argument("replay")
+    golden = sub.add_parser("golden")
+    golden.add_argument("replay")
+    golden.add_argument("--out", required=True)
+    golden.add_argument("--ends-by", choices=["energy", "esc"])
+    sub.add_parser("rewrite").add_argument("replays", nargs="+")
     sub.add_parser("refuse").add_argument("replay")
     sub.add_parser("route").add_argument("map")
     level = sub.add_parser("level")
@@ -565,7 +569,7 @@ def main():
     args = parser.parse_args()
     if args.check in ("route", "level") and not args.route_tool:
         parser.error("%s needs --route-tool" % args.check)
-    checks = {"expect": check_expect, "ends-by": check_ends_by, "twice": check_twice,
+    checks = {"golden": check_golden, "rewrite": rewrite_goldens,
               "refuse": check_refuse, "route": check_route, "level": check_level,
               "effect": check_effect}
     try:

@@ -12,7 +12,8 @@ namespace {
 
 void usage() {
     fprintf(stderr,
-            "usage: vespertil-replay REPLAY [--game-dir DIR] [--trace FILE] [--shots DIR --every N]\n"
+            "usage: vespertil-replay REPLAY [--game-dir DIR] [--trace FILE] [--golden FILE]\n"
+            "                        [--shots DIR (--every N | --at FRAME)]\n"
             "       vespertil-replay --record OUT MAPNAME [--game-dir DIR]\n");
 }
 
@@ -38,6 +39,13 @@ int main(int argc, char **argv) {
             play.game_dir = record.game_dir = argv[++i];
         } else if (a == "--trace" && has_value) {
             play.trace_path = argv[++i];
+        } else if (a == "--golden" && has_value) {
+            play.golden_path = argv[++i];
+        } else if (a == "--at" && has_value) {
+            if (!positive_number(argv[++i], play.shot_at)) {
+                usage();
+                return replay_tool::kExitRefused;
+            }
         } else if (a == "--shots" && has_value) {
             play.shots_dir = argv[++i];
         } else if (a == "--every" && has_value) {

@@ -20,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace replay_tool {
 
@@ -56,6 +57,8 @@ std::string absolute_path(const std::string &path) {
 
 struct RunContext {
     FILE *trace = nullptr;
+    FILE *golden = nullptr;
+    int shot_at = 0;
     std::string shots_dir;
     int every = 1;
     bool shot_failed = false;
@@ -82,10 +85,12 @@ bool write_shot(const std::string &path, BITMAP *bmp) {
     return tool_files::write_file_whole(path, bytes.data(), bytes.size(), why);
 }
 
-void on_frame(void *context, int frame, const PlayState &state) {
+void on_frame(void *context, int frame, const PlayState &state, const FrameEvents &events) {
     RunContext &run = *static_cast<RunContext *>(context);
     if (run.trace) fprintf(run.trace, "%s\n", trace_line(frame, state).c_str());
-    if (!run.shots_dir.empty() && frame % run.every == 0) {
+    if (run.golden)
+        fprintf(run.golden, "%s\n", golden_line(frame, state, events, video_screen()).c_str());
+    if (!run.shots_dir.empty() && (run.shot_at ? frame == run.shot_at : frame % run.every == 0)) {
         char name[32];
         snprintf(name, sizeof name, "/frame%06d.png", frame);
         if (!write_shot(run.shots_dir + name, video_screen())) run.shot_failed = true;
@@ -124,6 +129,41 @@ std::string trace_line(int frame, const PlayState &s) {
     return line;
 }
 
+uint32_t objects_hash(const PlayState &s) {
+    Fnv f;
+    for (const ObjectGroup *g : {&s.enemies, &s.platforms})
+        for (const MovingObject &o : *g)
+            for (int v : {o.x, o.y, o.vx, o.vy, o.sprite, o.frame, o.ax, o.ay, o.bx, o.by})
+                f.word(v);
+    return f.h;
+}
+
+uint32_t screen_hash(BITMAP *bmp) {
+    Fnv f;
+    const int depth = bitmap_color_depth(bmp);
+    for (int y = 0; y < bmp->h; ++y)
+        for (int x = 0; x < bmp->w; ++x) {
+            const int c = getpixel(bmp, x, y);
+            f.byte(static_cast<uint32_t>(getr_depth(depth, c)));
+            f.byte(static_cast<uint32_t>(getg_depth(depth, c)));
+            f.byte(static_cast<uint32_t>(getb_depth(depth, c)));
+        }
+    return f.h;
+}
+
+std::string golden_line(int frame, const PlayState &s, const FrameEvents &ev, BITMAP *screen) {
+    static const char kLetters[] = "JFHLEXSR"; // in LevelEvent order
+    std::string events;
+    for (int i = 0; i < ev.count; ++i) events += kLetters[static_cast<int>(ev.list[i].kind)];
+    char screen_text[12] = "-";
+    if (frame % kGoldenScreenEvery == 0)
+        snprintf(screen_text, sizeof screen_text, "%08x", screen_hash(screen));
+    char tail[48];
+    snprintf(tail, sizeof tail, " %08x %s %s", objects_hash(s), events.empty() ? "-" : events.c_str(),
+             screen_text);
+    return trace_line(frame, s) + tail;
+}
+
 int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
     ReplayScript script;
     std::string error;
@@ -131,11 +171,12 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
         fprintf(err, "vespertil-replay: %s\n", error.c_str());
         return kExitRefused;
     }
-    std::unique_ptr<FILE, FileCloser> trace;
-    if (!o.trace_path.empty()) {
-        trace.reset(fopen(o.trace_path.c_str(), "w"));
-        if (!trace) {
-            fprintf(err, "vespertil-replay: %s: cannot be written\n", o.trace_path.c_str());
+    std::unique_ptr<FILE, FileCloser> trace, golden;
+    for (const auto &f : {std::make_pair(&trace, &o.trace_path), std::make_pair(&golden, &o.golden_path)}) {
+        if (f.second->empty()) continue;
+        f.first->reset(fopen(f.second->c_str(), "w"));
+        if (!*f.first) {
+            fprintf(err, "vespertil-replay: %s: cannot be written\n", f.second->c_str());
             return kExitRefused;
         }
     }
@@ -170,13 +211,19 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
 
     RunContext run;
     run.trace = trace.get();
+    run.golden = golden.get();
     run.shots_dir = shots;
     run.every = o.shots_every > 0 ? o.shots_every : 1;
+    run.shot_at = o.shot_at;
     LevelObserver observer;
     observer.context = &run;
     observer.frame_done = on_frame;
     LevelOutcome outcome;
+    srand(1); // the effects' draws, the same every run
     play_level_replayed(script, &observer, &outcome);
+    if (golden)
+        fprintf(golden.get(), "%s screen %08x\n", outcome_line(outcome).c_str(),
+                screen_hash(screen_bitmap));
 
     platform.screen_override = nullptr;
     destroy_bitmap(screen_bitmap);

@@ -18,6 +18,8 @@ struct PlayOptions {
     std::string trace_path;  // empty: no trace
     std::string shots_dir;   // empty: no shots
     int shots_every = 1;
+    int shot_at = 0;         // not 0: the one frame to shoot (tests: a differing screen)
+    std::string golden_path; // empty: no golden trace (tests/replays/README.md)
 };
 
 struct RecordOptions {
@@ -46,5 +48,21 @@ std::string outcome_line(const LevelOutcome &outcome);
 // One trace line: frame, room column and row, x, y, walk phase, falling, jumping,
 // jump step, jump kind, facing, energy, switches.
 std::string trace_line(int frame, const PlayState &state);
+
+// A golden trace line: the trace line, a hash of every moving object, the frame's
+// events (a letter each, "-" for none) and, every kGoldenScreenEvery frames, a hash of
+// the screen's colours ("-" between).
+constexpr int kGoldenScreenEvery = 25;
+std::string golden_line(int frame, const PlayState &state, const FrameEvents &events,
+                        BITMAP *screen_bitmap);
+
+// 32-bit FNV-1a, fed byte by byte; the golden hashes.
+struct Fnv {
+    uint32_t h = 2166136261u;
+    void byte(uint32_t b) { h = (h ^ (b & 0xFF)) * 16777619u; }
+    void word(int v) { byte(static_cast<uint32_t>(v)); byte(static_cast<uint32_t>(v) >> 8); }
+};
+uint32_t objects_hash(const PlayState &state);
+uint32_t screen_hash(BITMAP *bmp); // of the colours, whatever the depth
 
 } // namespace replay_tool
