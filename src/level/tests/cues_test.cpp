@@ -37,15 +37,6 @@ TEST(LevelCues, EventsBecomeSoundCallsInOrder) {
     }
 }
 
-TEST(LevelCues, EachCueHasItsOwnSampleFile) {
-    EXPECT_STREQ(kLevelCueFiles[kCueJump], "sfx/salto.wav");
-    EXPECT_STREQ(kLevelCueFiles[kCueFalling], "sfx/caer.wav");
-    EXPECT_STREQ(kLevelCueFiles[kCueLanding], "sfx/suelo.wav");
-    EXPECT_STREQ(kLevelCueFiles[kCueEnemy], "sfx/enemigo.wav");
-    EXPECT_STREQ(kLevelCueFiles[kCueSwitch], "sfx/palanca.wav");
-    EXPECT_STREQ(kLevelCueFiles[kCueRefill], "sfx/energia.wav");
-}
-
 TEST(LevelCues, AFullFrameOfEventsIsKeptAndTheRestDropped) {
     FrameEvents ev;
     for (int i = 0; i < kMaxFrameEvents + 10; ++i) add_event(ev, LevelEvent::SwitchThrown, i);

@@ -204,17 +204,4 @@ TEST(PlatformHold, VerticalPlatformLiftsHimToItsNextTopUnlessTheRowAheadIsSolid)
     }
 }
 
-TEST(PlatformRide, HeroKeepsPaceWithAHorizontalPlatformFrameAfterFrame) {
-    const RoomRecord room = room_from_rows(kOpenRoom);
-    PlayState s = hero_at(34, 64);
-    s.platforms[0] = object_on(2, 5, 8, 5, 1); // at (32, 80), heading right
-    for (int frame = 1; frame <= 10; ++frame) {
-        FrameEvents ev = hero_frame(s, room);
-        move_objects(s.enemies, s.platforms);
-        EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1) << frame;
-        EXPECT_EQ(px_of(s) - s.platforms[0].x, 2) << frame;
-        EXPECT_EQ(py_of(s), 64) << frame;
-    }
-}
-
 } // namespace

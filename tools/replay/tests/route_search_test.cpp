@@ -84,56 +84,38 @@ std::string outcome_text(const LevelOutcome &o) {
            " switches " + std::to_string(o.switches) + " energy " + std::to_string(o.energy);
 }
 
-TEST(RouteSearch, BreadthFirstFindsTheFewestFramesToASwitch) {
-    auto map = corridor();
-    route::SearchOptions options;
-    options.guide_weight = 0;
-    route::SearchResult found = route::search_route(*map, options);
-    ASSERT_TRUE(found.found) << found.failure;
-    ASSERT_FALSE(found.frames.empty());
-    EXPECT_EQ(found.frames[0], kEnter);
-    // From pixel 32, two pixels a frame from frame 2 (walking or a long jump): the
-    // switches' cell at 96 is first touched at pixel 82, on frame 26.
-    ASSERT_EQ(found.goals.size(), size_t{kSwitchCount + 1});
-    for (int i = 0; i < kSwitchCount; ++i) {
-        EXPECT_EQ(found.goals[i].switch_number, i + 1);
-        EXPECT_EQ(found.goals[i].frame, 26);
+// Breadth first, the fewest frames: from pixel 32, two pixels a frame from frame 2
+// (walking or a long jump), the switches' cell at 96 is first touched at pixel 82, on
+// frame 26; with the switches on the start cell, the door's 160 is 64 frames on.
+TEST(RouteSearch, BreadthFirstFindsTheFewestFrames) {
+    struct Case { int switch_column; int switch_frame, door_frame; };
+    for (const Case &t : {Case{6, 26, 0}, Case{2, 1, 65}}) {
+        auto map = corridor();
+        for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, t.switch_column, 7);
+        route::SearchOptions options;
+        options.guide_weight = 0;
+        route::SearchResult found = route::search_route(*map, options);
+        ASSERT_TRUE(found.found) << found.failure;
+        EXPECT_EQ(found.frames[0], kEnter);
+        ASSERT_EQ(found.goals.size(), size_t{kSwitchCount + 1});
+        for (int i = 0; i < kSwitchCount; ++i) {
+            EXPECT_EQ(found.goals[i].switch_number, i + 1);
+            EXPECT_EQ(found.goals[i].frame, t.switch_frame);
+        }
+        EXPECT_TRUE(found.goals.back().door);
+        if (t.door_frame) {
+            EXPECT_EQ(found.goals.back().frame, t.door_frame);
+        }
+        LevelOutcome o = route::run_route(*map, found.frames);
+        EXPECT_EQ(outcome_text(o), "result 3 frames " + std::to_string(found.goals.back().frame) +
+                                       " switches 25 energy 255");
     }
-    EXPECT_TRUE(found.goals.back().door);
-    LevelOutcome o = route::run_route(*map, found.frames);
-    EXPECT_EQ(o.result, kLevelCompleted);
-    EXPECT_EQ(o.frames, found.goals.back().frame);
-}
-
-TEST(RouteSearch, BreadthFirstFindsTheFewestFramesToTheDoor) {
-    auto map = corridor();
-    for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, 2, 7); // the start cell
-    route::SearchOptions options;
-    options.guide_weight = 0;
-    route::SearchResult found = route::search_route(*map, options);
-    ASSERT_TRUE(found.found) << found.failure;
-    ASSERT_EQ(found.goals.size(), size_t{kSwitchCount + 1});
-    EXPECT_EQ(found.goals[0].frame, 1); // thrown on the frame that closes the panel
-    // Standing at pixel 32 with every switch thrown, the door's 160 is 64 frames away.
-    EXPECT_EQ(found.goals.back().frame, 65);
-    EXPECT_EQ(outcome_text(route::run_route(*map, found.frames)),
-              "result 3 frames 65 switches 25 energy 255");
-}
-
-TEST(RouteSearch, TheGuidedSearchFindsARouteThatPlaysBack) {
-    auto map = corridor();
-    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
-    ASSERT_TRUE(found.found) << found.failure;
-    LevelOutcome o = route::run_route(*map, found.frames);
-    EXPECT_EQ(o.result, kLevelCompleted);
-    EXPECT_EQ(o.frames, static_cast<int>(found.frames.size()));
-    EXPECT_EQ(o.frames, found.goals.back().frame);
 }
 
 // Reports each goal as it is reached, in order.
 void count_goal(void *context, const route::GoalReport &) { ++*static_cast<int *>(context); }
 
-TEST(RouteSearch, TellsOfEveryGoalAsItIsReached) {
+TEST(RouteSearch, TheGuidedSearchTellsEachGoalAndItsRoutePlaysBack) {
     auto map = corridor();
     int told = 0;
     route::SearchOptions options;
@@ -142,6 +124,10 @@ TEST(RouteSearch, TellsOfEveryGoalAsItIsReached) {
     route::SearchResult found = route::search_route(*map, options);
     ASSERT_TRUE(found.found) << found.failure;
     EXPECT_EQ(told, kSwitchCount + 1);
+    LevelOutcome o = route::run_route(*map, found.frames);
+    EXPECT_EQ(o.result, kLevelCompleted);
+    EXPECT_EQ(o.frames, static_cast<int>(found.frames.size()));
+    EXPECT_EQ(o.frames, found.goals.back().frame);
 }
 
 // Room 0,3 has a hole in its floor at columns 3 and 4 down into room 0,4. The hero
@@ -175,45 +161,43 @@ void wall_in(LevelMap &map, int room, int column, int row) {
             if (x != column || y != row) map.rooms[room].cells[y][x].flags = kCellSolid;
 }
 
-TEST(RouteSearch, NamesTheSwitchItCannotReach) {
-    auto map = corridor();
-    place(map->switches[kSwitchCount - 1], 0, kLastRow, 12, 3);
-    wall_in(*map, room_index_of(0, kLastRow), 12, 3);
-    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
-    EXPECT_FALSE(found.found);
-    EXPECT_EQ(found.goals.size(), size_t{kSwitchCount - 1});
-    EXPECT_EQ(found.failure.rfind("switch 25 at room 0,4 cell 12,3 cannot be reached from room "
-                                  "0,4 cell ", 0),
-              0u)
-        << found.failure;
-    EXPECT_NE(found.failure.find(" with energy 255"), std::string::npos) << found.failure;
-}
-
-TEST(RouteSearch, NamesEverySwitchLeftWhenNoneCanBeReached) {
-    auto map = corridor();
-    place(map->switches[kSwitchCount - 2], 0, kLastRow, 12, 3);
-    place(map->switches[kSwitchCount - 1], 0, kLastRow, 12, 3);
-    wall_in(*map, room_index_of(0, kLastRow), 12, 3);
-    place(map->switches[0], 0, kLastRow, 3, 3); // out of a jump's reach over open floor
-    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
-    EXPECT_FALSE(found.found);
-    EXPECT_NE(found.failure.find("none of the 3 switches still up can be reached"),
-              std::string::npos) << found.failure;
-    EXPECT_NE(found.failure.find("switch 1 at room 0,4 cell 3,3; switch 24 at room 0,4 cell "
-                                 "12,3; switch 25 at room 0,4 cell 12,3"),
-              std::string::npos) << found.failure;
-}
-
-TEST(RouteSearch, NamesTheDoorWhenItCannotBeReached) {
-    auto map = corridor();
-    map->header.exit_cell_column = 12;
-    map->header.exit_cell_row = 2; // stood in at 12,3
-    wall_in(*map, room_index_of(0, kLastRow), 12, 3);
-    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
-    EXPECT_FALSE(found.found);
-    EXPECT_EQ(found.goals.size(), size_t{kSwitchCount});
-    EXPECT_EQ(found.failure.rfind("the exit door at room 0,4 cell 12,2 cannot be reached", 0), 0u)
-        << found.failure;
+TEST(RouteSearch, NamesWhatItCannotReach) {
+    struct Case {
+        void (*change)(LevelMap &m, route::SearchOptions &o);
+        std::size_t goals;
+        const char *failure, *ending; // how the failure starts and ends
+    };
+    const Case cases[] = {
+        {[](LevelMap &m, route::SearchOptions &) { place(m.switches[kSwitchCount - 1], 0, kLastRow, 12, 3); },
+         kSwitchCount - 1, "switch 25 at room 0,4 cell 12,3 cannot be reached from room 0,4 cell ",
+         " with energy 255"},
+        {[](LevelMap &m, route::SearchOptions &) {
+             place(m.switches[kSwitchCount - 2], 0, kLastRow, 12, 3);
+             place(m.switches[kSwitchCount - 1], 0, kLastRow, 12, 3);
+             place(m.switches[0], 0, kLastRow, 3, 3); // out of a jump's reach over open floor
+         },
+         kSwitchCount - 3, "none of the 3 switches still up can be reached", "switch 1 at room 0,4 "
+         "cell 3,3; switch 24 at room 0,4 cell 12,3; switch 25 at room 0,4 cell 12,3"},
+        {[](LevelMap &m, route::SearchOptions &) {
+             m.header.exit_cell_column = 12;
+             m.header.exit_cell_row = 2; // stood in at 12,3
+         },
+         kSwitchCount, "the exit door at room 0,4 cell 12,2 cannot be reached", ""},
+        {[](LevelMap &, route::SearchOptions &o) { o.max_states = 3; },
+         0, "gave up looking for switch 1 at room 0,4 cell 6,7", " after 3 states (raise --max-states)"},
+    };
+    for (const Case &t : cases) {
+        auto map = corridor();
+        wall_in(*map, room_index_of(0, kLastRow), 12, 3);
+        route::SearchOptions options;
+        t.change(*map, options);
+        route::SearchResult found = route::search_route(*map, options);
+        EXPECT_FALSE(found.found);
+        EXPECT_EQ(found.goals.size(), t.goals) << t.failure;
+        const std::string &f = found.failure, ending = t.ending;
+        EXPECT_EQ(f.rfind(t.failure, 0), 0u) << f;
+        EXPECT_TRUE(f.size() >= ending.size() && f.compare(f.size() - ending.size(), ending.size(), ending) == 0) << f;
+    }
 }
 
 // Five bats over the corridor's ceiling on tracks of 5, 7, 9, 11 and 13 cells line up
@@ -229,17 +213,6 @@ TEST(RouteSearch, EnemiesThatSeldomLineUpDoNotMultiplyTheSearch) {
     route::SearchResult found = route::search_route(*map, options);
     ASSERT_TRUE(found.found) << found.failure;
     EXPECT_EQ(route::run_route(*map, found.frames).result, kLevelCompleted);
-}
-
-TEST(RouteSearch, GivesUpAfterItsStatesAndSaysHowToGoOn) {
-    auto map = corridor();
-    route::SearchOptions options;
-    options.max_states = 3;
-    route::SearchResult found = route::search_route(*map, options);
-    EXPECT_FALSE(found.found);
-    EXPECT_EQ(found.failure.rfind("gave up looking for switch 1 at room 0,4 cell 6,7", 0), 0u)
-        << found.failure;
-    EXPECT_NE(found.failure.find("after 3 states (raise --max-states)"), std::string::npos);
 }
 
 TEST(RouteSearch, APlaybackStopsAtEscOrWhenTheKeysRunOut) {
