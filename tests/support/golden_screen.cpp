@@ -118,4 +118,18 @@ uint64_t screen_hash(BITMAP *picture) {
            << "; if the change is meant, run again with VESPERTIL_REWRITE_GOLDENS=1";
 }
 
+NumberedCells::NumberedCells(int depth, int set) {
+    for (int n = 0; n < kCellCount; ++n) {
+        BITMAP *b = cells[n] = create_bitmap_ex(depth, kCellSize, kCellSize);
+        clear_to_color(b, makecol_depth(depth, (n * 53) & 255, (n * 97 + set * 90) & 255,
+                                        (n * 29 + set * 150) & 255));
+        textprintf_ex(b, font, 0, 4, makecol_depth(depth, 0, 0, 0), -1, "%02X", n);
+        putpixel(b, 0, 0, bitmap_mask_color(b));
+    }
+}
+
+NumberedCells::~NumberedCells() {
+    for (BITMAP *b : cells) destroy_bitmap(b);
+}
+
 } // namespace testing_support

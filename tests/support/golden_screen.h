@@ -13,6 +13,8 @@
 // Names are letters, digits, '_', '-' and '.'.
 #pragma once
 
+#include "core/cell_set.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -24,5 +26,16 @@ namespace testing_support {
 
 uint64_t screen_hash(BITMAP *picture);
 ::testing::AssertionResult golden_screen(const std::string &name, BITMAP *picture);
+
+// A whole cell set whose pictures read at a glance: cell n is a flat colour of its own
+// (the set number shifts the colours) with n in hex on it, and its top-left pixel is
+// mask-coloured, so a masked draw shows what lies under it.
+struct NumberedCells {
+    CellSet cells{};
+    NumberedCells(int depth, int set);
+    ~NumberedCells();
+    NumberedCells(const NumberedCells &) = delete;
+    NumberedCells &operator=(const NumberedCells &) = delete;
+};
 
 } // namespace testing_support
