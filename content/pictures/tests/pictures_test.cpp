@@ -1,6 +1,7 @@
 // The generated pictures and sheets, read with the game's own loaders (load_pcx,
-// load_jpg, cut_tile_sheet): sizes, the mask colour, exact colours at 16 and 32
-// bits, and the cells that the game gives a meaning.
+// load_jpg, cut_tile_sheet): the size the game reads, the mask colour where it
+// draws through, the same colours at 16 and 32 bits, and the cells and columns the
+// game gives a meaning.
 #include "support/test_support.h"
 #include "ui/jpeg.h"
 #include "ui/text.h"
@@ -48,9 +49,14 @@ const Picture kPictures[] = {
     {"GFX/VIDA_EMPTY_BAJA.PCX", 102, 8, false},  {"GFX/menu_spr.pcx", 384, 160, true},
 };
 
-const char *const kSheetFiles[] = {"cueva_tiles.pcx", "cueva_sprites.pcx", "vusk_tiles.pcx", "vusk_sprites.pcx"};
-const char *const kBackdrops[] = {"cueva_back_deep.pcx", "cueva_back_lake.pcx", "cueva_back_mouth.pcx",
-                                  "vusk_back_sky.pcx",   "vusk_back_hall.pcx",  "vusk_back_storm.pcx"};
+// The sheets and room backdrops the map compiler reads.
+const Picture kSheets_[] = {
+    {"cueva_tiles.pcx", 384, 160, true},     {"cueva_sprites.pcx", 384, 160, true},
+    {"vusk_tiles.pcx", 384, 160, true},      {"vusk_sprites.pcx", 384, 160, true},
+    {"cueva_back_deep.pcx", 240, 144, false}, {"cueva_back_lake.pcx", 240, 144, false},
+    {"cueva_back_mouth.pcx", 240, 144, false}, {"vusk_back_sky.pcx", 240, 144, false},
+    {"vusk_back_hall.pcx", 240, 144, false},  {"vusk_back_storm.pcx", 240, 144, false},
+};
 
 int mask_pixels(BITMAP *b) {
     int n = 0, mask = bitmap_mask_color(b);
@@ -59,73 +65,36 @@ int mask_pixels(BITMAP *b) {
     return n;
 }
 
-TEST(Pictures, EveryPictureHasItsSizeAtBothDepths) {
-    for (int depth : {16, 32})
-        for (const Picture &p : kPictures) {
-            BitmapPtr b = load_at(depth, kGame + "/" + p.file);
-            ASSERT_TRUE(b) << p.file << " at " << depth;
+// At 16 and 32 bits: the size the game reads; the mask colour in the pictures drawn
+// through, never in those drawn whole; a PCX read at 16 bits holds exactly the
+// 16-bit form of each colour read at 32.
+TEST(Pictures, EveryPictureHasItsSizeMaskAndColoursAtBothDepths) {
+    std::vector<std::pair<std::string, Picture>> all;
+    for (const Picture &p : kPictures) all.push_back({kGame + "/" + p.file, p});
+    for (const Picture &p : kSheets_) all.push_back({kSheets + "/" + p.file, p});
+    for (const auto &[path, p] : all) {
+        BitmapPtr b32 = load_at(32, path), b16 = load_at(16, path);
+        ASSERT_TRUE(b32 && b16) << path;
+        for (BITMAP *b : {b16.get(), b32.get()}) {
             EXPECT_EQ(b->w, p.w) << p.file;
             EXPECT_EQ(b->h, p.h) << p.file;
-            EXPECT_EQ(bitmap_color_depth(b.get()), depth) << p.file;
-            if (p.file[std::string(p.file).size() - 1] == 'x' || p.file[std::string(p.file).size() - 1] == 'X') {
-                int masked = mask_pixels(b.get());
-                if (p.masked) {
-                    EXPECT_GT(masked, 0) << p.file << " should have transparent parts";
-                    EXPECT_LT(masked, p.w * p.h) << p.file << " is empty";
-                } else {
-                    EXPECT_EQ(masked, 0) << p.file << " is drawn whole and must not show the mask colour";
-                }
-            }
         }
-}
-
-// A PCX read at 16 bits holds exactly the 16-bit form of each colour read at 32.
-TEST(Pictures, PcxColoursAreExactAt16And32Bits) {
-    std::vector<std::string> files;
-    for (const Picture &p : kPictures)
-        if (std::string(p.file).find(".jpg") == std::string::npos &&
-            std::string(p.file).find(".JPG") == std::string::npos)
-            files.push_back(kGame + "/" + p.file);
-    for (const char *f : kSheetFiles) files.push_back(kSheets + "/" + f);
-    for (const std::string &f : files) {
-        BitmapPtr b32 = load_at(32, f), b16 = load_at(16, f);
-        ASSERT_TRUE(b32 && b16) << f;
+        EXPECT_EQ(bitmap_color_depth(b16.get()), 16) << p.file;
+        if (path.find(".jpg") != std::string::npos || path.find(".JPG") != std::string::npos) continue;
+        const int masked = mask_pixels(b16.get());
+        if (p.masked) {
+            EXPECT_GT(masked, 0) << p.file << " should have transparent parts";
+            EXPECT_LT(masked, p.w * p.h) << p.file << " is empty";
+        } else {
+            EXPECT_EQ(masked, 0) << p.file << " is drawn whole and must not show the mask colour";
+        }
         int bad = 0;
         for (int y = 0; y < b32->h; ++y)
             for (int x = 0; x < b32->w; ++x) {
-                int c = getpixel(b32.get(), x, y);
-                int want = makecol16(getr32(c), getg32(c), getb32(c));
-                bad += getpixel(b16.get(), x, y) != want;
+                const int c = getpixel(b32.get(), x, y);
+                bad += getpixel(b16.get(), x, y) != makecol16(getr32(c), getg32(c), getb32(c));
             }
-        EXPECT_EQ(bad, 0) << f;
-    }
-}
-
-// The sheets and the PCX pictures use one small palette; a stray colour would mean
-// a picture painted outside it.
-TEST(Pictures, SheetsAndPcxPicturesShareOnePalette) {
-    std::set<int> colours;
-    std::vector<std::string> files = {kGame + "/GFX/menu_spr.pcx", kGame + "/GFX/MARCO.PCX",
-                                      kGame + "/GFX/rotulo.pcx", kGame + "/GFX/VIDA_FULL.PCX"};
-    for (const char *f : kSheetFiles) files.push_back(kSheets + "/" + f);
-    for (const char *f : kBackdrops) files.push_back(kSheets + "/" + f);
-    for (const std::string &f : files) {
-        BitmapPtr b = load_at(32, f);
-        ASSERT_TRUE(b) << f;
-        for (int y = 0; y < b->h; ++y)
-            for (int x = 0; x < b->w; ++x) colours.insert(getpixel(b.get(), x, y) & 0xFFFFFF);
-    }
-    EXPECT_LE(colours.size(), 64u);
-    EXPECT_GE(colours.size(), 16u);
-}
-
-TEST(Pictures, RoomBackdropsAreWholeRooms) {
-    for (const char *f : kBackdrops) {
-        BitmapPtr b = load_at(16, kSheets + "/" + f);
-        ASSERT_TRUE(b) << f;
-        EXPECT_EQ(b->w, 240) << f;
-        EXPECT_EQ(b->h, 144) << f;
-        EXPECT_EQ(mask_pixels(b.get()), 0) << f;
+        EXPECT_EQ(bad, 0) << p.file;
     }
 }
 
@@ -225,6 +194,10 @@ TEST(MenuSheet, EveryCharacterOfTheFontHasALegibleGlyph) {
     // Glyphs have transparent surroundings; the initials are whole plates.
     for (char c : std::string("ABCZ019.!"))
         EXPECT_LT(menu.opaque(glyph_cell(static_cast<unsigned char>(c))), 200) << c;
+    // The two selection bars are whole, different tiles.
+    EXPECT_EQ(menu.opaque(168), 256);
+    EXPECT_EQ(menu.opaque(169), 256);
+    EXPECT_FALSE(menu.same(168, menu, 169));
 }
 
 TEST(MenuSheet, DialFramesGrowWithTheVolume) {
@@ -247,14 +220,6 @@ TEST(MenuSheet, DialFramesGrowWithTheVolume) {
         }
         last = differ;
     }
-}
-
-TEST(MenuSheet, SelectionBarsAreOpaqueTiles) {
-    Cells menu;
-    ASSERT_TRUE(menu.load(kGame + "/GFX/menu_spr.pcx"));
-    EXPECT_EQ(menu.opaque(168), 256);
-    EXPECT_EQ(menu.opaque(169), 256);
-    EXPECT_FALSE(menu.same(168, menu, 169));
 }
 
 class SpriteSheet : public testing::TestWithParam<const char *> {};
@@ -317,14 +282,10 @@ TEST_P(TileSheet, HoldsGroundEdgesAndTheNamedCells) {
         EXPECT_GT(t.opaque(n), 10) << "cell " << n;
     EXPECT_TRUE(t.mirrored(97, 98)); // the left conveyor shows its arrows the other way
     for (int n : {42, 43, 44, 45}) EXPECT_EQ(t.opaque(n), 256) << "back wall " << n;
+    for (int n = 232; std::string(GetParam()) == "cueva_tiles.pcx" && n <= 235; ++n)
+        EXPECT_GT(t.opaque(n), 30) << "translucent front cell " << n;
 }
 
 INSTANTIATE_TEST_SUITE_P(Themes, TileSheet, testing::Values("cueva_tiles.pcx", "vusk_tiles.pcx"));
-
-TEST(TileSheet, CaveHasItsTranslucentFrontCells) {
-    Cells t;
-    ASSERT_TRUE(t.load(kSheets + "/cueva_tiles.pcx"));
-    for (int n = 232; n <= 235; ++n) EXPECT_GT(t.opaque(n), 30) << n;
-}
 
 } // namespace

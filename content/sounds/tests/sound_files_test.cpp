@@ -1,7 +1,7 @@
 // Checks of the game's generated samples, loaded the way the game loads them (by
 // the names it uses, through its path resolver and Allegro): length, format,
-// level, clean ends, seamless loops, and a rough check that each sounds like what
-// it stands for.
+// level, clean ends, seamless loops, exactly their header and sound in each file,
+// no other sample, and a rough check that each sounds like what it stands for.
 #include "core/paths.h"
 
 #include <allegro.h>
@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -48,36 +47,39 @@ struct Wave {
     std::vector<double> v;
     int rate = 0;
     int bits = 0;
+    bool stereo = false;
     double seconds() const { return v.size() / static_cast<double>(rate); }
 };
 
-class GameDirectory : public testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(getcwd(old_, sizeof old_));
-        ASSERT_EQ(chdir(VESPERTIL_GAME_DIR), 0) << VESPERTIL_GAME_DIR;
-    }
-    void TearDown() override { ASSERT_EQ(chdir(old_), 0); }
-
-    static bool load(const char *name, Wave &w) {
-        SAMPLE *s = data_load_wav(name);
-        if (!s) return false;
+// The splash loads with data_load_wav, the level run its cues with data_load_sample:
+// both must read every sample alike.
+Wave load_with(SAMPLE *(*loader)(const char *), const char *name) {
+    Wave w;
+    char old[4096];
+    if (!getcwd(old, sizeof old) || chdir(VESPERTIL_GAME_DIR) != 0) return w;
+    SAMPLE *s = loader(name);
+    if (s) {
         w.rate = s->freq;
         w.bits = s->bits;
-        bool mono = s->stereo == 0;
+        w.stereo = s->stereo != 0;
         w.v.resize(s->len);
-        for (unsigned long i = 0; i < s->len; ++i) {
-            if (s->bits == 16)
-                w.v[i] = (static_cast<const unsigned short *>(s->data)[i] - 32768) / 32768.0;
-            else
-                w.v[i] = (static_cast<const unsigned char *>(s->data)[i] - 128) / 128.0;
-        }
+        for (unsigned long i = 0; i < s->len; ++i)
+            w.v[i] = s->bits == 16 ? (static_cast<const unsigned short *>(s->data)[i] - 32768) / 32768.0
+                                   : (static_cast<const unsigned char *>(s->data)[i] - 128) / 128.0;
         destroy_sample(s);
-        return mono;
     }
+    if (chdir(old) != 0) w.v.clear();
+    return w;
+}
+SAMPLE *by_wav(const char *name) { return data_load_wav(name); }
+SAMPLE *by_sample(const char *name) { return data_load_sample(name); }
 
-private:
-    char old_[4096];
+class GameDirectory : public testing::Test {
+protected:
+    static bool load(const char *name, Wave &w) {
+        w = load_with(by_wav, name);
+        return !w.v.empty() && !w.stereo;
+    }
 };
 
 double rms(const Wave &w, std::size_t from, std::size_t to) {
@@ -101,27 +103,10 @@ std::vector<double> loudness(const Wave &w, double seconds) {
     return out;
 }
 
-Wave must_load(const char *name) {
-    Wave w;
-    char old[4096];
-    if (!getcwd(old, sizeof old) || chdir(VESPERTIL_GAME_DIR) != 0) return w;
-    SAMPLE *s = data_load_sample(name);
-    if (s) {
-        w.rate = s->freq;
-        w.bits = s->bits;
-        w.v.resize(s->len);
-        for (unsigned long i = 0; i < s->len; ++i)
-            w.v[i] = s->bits == 16 ? (static_cast<const unsigned short *>(s->data)[i] - 32768) / 32768.0
-                                   : (static_cast<const unsigned char *>(s->data)[i] - 128) / 128.0;
-        destroy_sample(s);
-    }
-    if (chdir(old) != 0) w.v.clear();
-    return w;
-}
-
 }  // namespace
 
-TEST_F(GameDirectory, EverySampleLoadsAsMonoPcmOfItsLength) {
+TEST_F(GameDirectory, EverySampleIsMonoPcmOfItsLengthAudibleUnclippedAndCentred) {
+    std::set<std::string> expected;
     for (const GameSample &g : kSamples) {
         Wave w;
         ASSERT_TRUE(load(g.name, w)) << g.name << " does not load as a mono sample";
@@ -129,13 +114,7 @@ TEST_F(GameDirectory, EverySampleLoadsAsMonoPcmOfItsLength) {
         EXPECT_TRUE(w.bits == 8 || w.bits == 16) << g.name;
         EXPECT_GE(w.seconds(), g.min_seconds) << g.name;
         EXPECT_LE(w.seconds(), g.max_seconds) << g.name;
-    }
-}
-
-TEST_F(GameDirectory, EverySampleIsAudibleUnclippedAndCentred) {
-    for (const GameSample &g : kSamples) {
-        Wave w;
-        ASSERT_TRUE(load(g.name, w)) << g.name;
+        EXPECT_EQ(load_with(by_sample, g.name).v, w.v) << g.name << " read otherwise by the level";
         double peak = 0, sum = 0;
         for (double v : w.v) {
             peak = std::max(peak, std::fabs(v));
@@ -145,35 +124,38 @@ TEST_F(GameDirectory, EverySampleIsAudibleUnclippedAndCentred) {
         EXPECT_LT(peak, 0.99) << g.name << " reaches full scale";
         EXPECT_LT(std::fabs(sum / w.v.size()), 0.005) << g.name << " carries a DC offset";
         EXPECT_GT(rms(w, 0, w.v.size()), 0.03) << g.name;
+        // The file holds its 44-byte header and its sound, padded to an even length.
+        const std::string n = g.name, file = n.substr(n.find('/') + 1);
+        const std::uintmax_t data = w.v.size() * (w.bits / 8);
+        EXPECT_EQ(std::filesystem::file_size(std::string(VESPERTIL_GAME_DIR) + "/sfx/" + file), 44 + data + (data & 1))
+            << g.name;
+        expected.insert(file);
     }
+    std::set<std::string> found;
+    for (const auto &e : std::filesystem::directory_iterator(std::string(VESPERTIL_GAME_DIR) + "/sfx"))
+        if (e.path().extension() == ".wav") found.insert(e.path().filename().string());
+    EXPECT_EQ(found, expected) << "no other sample is made";
 }
 
-TEST_F(GameDirectory, OneShotsBeginAndEndInSilence) {
+// One-shots begin and end in silence and die away; loops come round without a seam.
+TEST_F(GameDirectory, NoSampleClicks) {
     for (const GameSample &g : kSamples) {
-        if (g.kind != Kind::one_shot) continue;
         Wave w;
         ASSERT_TRUE(load(g.name, w)) << g.name;
-        for (std::size_t i = 0; i < 4; ++i) {
-            EXPECT_LT(std::fabs(w.v[i]), 0.01) << g.name << " starts with a click";
-            EXPECT_LT(std::fabs(w.v[w.v.size() - 1 - i]), 0.01) << g.name << " ends with a click";
+        const std::size_t n = w.v.size();
+        if (g.kind == Kind::one_shot) {
+            for (std::size_t i = 0; i < 4; ++i) {
+                EXPECT_LT(std::fabs(w.v[i]), 0.01) << g.name << " starts with a click";
+                EXPECT_LT(std::fabs(w.v[n - 1 - i]), 0.01) << g.name << " ends with a click";
+            }
+            EXPECT_LT(rms(w, n - n / 10, n), rms(w, 0, n / 2)) << g.name << " is cut off at its loudest";
+            continue;
         }
-        // And each dies away rather than being cut off at its loudest.
-        std::size_t n = w.v.size();
-        EXPECT_LT(rms(w, n - n / 10, n), rms(w, 0, n / 2)) << g.name;
-    }
-}
-
-TEST_F(GameDirectory, LoopsComeRoundWithoutASeam) {
-    for (const GameSample &g : kSamples) {
-        if (g.kind != Kind::loop) continue;
-        Wave w;
-        ASSERT_TRUE(load(g.name, w)) << g.name;
         std::vector<double> steps;
-        for (std::size_t i = 1; i < w.v.size(); ++i) steps.push_back(std::fabs(w.v[i] - w.v[i - 1]));
+        for (std::size_t i = 1; i < n; ++i) steps.push_back(std::fabs(w.v[i] - w.v[i - 1]));
         std::sort(steps.begin(), steps.end());
-        double ordinary = steps[steps.size() * 99 / 100];
-        double join = std::fabs(w.v.front() - w.v.back());
-        EXPECT_LE(join, ordinary) << g.name << ": the jump back to the start stands out";
+        EXPECT_LE(std::fabs(w.v.front() - w.v.back()), steps[steps.size() * 99 / 100])
+            << g.name << ": the jump back to the start stands out";
         EXPECT_LT(std::fabs(w.v.front()), 0.05) << g.name << " starts away from zero";
     }
 }
@@ -226,31 +208,3 @@ TEST_F(GameDirectory, TheLandingIsAThudBelowTheMenuPings) {
     EXPECT_GT(crossings_per_second(ting, 0, ting.v.size()), 800);
 }
 
-TEST(GameSamples, TheLevelLoaderReadsThemToo) {
-    // The level run loads its cues with load_sample, the splash with load_wav.
-    for (const char *name : {"SFX/info.wav", "sfx/energia.wav", "sfx/trueno.wav"})
-        EXPECT_GT(must_load(name).v.size(), 1000u) << name;
-}
-
-TEST(GameSamples, NoOtherSampleIsMade) {
-    std::set<std::string> expected;
-    for (const GameSample &g : kSamples) {
-        std::string n = g.name;
-        expected.insert(n.substr(n.find('/') + 1));
-    }
-    std::set<std::string> found;
-    for (const auto &e : std::filesystem::directory_iterator(std::string(VESPERTIL_GAME_DIR) + "/sfx"))
-        if (e.path().extension() == ".wav") found.insert(e.path().filename().string());
-    EXPECT_EQ(found, expected);
-}
-
-TEST(GameSamples, EachFileHoldsExactlyItsHeaderAndData) {
-    for (const GameSample &g : kSamples) {
-        std::string n = g.name;
-        std::string path = std::string(VESPERTIL_GAME_DIR) + "/sfx/" + n.substr(n.find('/') + 1);
-        Wave w = must_load(g.name);
-        ASSERT_FALSE(w.v.empty()) << g.name;
-        std::uintmax_t data = w.v.size() * (w.bits / 8);
-        EXPECT_EQ(std::filesystem::file_size(path), 44 + data + (data & 1)) << g.name;
-    }
-}

@@ -1,19 +1,16 @@
-// The fixed text record: its byte layout, its limits, and that no operation can be
-// driven past its 100 characters.
+// The fixed text record: whatever it is built from, even records of a map file that
+// claim a length beyond the text or lack their end, the result holds at most 99
+// characters, ends in NUL with only NULs after its text, counts its text exactly and
+// has a clear mark.
 #include "core/fixed_string.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
-
-bool all_nul_from(const FixedString &r, int first) {
-    for (int i = first; i < kFixedStringChars; ++i)
-        if (r.text[i] != '\0') return false;
-    return true;
-}
 
 FixedString garbage_record(char fill, uint8_t length) {
     FixedString r;
@@ -22,94 +19,46 @@ FixedString garbage_record(char fill, uint8_t length) {
     return r;
 }
 
-TEST(FixedStringBuild, EmptyIsAllZero) {
-    FixedString r = fixed_empty();
-    EXPECT_TRUE(all_nul_from(r, 0));
-    EXPECT_EQ(r.mark, 0);
-    EXPECT_EQ(r.length, 0);
-}
-
-TEST(FixedStringBuild, FromEmptyTextAndNull) {
-    FixedString r = fixed_from_text("");
-    EXPECT_EQ(r.length, 0);
-    EXPECT_TRUE(all_nul_from(r, 0));
-    FixedString n = fixed_from_text(nullptr);
-    EXPECT_EQ(n.length, 0);
-    EXPECT_TRUE(all_nul_from(n, 0));
-}
-
-TEST(FixedStringBuild, NinetyNineCharactersFitExactly) {
-    std::string t(99, 'Q');
-    FixedString r = fixed_from_text(t.c_str());
-    EXPECT_EQ(r.length, 99);
-    EXPECT_EQ(std::string(r.text), t);
-    EXPECT_EQ(r.text[99], '\0');
-}
-
-TEST(FixedStringBuild, LongTextIsCutAndLengthCountsWhatIsKept) {
-    std::string t(300, 'x');
-    t[98] = 'A';
-    t[99] = 'B';
-    FixedString r = fixed_from_text(t.c_str());
-    EXPECT_EQ(r.length, 99);
-    EXPECT_EQ(r.text[98], 'A');
-    EXPECT_EQ(r.text[99], '\0');
-    EXPECT_EQ(r.mark, 0);
-}
-
-TEST(FixedStringJoin, MapPathIsThirteenCharacters) {
-    FixedString p = fixed_concat_text("MAP\\", "cueva.map");
-    EXPECT_STREQ(p.text, "MAP\\cueva.map");
-    EXPECT_EQ(p.length, 13);
-    EXPECT_TRUE(all_nul_from(p, 13));
-    EXPECT_EQ(p.mark, 0);
-}
-
-TEST(FixedStringJoin, JoinedTextIsCutAtNinetyNine) {
-    std::string a(60, 'a'), b(60, 'b');
-    FixedString r = fixed_concat_text(a.c_str(), b.c_str());
-    EXPECT_EQ(r.length, 99);
-    EXPECT_EQ(std::string(r.text), a + std::string(39, 'b'));
-    EXPECT_EQ(r.text[99], '\0');
-}
-
-// Records that come from a map file may claim a length beyond the text area or have
-// no NUL at all: joining them must still stay inside the 100 characters.
-TEST(FixedStringUntrusted, JoinOfLyingRecordsStaysInside) {
-    FixedString a = garbage_record('a', 250);
-    FixedString b = garbage_record('b', 200);
-    FixedString r = fixed_concat(a, b);
-    EXPECT_EQ(r.length, 99);
-    EXPECT_EQ(r.text[99], '\0');
-    EXPECT_EQ(std::strlen(r.text), 99u);
-    EXPECT_EQ(r.text[98], 'a');
-}
-
-TEST(FixedStringUntrusted, LengthPastTheNulCountsOnlyTheText) {
-    FixedString a = fixed_from_text("MAP\\");
-    a.length = 90; // the text is still only four characters
-    FixedString r = fixed_concat(a, fixed_from_text("vusk.map"));
-    EXPECT_STREQ(r.text, "MAP\\vusk.map");
-    EXPECT_EQ(r.length, 12);
-}
-
-TEST(FixedStringUntrusted, CopyTerminatesAndClampsTheLength) {
-    FixedString g = garbage_record('z', 180);
-    FixedString c = fixed_copy(g);
-    EXPECT_EQ(c.text[99], '\0');
-    EXPECT_EQ(c.text[98], 'z');
-    EXPECT_EQ(c.length, 99);
-    EXPECT_EQ(c.mark, 0);
-}
-
-TEST(FixedStringUntrusted, CopyKeepsAWellFormedRecord) {
-    FixedString r = fixed_from_text("SALEM");
+FixedString with_length(const char *text, uint8_t length) {
+    FixedString r = fixed_from_text(text);
+    r.length = length; // past the text's end
     r.mark = 3;
-    FixedString c = fixed_copy(r);
-    EXPECT_STREQ(c.text, "SALEM");
-    EXPECT_EQ(c.length, 5);
-    EXPECT_EQ(c.mark, 0);
-    EXPECT_TRUE(all_nul_from(c, 5));
+    return r;
+}
+
+struct Row {
+    const char *what;
+    std::function<FixedString()> make;
+    std::string text;
+};
+
+const std::string a60(60, 'a'), b60(60, 'b'), q99(99, 'Q'), x300 = std::string(98, 'x') + "AB" + std::string(200, 'x');
+
+const Row kRows[] = {
+    {"empty", [] { return fixed_empty(); }, ""},
+    {"from empty text", [] { return fixed_from_text(""); }, ""},
+    {"from null", [] { return fixed_from_text(nullptr); }, ""},
+    {"99 characters fit", [] { return fixed_from_text(q99.c_str()); }, q99},
+    {"longer text is cut", [] { return fixed_from_text(x300.c_str()); }, std::string(98, 'x') + "A"},
+    {"map path", [] { return fixed_concat_text("MAP\\", "cueva.map"); }, "MAP\\cueva.map"},
+    {"joined text is cut", [] { return fixed_concat_text(a60.c_str(), b60.c_str()); }, a60 + std::string(39, 'b')},
+    {"join of lying records", [] { return fixed_concat(garbage_record('a', 250), garbage_record('b', 200)); },
+     std::string(99, 'a')},
+    {"length past the text", [] { return fixed_concat(with_length("MAP\\", 90), fixed_from_text("vusk.map")); },
+     "MAP\\vusk.map"},
+    {"copy of a lying record", [] { return fixed_copy(garbage_record('z', 180)); }, std::string(99, 'z')},
+    {"copy of a sound record", [] { return fixed_copy(with_length("SALEM", 5)); }, "SALEM"},
+};
+
+TEST(FixedString, EveryBuildStaysInsideItsRecord) {
+    for (const Row &r : kRows) {
+        const FixedString s = r.make();
+        EXPECT_EQ(std::string(s.text, strnlen(s.text, kFixedStringChars)), r.text) << r.what;
+        EXPECT_EQ(s.length, r.text.size()) << r.what;
+        EXPECT_EQ(s.mark, 0) << r.what;
+        for (int i = static_cast<int>(r.text.size()); i < kFixedStringChars; ++i)
+            ASSERT_EQ(s.text[i], '\0') << r.what << ", character " << i;
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-// Builds small, valid tracker modules byte by byte (Extended Module, ProTracker MOD,
-// and an XM wrapped in an Unreal package) so the player's tests and benchmark have
-// real modules to load without any content files.
+// Builds small, valid Extended Modules byte by byte, so the player's tests and
+// benchmark have real modules to load without any content files. The other formats'
+// seeds lie in fuzz/corpus/module/.
 #pragma once
 
 #include <cstdint>
@@ -46,10 +46,6 @@ inline void put16(Bytes &b, unsigned v) {
 inline void put32(Bytes &b, uint32_t v) {
     put16(b, v & 0xffff);
     put16(b, v >> 16);
-}
-inline void put16be(Bytes &b, unsigned v) {
-    put8(b, (v >> 8) & 0xff);
-    put8(b, v & 0xff);
 }
 inline void put_text(Bytes &b, const char *text, std::size_t width) {
     std::size_t n = std::strlen(text);
@@ -154,114 +150,6 @@ inline XmSong half_sounding_song() {
     song.cells.push_back({0, 0, kXmNoteC4, 1});
     song.cells.push_back({8, 0, kXmKeyOff, 0});
     return song;
-}
-
-// A ProTracker module with the 31-sample signature `signature` ("M.K."), one
-// pattern of 64 rows, four channels and one looping square-wave sample that plays
-// on row 0 of channel 0. With `sample_slots` 15 and a null signature it is the
-// older Soundtracker layout, which has no signature at all.
-inline Bytes build_mod(const char *signature, int sample_slots = 31) {
-    constexpr int kWaveBytes = 32;
-    Bytes b;
-    put_text(b, "vespertil test", 20);
-    for (int s = 0; s < sample_slots; ++s) {
-        put_text(b, s == 0 ? "square" : "", 22);
-        put16be(b, s == 0 ? kWaveBytes / 2 : 0); // length in words
-        put8(b, 0);                              // finetune
-        put8(b, s == 0 ? 64 : 0);                // volume
-        put16be(b, 0);                           // loop start (words)
-        put16be(b, s == 0 ? kWaveBytes / 2 : 1); // loop length (words)
-    }
-    put8(b, 1);   // song length
-    put8(b, 127); // restart byte
-    put8(b, 0);   // order 0: pattern 0
-    put_zeros(b, 127);
-    if (signature) put_text(b, signature, 4);
-    for (int row = 0; row < 64; ++row) {
-        for (int ch = 0; ch < 4; ++ch) {
-            if (row == 0 && ch == 0) {
-                constexpr unsigned kPeriodC2 = 428;
-                put8(b, (kPeriodC2 >> 8) & 0x0f); // sample 1: high nibble 0
-                put8(b, kPeriodC2 & 0xff);
-                put8(b, 1 << 4); // sample 1: low nibble, no effect
-                put8(b, 0);
-            } else {
-                put_zeros(b, 4);
-            }
-        }
-    }
-    for (int8_t v : square_wave(kWaveBytes, 100)) put8(b, static_cast<uint8_t>(v));
-    return b;
-}
-
-// An Unreal package compact index (sign, then 6 bits, then 7 bits a byte).
-inline void put_compact_index(Bytes &b, int32_t value) {
-    uint32_t v = value < 0 ? static_cast<uint32_t>(-value) : static_cast<uint32_t>(value);
-    unsigned first = (value < 0 ? 0x80 : 0) | (v & 0x3f);
-    v >>= 6;
-    if (v) first |= 0x40;
-    put8(b, first);
-    while (v) {
-        unsigned next = v & 0x7f;
-        v >>= 7;
-        if (v) next |= 0x80;
-        put8(b, next);
-    }
-}
-
-// `inner` wrapped as the one exported object, of class "XM", of an Unreal package
-// (file version 61): header, name table, export table, then the object itself.
-inline Bytes wrap_in_unreal_package(const Bytes &inner) {
-    constexpr int kHeaderBytes = 64;
-    Bytes names;
-    put_text(names, "XM", 3); // name 0, terminated
-    put32(names, 0);          // name flags
-    put_text(names, "Music", 6);
-    put32(names, 0);
-
-    const int32_t name_offset = kHeaderBytes;
-    const int32_t export_offset = name_offset + static_cast<int32_t>(names.size());
-    Bytes object;
-    put_compact_index(object, 0);         // the object's property list: none
-    put_compact_index(object, 0);         // class name: name 0, "XM"
-    put_compact_index(object, static_cast<int32_t>(inner.size()));
-    object.insert(object.end(), inner.begin(), inner.end());
-
-    // The export entry ends with the object's offset, and the object follows the
-    // entry, so the offset depends on its own encoded length: settle it by repeating.
-    Bytes exports;
-    int32_t object_offset = export_offset;
-    for (;;) {
-        exports.clear();
-        put_compact_index(exports, 0); // class index
-        put_compact_index(exports, 0); // super index
-        put32(exports, 0);             // package index
-        put_compact_index(exports, 1); // object name: "Music"
-        put32(exports, 0);             // object flags
-        put_compact_index(exports, static_cast<int32_t>(object.size()));
-        put_compact_index(exports, object_offset);
-        const int32_t actual = export_offset + static_cast<int32_t>(exports.size());
-        if (actual == object_offset) break;
-        object_offset = actual;
-    }
-
-    Bytes b;
-    put32(b, 0x9e2a83c1); // package tag
-    put32(b, 61);         // file version
-    put32(b, 0);          // package flags
-    put32(b, 2);          // names
-    put32(b, name_offset);
-    put32(b, 1);          // exports
-    put32(b, export_offset);
-    put32(b, 0);          // imports
-    put32(b, export_offset);
-    put32(b, 1); // heritage count
-    put32(b, export_offset);
-    put_zeros(b, kHeaderBytes - b.size());
-    b.insert(b.end(), names.begin(), names.end());
-    b.insert(b.end(), exports.begin(), exports.end());
-    b.insert(b.end(), object.begin(), object.end());
-    return b;
 }
 
 } // namespace module_builder

@@ -57,12 +57,6 @@ struct MapBytes {
         put16(at + 2, front);
         put8(at + 4, flags);
     }
-    void put_placement(std::size_t at, int room_column, int room_row, int column, int row) {
-        put8(at, room_column);
-        put8(at + 1, room_row);
-        put8(at + 2, column);
-        put8(at + 3, row);
-    }
     // Every spawn slot of every room emptied (sprite byte -1).
     void empty_all_spawns() {
         for (int r = 0; r < 25; ++r)

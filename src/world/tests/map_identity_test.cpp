@@ -1,69 +1,68 @@
-// Map names, the identity table and the music module name.
+// Map names, the identity table and the music module name, as a table of names.
 #include "world/map_identity.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
 
-std::string normalised(const char *name, std::size_t size = kMapNameSize) {
-    char out[kMapNameSize];
-    normalise_map_name(name, out, size);
-    return out;
-}
+struct NameRow {
+    std::string file_name; // as a map list or a replay gives it
+    std::size_t buffer;
+    std::string normalised;
+    int32_t map_id;
+    const char *music; // from the normalised name, in a buffer of the same size
+};
 
-std::string music(const char *name, std::size_t size = kMapNameSize) {
-    char out[kMapNameSize];
-    music_file_name(name, out, size);
-    return out;
-}
+const std::string kLong(1000, 'X');
 
-int32_t id_of(const char *file_name) {
+const NameRow kNames[] = {
+    {"cueva.map", kMapNameSize, "cueva.map", 1, "sfx/cueva.xm"},
+    {"CASTLE.MAP", kMapNameSize, "castle.map", 2, "sfx/castle.xm"},
+    {"RetSpec.map", kMapNameSize, "retspec.map", 2, "sfx/retspec.xm"},
+    {"demo.map", kMapNameSize, "demo.map", 3, "sfx/demo.xm"},
+    {"Pachin.map", kMapNameSize, "pachin.map", 4, "sfx/pachin.xm"},
+    {"A.MAP", kMapNameSize, "a.map", 4, "sfx/a.xm"},
+    {"vusk.map trailing words", kMapNameSize, "vusk.map", 5, "sfx/vusk.xm"},
+    {"SALEM.map", kMapNameSize, "salem.map", 6, "sfx/salem.xm"},
+    {"ciudad.map", kMapNameSize, "ciudad.map", 22, "sfx/ciudad.xm"},
+    // Any other name is map 0; only A to Z change case.
+    {"cueva.ma", kMapNameSize, "cueva.ma", 0, "sfx/cuevaxm"},
+    {"cueva.mapx", kMapNameSize, "cueva.mapx", 0, "sfx/cueva.mxm"},
+    {"xcueva.map", kMapNameSize, "xcueva.map", 0, "sfx/xcueva.xm"},
+    {"A1_\xC9Z.MAP", kMapNameSize, "a1_\xC9z.map", 0, "sfx/a1_\xC9z.xm"},
+    {" leading", kMapNameSize, "", 0, "sxm"}, // "sfx/" loses its last three too
+    {"abcd", kMapNameSize, "abcd", 0, "sfx/axm"},
+    // Cut to the buffer, never past it: the music name is cut first, then shortened.
+    {kLong, kMapNameSize, std::string(kMapNameSize - 1, 'x'), 0, nullptr},
+    {"ABCDEFGH", 4, "abc", 0, nullptr},
+    {"cueva.map", 8, "cueva.m", 0, "sfx/xm"},
+    {"cueva.map", 3, "cu", 0, "sf"},
+    {"cueva.map", 1, "", 0, ""},
+};
+
+TEST(MapIdentity, NamesGiveTheirIdAndTheirMusic) {
+    for (const NameRow &r : kNames) {
+        char n[kMapNameSize], m[kMapNameSize];
+        std::memset(m, 'q', sizeof m);
+        normalise_map_name(r.file_name.c_str(), n, r.buffer);
+        EXPECT_EQ(std::string(n), r.normalised) << r.file_name;
+        if (r.buffer == kMapNameSize) {
+            EXPECT_EQ(map_id_for_name(n), r.map_id) << r.file_name;
+        }
+        if (!r.music) continue;
+        music_file_name(r.buffer == kMapNameSize ? n : r.file_name.c_str(), m, r.buffer);
+        EXPECT_EQ(std::string(m), r.music) << r.file_name << " in " << r.buffer;
+    }
     char n[kMapNameSize];
-    normalise_map_name(file_name, n, sizeof n);
-    return map_id_for_name(n);
-}
-
-TEST(MapName, CutAtTheFirstSpaceAndLowerCased) {
-    EXPECT_EQ(normalised("Cueva.map extra words"), "cueva.map");
-    EXPECT_EQ(normalised("CASTLE.MAP"), "castle.map");
-    EXPECT_EQ(normalised(" leading"), "");
-    EXPECT_EQ(normalised(nullptr), "");
-    // Only A to Z change: digits, punctuation and 8-bit letters stay.
-    EXPECT_EQ(normalised("A1_\xC9Z.MAP"), "a1_\xC9z.map");
-}
-
-TEST(MapName, LongNamesAreCutToTheBuffer) {
-    std::string longer(1000, 'X');
-    std::string n = normalised(longer.c_str());
-    EXPECT_EQ(n.size(), kMapNameSize - 1);
-    EXPECT_EQ(normalised("ABCDEFGH", 4), "abc");
-    char one[1] = {'q'};
-    normalise_map_name("ABC", one, 1);
-    EXPECT_EQ(one[0], '\0');
-}
-
-TEST(MapIdentity, EveryTableNameGivesItsId) {
-    EXPECT_EQ(id_of("cueva.map"), 1);
-    EXPECT_EQ(id_of("CASTLE.MAP"), 2);
-    EXPECT_EQ(id_of("RetSpec.map"), 2);
-    EXPECT_EQ(id_of("demo.map"), 3);
-    EXPECT_EQ(id_of("Pachin.map"), 4);
-    EXPECT_EQ(id_of("A.MAP"), 4);
-    EXPECT_EQ(id_of("vusk.map trailing"), 5);
-    EXPECT_EQ(id_of("SALEM.map"), 6);
-    EXPECT_EQ(id_of("ciudad.map"), 22);
-}
-
-TEST(MapIdentity, AnyOtherNameIsZero) {
-    EXPECT_EQ(id_of("cueva.ma"), 0);
-    EXPECT_EQ(id_of("cueva.mapx"), 0);
-    EXPECT_EQ(id_of("xcueva.map"), 0);
-    EXPECT_EQ(id_of("b.map"), 0);
-    EXPECT_EQ(id_of(""), 0);
+    normalise_map_name(nullptr, n, sizeof n);
+    EXPECT_STREQ(n, "");
     EXPECT_EQ(map_id_for_name(nullptr), 0);
-    EXPECT_EQ(map_id_for_name("CUEVA.MAP"), 0); // the table holds normalised names
+    EXPECT_EQ(map_id_for_name("CUEVA.MAP"), 0) << "the table holds normalised names";
+    music_file_name(kLong.c_str(), n, sizeof n);
+    EXPECT_EQ(std::string(n), "sfx/" + std::string(248, 'X') + "xm") << "cut to 255, then one shorter";
 }
 
 TEST(MapIdentity, OverrideAppliesOnlyWhenPresent) {
@@ -75,25 +74,6 @@ TEST(MapIdentity, OverrideAppliesOnlyWhenPresent) {
     world.map_id_override_present = 1;
     apply_map_id_override();
     EXPECT_EQ(world.map_id, 98);
-}
-
-TEST(MusicName, LastThreeCharactersBecomeXm) {
-    EXPECT_EQ(music("cueva.map"), "sfx/cueva.xm");
-    EXPECT_EQ(music("ciudad.map"), "sfx/ciudad.xm");
-    EXPECT_EQ(music("abcd"), "sfx/axm");
-    EXPECT_EQ(music(""), "sxm"); // the rule taken literally: "sfx/" loses "fx/"
-}
-
-TEST(MusicName, NeverOverflowsItsBuffer) {
-    std::string longer(600, 'm');
-    std::string m = music(longer.c_str());
-    EXPECT_EQ(m.size(), kMapNameSize - 2); // cut to 255, then one shorter
-    EXPECT_EQ(m.substr(m.size() - 2), "xm");
-    EXPECT_EQ(music("cueva.map", 8), "sfx/xm"); // "sfx/cue" cut first
-    EXPECT_EQ(music("cueva.map", 3), "sf");
-    char one[1] = {'q'};
-    music_file_name("cueva.map", one, 1);
-    EXPECT_EQ(one[0], '\0') << "room for the end of the text only";
 }
 
 } // namespace
