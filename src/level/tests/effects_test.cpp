@@ -20,6 +20,7 @@ TEST(Wind, PastTheLimitItTurnsBack) {
         {100, 3, 103, 3},   // inside: one step on
         {258, 3, 252, -3},  // past, heading out: undone and reversed
         {-257, -5, -247, 5},
+        {258, 1, 256, -1},
         {258, -4, 254, -4}, // past, a step heading in: taken as it is
         {-258, 2, -256, 2},
         {256, 0, 256, 0},

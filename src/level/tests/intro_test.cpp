@@ -15,6 +15,8 @@
 namespace {
 
 constexpr int kDepth = 32;
+using testing_support::make_bitmap;
+using testing_support::screen_hash;
 
 class IntroPanelTest : public testing::Test {
 protected:
@@ -23,19 +25,18 @@ protected:
         game_config = GameConfig{};
         set_color_depth(kDepth);
         set_trans_blender(0, 0, 0, 64);
-        for (int y = 0; y < 480; ++y) // a pattern, so a shifted copy shows
-            for (int x = 0; x < 640; ++x)
-                putpixel(screen_bitmap, x, y, makecol(x & 255, y & 255, 100));
-        platform.screen_override = screen_bitmap;
+        paint();
+        platform.screen_override = screen.get();
         platform.pacing = Pacing::Immediate;
+    }
+    void paint() { // a pattern, so a shifted copy shows
+        for (int y = 0; y < 480; ++y)
+            for (int x = 0; x < 640; ++x) putpixel(screen.get(), x, y, makecol(x & 255, y & 255, 100));
     }
     void TearDown() override {
         input_use_keyboard();
         platform.screen_override = nullptr;
         platform.pacing = Pacing::Real;
-        destroy_bitmap(screen_bitmap);
-        destroy_bitmap(screen_copy);
-        destroy_bitmap(while_shown);
         game_config = saved;
     }
     bool show(const std::vector<KeyRecord> &keys, KeyRecord &closing) {
@@ -46,16 +47,15 @@ protected:
         watch.context = this;
         watch.keys_used = [](void *self, KeyRecord) {
             auto *t = static_cast<IntroPanelTest *>(self);
-            blit(t->screen_bitmap, t->while_shown, 0, 0, 0, 0, 640, 480);
+            blit(t->screen.get(), t->while_shown.get(), 0, 0, 0, 0, 640, 480);
         };
-        return show_level_intro_panel("AB", menu.cells, sprites.cells, screen_copy, &watch,
+        return show_level_intro_panel("AB", menu.cells, sprites.cells, screen_copy.get(), &watch,
                                       closing);
     }
 
     GameConfig saved{};
-    BITMAP *screen_bitmap = create_bitmap_ex(kDepth, 640, 480);
-    BITMAP *screen_copy = create_bitmap_ex(kDepth, 640, 480);
-    BITMAP *while_shown = create_bitmap_ex(kDepth, 640, 480);
+    testing_support::BitmapPtr screen = make_bitmap(kDepth, 640, 480), screen_copy = make_bitmap(kDepth, 640, 480),
+                               while_shown = make_bitmap(kDepth, 640, 480);
     testing_support::NumberedCells menu{kDepth, 0}, sprites{kDepth, 1};
     std::vector<KeyRecord> records;
 };
@@ -69,22 +69,17 @@ TEST_F(IntroPanelTest, Layouts) {
         const char *name;
     } cases[] = {{0, kGerman, "intro_high_german"}, {1, kSpanish, "intro_low_spanish"},
                  {0, 7, "intro_high_no_language"}, {1, kEnglish, "intro_low_english"}};
-    BITMAP *before = create_bitmap_ex(kDepth, 640, 480);
-    blit(screen_bitmap, before, 0, 0, 0, 0, 640, 480);
+    const uint64_t before = screen_hash(screen.get());
     for (const auto &c : cases) {
         game_config.low_resolution = c.low;
         game_config.language = c.language;
         KeyRecord closing = 0;
         ASSERT_TRUE(show({0, key_bit(Key::Space)}, closing));
         EXPECT_EQ(closing, key_bit(Key::Space));
-        EXPECT_TRUE(testing_support::golden_screen(c.name, while_shown));
-        if (c.low) {
-            EXPECT_EQ(testing_support::screen_hash(screen_bitmap), testing_support::screen_hash(before)) << c.name;
-        } else {
-            blit(before, screen_bitmap, 0, 0, 0, 0, 640, 480); // the first frame covers it
-        }
+        EXPECT_TRUE(testing_support::golden_screen(c.name, while_shown.get()));
+        if (c.low) EXPECT_EQ(screen_hash(screen.get()), before) << c.name;
+        else paint(); // at 640 x 480 the first frame covers the panel
     }
-    destroy_bitmap(before);
 }
 
 TEST_F(IntroPanelTest, OnlyThePlayKeysCloseIt) {

@@ -183,12 +183,16 @@ TEST_P(LookTest, PresentationsAndTheEnergyBar) {
     clear_to_color(strip.get(), 0);
     blit(backdrop.get(), view.get(), 0, 0, 0, 0, kW, kH);
     putpixel(view.get(), 0, 0, makecol(0, 255, 0));
-    for (int mode : {-1, int{kRenderDoubled}, int{kRenderScanLines}}) {
-        game_config.low_resolution = mode < 0;
-        game_config.render_mode = mode < 0 ? kRenderDoubled : mode;
+    const struct {
+        int low, mode;
+        const char *name;
+    } modes[] = {{1, kRenderScanLines, "low"}, {0, kRenderDoubled, "doubled"}, {0, kRenderScanLines, "scan_lines"}};
+    for (const auto &m : modes) {
+        game_config.low_resolution = m.low;
+        game_config.render_mode = m.mode;
         clear_to_color(screen.get(), makecol(20, 0, 40));
         present_room_view_to(view.get(), strip.get(), doubled.get(), screen.get());
-        EXPECT_TRUE(golden_screen("present_" + std::to_string(mode) + "_" + std::to_string(depth), screen.get()));
+        EXPECT_TRUE(golden_screen(std::string("present_") + m.name + "_" + std::to_string(depth), screen.get()));
     }
     BitmapPtr full = make_bitmap(depth, 205, 16), empty = make_bitmap(depth, 205, 16),
               bars = make_bitmap(depth, 209, 2 * 6 * 20);

