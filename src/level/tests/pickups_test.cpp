@@ -1,5 +1,6 @@
 // The rules after the frame's moves — contact, switches, refills, harm, energy out, the
-// exit door — and the frame order around them: level start, ESC, crossing rooms.
+// exit door — and the frame order around them: ESC, crossing rooms. The level start
+// is every replay's first golden line.
 #include "level/tests/room_rows.h"
 
 #include <memory>
@@ -37,35 +38,6 @@ struct Level {
         check_pickups_and_harm(s, *map, ev);
     }
 };
-
-TEST(LevelStart, HeroAtTheStartCellEverythingPresentStartRoomBuilt) {
-    Level l;
-    l.map->header.start_room_column = 0;
-    l.map->header.start_room_row = 4;
-    l.map->switches[4].present = 0;
-    l.map->refills[24].present = 0;
-    l.map->rooms[room_index_of(0, 4)].enemies[0] = ObjectSpawn{1, 2, 5, 2, 1, 9};
-    l.map->rooms[room_index_of(0, 4)].platforms[0] = ObjectSpawn{7, 2, 7, 6, 2, 11};
-    l.s.quit = l.s.room_exit = true;
-    l.s.hero.switches_thrown = 5;
-    l.s.hero.facing = kFacingLeft;
-    l.s.falling_cue_started = 1;
-    l.s.result = kLevelCompleted;
-    start_level_rules(l.s, *l.map);
-    EXPECT_EQ(l.s.room_column, 0);
-    EXPECT_EQ(l.s.room_row, 4);
-    EXPECT_EQ(l.s.hero.x, 2 * 4096);
-    EXPECT_EQ(l.s.hero.y, 7 * 4096);
-    EXPECT_EQ(l.s.hero.energy, 255);
-    EXPECT_EQ(l.s.hero.switches_thrown, 0);
-    EXPECT_EQ(l.s.hero.facing, kFacingRight);
-    EXPECT_EQ(l.map->switches[4].present, 1);
-    EXPECT_EQ(l.map->refills[24].present, 1);
-    EXPECT_EQ(l.s.enemies[0].x, 16);
-    EXPECT_EQ(l.s.platforms[0].x, 112);
-    EXPECT_FALSE(l.s.quit || l.s.room_exit || l.s.falling_cue_started);
-    EXPECT_EQ(l.s.result, kLevelLeft);
-}
 
 TEST(FrameRules, EscInTheFirstFrameEndsTheLevelAfterTheWholeFrame) {
     Level l;
