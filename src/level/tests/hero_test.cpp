@@ -173,19 +173,6 @@ TEST(HeroWalk, StepsTwoPixelsOnEvenPixelsLeftWins) {
     }
 }
 
-TEST(HeroWalk, WalkPhaseWrapsAndStandsStillWithoutKeys) {
-    const RoomRecord room = room_from_rows(kFloorRoom);
-    PlayState s = hero_at(32, kStandingPy);
-    const int16_t phases[] = {24, 48, 72, 0, 24};
-    for (int16_t phase : phases) {
-        hero_frame(s, room, keys(Key::Right));
-        EXPECT_EQ(s.hero.walk_phase, phase);
-    }
-    hero_frame(s, room);
-    EXPECT_EQ(s.hero.walk_phase, 24);
-    EXPECT_EQ(px_of(s), 42);
-}
-
 TEST(HeroWalk, SolidCellsBlockLedgesLetHimThrough) {
     struct Case { int wall_column; char cell; KeyRecord keys; int expected_px; };
     const Case cases[] = {
