@@ -1,18 +1,7 @@
-// The replay reader on any text: the promises of replay_promises.h.
+// The replay reader (parse_replay, and read_replay_file on the same bytes). What it
+// promises is written once, in promises/, and also checked on every seed of
+// corpus/replay/ by promise_tests.
 #include "fuzz_support.h"
-#include "replay_promises.h"
+#include "promises.h"
 
-namespace {
-std::string path;
-}
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    path = fuzz_scratch_path("fuzz.replay");
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    const std::string broken = broken_replay_promise(data, size, path);
-    FUZZ_CHECK(broken.empty(), "%s", broken.c_str());
-    return 0;
-}
+FUZZ_PROMISE_TARGET(replay_promise)

@@ -22,6 +22,7 @@ constexpr Reader kReaders[] = {
     {"pcx", pcx_promise},             {"wav", wav_promise},
     {"settings", settings_promise},   {"jpeg", jpeg_promise},
     {"module", module_promise},       {"map_file", map_file_promise},
+    {"replay", replay_promise},
 };
 
 struct Seed {

@@ -35,3 +35,4 @@ std::string settings_promise(const uint8_t *data, std::size_t size);
 std::string jpeg_promise(const uint8_t *data, std::size_t size);
 std::string module_promise(const uint8_t *data, std::size_t size);
 std::string map_file_promise(const uint8_t *data, std::size_t size);
+std::string replay_promise(const uint8_t *data, std::size_t size);

@@ -1,18 +1,14 @@
 // Replay files: which texts are replays, one refusal per message (with its line), what
-// the writer produces, the file reader's limits, and the reader's promises over every
-// file of the fuzz corpus.
+// the writer produces and the file reader's limits. What the reader promises of any
+// text is fuzz/promises/replay_promise.cpp, run over fuzz/corpus/replay/ by
+// promise_tests.
 #include "level/replay_file.h"
 #include "support/test_support.h"
-#include "../../../fuzz/replay_promises.h"
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <cstdint>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -180,29 +176,6 @@ TEST(ReplayReadFile, ErrorsNameThePathAndTheSizeIsLimited) {
     EXPECT_EQ(error, missing + ": cannot be opened");
     EXPECT_FALSE(read_replay_file(dir.path().c_str(), s, error));
     EXPECT_EQ(error, dir.path() + ": cannot be read");
-}
-
-// The fuzz target's promises, on every seed of its corpus.
-TEST(ReplayReadFile, PromisesHoldOverTheFuzzCorpus) {
-    std::string corpus = __FILE__;
-    corpus = corpus.substr(0, corpus.rfind("src/level/tests/")) + "fuzz/corpus/replay/";
-    DIR *d = opendir(corpus.c_str());
-    ASSERT_NE(d, nullptr) << corpus;
-    TempDir dir;
-    int files = 0;
-    while (const dirent *e = readdir(d)) {
-        if (e->d_name[0] == '.') continue;
-        std::ifstream in(corpus + e->d_name, std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        const std::string text = bytes.str();
-        EXPECT_EQ(broken_replay_promise(reinterpret_cast<const uint8_t *>(text.data()), text.size(),
-                                        dir.file("copy.replay")), "")
-            << e->d_name;
-        ++files;
-    }
-    closedir(d);
-    EXPECT_GE(files, 2);
 }
 
 } // namespace
