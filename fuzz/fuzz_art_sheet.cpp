@@ -1,39 +1,16 @@
-// The sheet recipes of vespertil-art on any text, painted with the game's own
-// palette. A refused recipe names the file and line of its fault; an accepted one
-// gives a 384 x 160 sheet. The recipe is read as if it lay beside the real ones in
-// content/pictures, so its "include" lines reach them.
+// The sheet recipes of vespertil-art on any text.
+// What it promises is written once, in tools/pictures/tests/art_promises.cpp, and also
+// checked on every seed of corpus/art_sheet/ by the tool's test binary.
 #include "fuzz_support.h"
-
-#include "art_image.h"
-#include "art_sheet.h"
-
-#include <memory>
-#include <string>
-
-namespace {
-
-art::Palette palette;
-const std::string label = VESPERTIL_SOURCE_DIR "/content/pictures/fuzz_recipe.txt";
-
-} // namespace
+#include "tool_promises.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    art::Diag err;
-    if (!art::load_palette(VESPERTIL_SOURCE_DIR "/content/pictures/palette.txt", palette, err))
-        fuzz_fail(__FILE__, __LINE__, "the game's palette: %s", err.text().c_str());
+    fuzz_start_allegro(32);
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char *>(data), size);
-    auto sheet = std::make_unique<art::Sheet>();
-    art::Diag err;
-    if (!art::build_sheet_text(label, text, palette, *sheet, err)) {
-        FUZZ_CHECK(!err.file.empty() && !err.message.empty(), "a refusal without file or message");
-        return 0;
-    }
-    FUZZ_CHECK(sheet->image.w == art::kSheetW && sheet->image.h == art::kSheetH &&
-                   sheet->image.px.size() == static_cast<std::size_t>(art::kSheetW) * art::kSheetH,
-               "a sheet of %d x %d", sheet->image.w, sheet->image.h);
+    const std::string why = art_sheet_promise(data, size);
+    FUZZ_CHECK(why.empty(), "%s", why.c_str());
     return 0;
 }

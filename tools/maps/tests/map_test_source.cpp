@@ -3,24 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 namespace map_test {
 
 namespace {
 
 constexpr int kBlankCell = 5;
 
-void write_picture(const std::string &path, const maps::Pixels &p) {
+void write_picture(const std::string &path, int w, int h, uint32_t (*value)(int, int, int), int sheet) {
+    maps::Pixels p;
+    p.w = w;
+    p.h = h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) p.v.push_back(value(sheet, x, y));
     std::string why;
     ASSERT_TRUE(maps::write_pcx_pixels(path, p, why)) << path << ": " << why;
-}
-
-maps::Pixels sheet_pixels(int sheet) {
-    maps::Pixels p;
-    p.w = maps::kSheetPixelsWide;
-    p.h = maps::kSheetPixelsHigh;
-    for (int y = 0; y < p.h; ++y)
-        for (int x = 0; x < p.w; ++x) p.v.push_back(sheet_value(sheet, x, y));
-    return p;
 }
 
 } // namespace
@@ -35,43 +33,36 @@ uint32_t sheet_value(int sheet, int x, int y) {
 uint32_t backdrop_value(int x, int y) { return static_cast<uint32_t>((x * 131 + y * 7) & 0xF7DF); }
 
 SourceDir::SourceDir() {
-    write_picture(dir.file("tiles.pcx"), sheet_pixels(0));
-    write_picture(dir.file("sprites.pcx"), sheet_pixels(1));
-    maps::Pixels back;
-    back.w = kBackdropWidth;
-    back.h = kBackdropHeight;
-    for (int y = 0; y < back.h; ++y)
-        for (int x = 0; x < back.w; ++x) back.v.push_back(backdrop_value(x, y));
-    write_picture(dir.file("back.pcx"), back);
+    write_picture(dir.file("tiles.pcx"), maps::kSheetPixelsWide, maps::kSheetPixelsHigh, sheet_value, 0);
+    write_picture(dir.file("sprites.pcx"), maps::kSheetPixelsWide, maps::kSheetPixelsHigh, sheet_value, 1);
+    write_picture(dir.file("back.pcx"), kBackdropWidth, kBackdropHeight,
+                  [](int, int x, int y) { return backdrop_value(x, y); }, 0);
+    testing_support::write_file(dir.file("broken.pcx"), "not a picture");
+    testing_support::write_file(dir.file("test.names"), "# names\nedges rock 0\ntile lava 75\nsprite bat 4\n");
+    testing_support::write_file(dir.file("bad.names"), "tile rock 0\n\ntile 9lives 3\n");
+    testing_support::write_file(dir.file("clash.names"), "tile rock 0\ntile rock 1\n");
 }
 
 bool SourceDir::compile(const std::string &text, std::vector<uint8_t> &bytes,
                         maps::Report &report) const {
     testing_support::write_file(dir.file("map.txt"), text);
-    return maps::compile_map_source(dir.path(), maps::CompileOptions{}, bytes, report);
+    maps::CompileOptions options;
+    options.search_dirs.push_back(
+        (std::filesystem::path(__FILE__).parent_path() / "../../../fuzz/corpus/map_pictures").string());
+    return maps::compile_map_source(dir.path(), options, bytes, report);
 }
 
-std::string minimal_source(const std::string &rooms) {
-    std::string s = "# a test map\n"
-                    "title TEST MAP\n"
-                    "start room 1,2 cell 3,4\n"
-                    "exit room 4,3 cell 13,7\n"
-                    "tile_sheet tiles.pcx\n"
-                    "sprite_sheet sprites.pcx\n";
-    for (int i = 0; i < 25; ++i)
-        s += "switch room 0,0 cell " + std::to_string(i % 15) + "," + std::to_string(i / 15) + "\n";
-    for (int i = 0; i < 25; ++i)
-        s += "refill room 4,4 cell " + std::to_string(i % 15) + "," + std::to_string(8 - i / 15) + "\n";
-    return s + rooms;
-}
-
-int line_of(const std::string &text, const std::string &needle) {
-    std::size_t at = text.find(needle);
-    if (at == std::string::npos) return 0;
-    int line = 1;
-    for (std::size_t i = 0; i < at; ++i)
-        if (text[i] == '\n') ++line;
-    return line;
+std::string minimal_source(const std::string &more, const std::string &without) {
+    std::string lines[56] = {"# a test map",           "title TEST MAP",         "start room 1,2 cell 3,4",
+                             "exit room 4,3 cell 13,7", "tile_sheet tiles.pcx", "sprite_sheet sprites.pcx"};
+    for (int i = 0; i < 25; ++i) {
+        lines[6 + i] = "switch room 0,0 cell " + std::to_string(i % 15) + "," + std::to_string(i / 15);
+        lines[31 + i] = "refill room 4,4 cell " + std::to_string(i % 15) + "," + std::to_string(8 - i / 15);
+    }
+    std::string s;
+    for (const std::string &line : lines)
+        if (without.empty() || line.find(without) == std::string::npos) s += line + "\n";
+    return s + more;
 }
 
 } // namespace map_test

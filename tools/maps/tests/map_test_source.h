@@ -1,5 +1,5 @@
-// Map sources for the map tool tests: a directory with small test sheets and a
-// backdrop written as PCX, and a minimal complete source that each test adds to.
+// Map sources for the map tool tests: a directory with small test sheets, a
+// backdrop and names files, and a minimal complete source that each test adds to.
 #pragma once
 
 #include "map_pictures.h"
@@ -17,7 +17,9 @@ namespace map_test {
 uint32_t sheet_value(int sheet, int x, int y);
 uint32_t backdrop_value(int x, int y);
 
-// A directory holding tiles.pcx, sprites.pcx and back.pcx.
+// A directory holding tiles.pcx, sprites.pcx, back.pcx, broken.pcx (no picture),
+// test.names and two broken names files; pictures are also looked for among the
+// map pictures' fuzz seeds (fuzz/corpus/map_pictures).
 struct SourceDir {
     testing_support::TempDir dir;
     SourceDir();
@@ -26,11 +28,9 @@ struct SourceDir {
     bool compile(const std::string &text, std::vector<uint8_t> &bytes, maps::Report &report) const;
 };
 
-// title, start, exit, the two sheets, 25 switches and 25 refills (in room 0,0),
-// then `rooms` (and anything else) after them.
-std::string minimal_source(const std::string &rooms = "");
-
-// The line number of the first line of `text` that contains `needle` (1-based).
-int line_of(const std::string &text, const std::string &needle);
+// 56 lines: title, start, exit, the two sheets, 25 switches (in room 0,0) and 25
+// refills (in room 4,4); then `more`. A line of the minimal source that holds
+// `without` is left out.
+std::string minimal_source(const std::string &more = "", const std::string &without = "");
 
 } // namespace map_test

@@ -1,6 +1,5 @@
 // The picture tool as the build runs it: a bad source stops it with the file and the
 // line, and no output file is left behind; a good one writes a loadable picture.
-#include "art_scenes.h"
 #include "art_sheet.h"
 #include "support/test_support.h"
 
@@ -93,20 +92,6 @@ TEST(Tool, RefusesUnknownScenesAndWrongSizes) {
     EXPECT_EQ(rc, 1);
     EXPECT_NE(out.find("640 x 400"), std::string::npos) << out;
     EXPECT_FALSE(exists(dir.file("x.pcx")));
-}
-
-TEST(Scenes, EveryNamedSceneIsKnown) {
-    art::Palette pal;
-    art::GlyphSet glyphs;
-    int count = 0;
-    for (const char *const *n = art::scene_names(); *n; ++n, ++count) {
-        art::Image img;
-        std::string why;
-        // An empty palette is refused with a reason, never with a crash.
-        EXPECT_FALSE(art::render_scene(*n, 240, 144, pal, glyphs, img, why)) << *n;
-        EXPECT_NE(why.find("palette"), std::string::npos) << *n << ": " << why;
-    }
-    EXPECT_EQ(count, 14);
 }
 
 } // namespace

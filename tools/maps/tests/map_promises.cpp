@@ -1,0 +1,148 @@
+// What the map tools promise on any input (tool_promises.h).
+#include "../../common/tests/tool_promises.h"
+
+#include "map_input.h"
+
+#include "core/byte_order.h"
+#include "core/file_limits.h"
+#include "map_decompile.h"
+#include "map_source.h"
+
+#include <map>
+#include <tuple>
+#include <vector>
+
+namespace {
+
+bool ends_with(const std::string &s, const char *tail) {
+    const std::string t(tail);
+    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
+}
+
+// Painting a backdrop costs more than compiling the source that names it: each
+// picture is painted once. Eight patterns a size keep that store small.
+const maps::Pixels &painted(int w, int h, std::size_t seed) {
+    seed %= 8;
+    static std::map<std::tuple<int, int, std::size_t>, maps::Pixels> done;
+    maps::Pixels &p = done[std::make_tuple(w, h, seed)];
+    if (!p.v.empty()) return p;
+    p.w = w;
+    p.h = h;
+    p.v.resize(static_cast<std::size_t>(w) * h);
+    for (std::size_t i = 0; i < p.v.size(); ++i)
+        p.v[i] = (i + seed) % 11 == 0 ? kMapMaskColour : static_cast<uint32_t>((i * 40503u + seed) & 0xFFFF);
+    return p;
+}
+
+// Pictures served from memory: a .pcx whose name holds "back" is a backdrop, any
+// other .pcx a sheet, a name holding "bad" cannot be read, any other name is a
+// picture of the wrong size.
+bool read_picture(const std::string &path, maps::Pixels &out, std::string &why) {
+    if (path.find("bad") != std::string::npos) {
+        why = "cannot be read";
+        return false;
+    }
+    if (!ends_with(path, ".pcx")) out = painted(3, 2, path.size());
+    else if (path.find("back") != std::string::npos) out = painted(kBackdropWidth, kBackdropHeight, path.size());
+    else out = painted(maps::kSheetPixelsWide, maps::kSheetPixelsHigh, path.size());
+    return true;
+}
+
+// The decompiler's source of `bytes` compiles to `want`.
+std::string decompiles_to(const std::vector<uint8_t> &bytes, const std::vector<uint8_t> &want) {
+    maps::DecompileOptions options;
+    options.map_name = "fuzz.map";
+    maps::Decompiled source;
+    maps::Report report;
+    TOOL_PROMISE(maps::decompile_map(bytes, options, source, report),
+                 "a map file of %zu bytes does not decompile: %s", bytes.size(), report.error.c_str());
+    TOOL_PROMISE(!source.text.empty() && source.pictures.size() >= 2, "a source without text or sheets");
+    std::vector<uint8_t> again;
+    maps::Report back;
+    TOOL_PROMISE(maps::compile_decompiled(source, again, back), "the decompiled source is refused: %s",
+                 back.error.c_str());
+    TOOL_PROMISE(again == want, "the decompiled source compiles to other bytes");
+    return "";
+}
+
+} // namespace
+
+// The input is the text of map.txt; a line "%%names" starts the text every names
+// file reads as (without one, a few names of this check's own). A refused source is
+// named by its file and line; one that compiles gives a map file of a map's length,
+// which decompiles to a source that compiles to the very same bytes.
+std::string map_source_promise(const uint8_t *data, std::size_t size) {
+    static std::string names_text;
+    static const maps::CompileOptions options = [] {
+        maps::CompileOptions o;
+        o.exists = [](const std::string &) { return true; };
+        o.read_text = [](const std::string &, std::string &text) {
+            text = names_text;
+            return true;
+        };
+        o.read_picture = read_picture;
+        return o;
+    }();
+    std::string text(reinterpret_cast<const char *>(data), size);
+    const std::size_t split = text.find("\n%%names\n");
+    names_text = "edges rock 0\ntile ledge 49\ntile spikes 100\nsprite bat 0\nsprite slab 24\n";
+    if (split != std::string::npos) {
+        names_text = text.substr(split + 9);
+        text.resize(split + 1);
+    }
+    std::vector<uint8_t> bytes;
+    maps::Report report;
+    if (!maps::compile_map_text("fuzz/map.txt", text, options, bytes, report)) {
+        TOOL_PROMISE(report.error.rfind("fuzz/map.txt", 0) == 0, "a refusal without the file: '%s'",
+                     report.error.c_str());
+        return "";
+    }
+    TOOL_PROMISE(bytes.size() == kMapFileSize || bytes.size() == kMapFileSizeWithOverride,
+                 "a map of %zu bytes", bytes.size());
+    return decompiles_to(bytes, bytes);
+}
+
+// Map files built from the input (fuzz/map_input.h): any file of a map's length
+// decompiles to a source that compiles to the same bytes (stray bytes after it
+// dropped), and a shorter one is refused with the reason.
+std::string map_decompile_promise(const uint8_t *data, std::size_t size) {
+    static std::vector<uint8_t> image = painted_map_image(false);
+    const MapInput in = take_map_input(data, size, image);
+    const std::vector<uint8_t> bytes(image.begin(), image.begin() + static_cast<long>(in.length));
+    if (in.length < kMapFileSize) {
+        maps::Decompiled source;
+        maps::Report report;
+        TOOL_PROMISE(!maps::decompile_map(bytes, {"fuzz.map", ""}, source, report) &&
+                         report.error.rfind("fuzz.map: is ", 0) == 0,
+                     "a file of %zu bytes: '%s'", in.length, report.error.c_str());
+        return "";
+    }
+    const std::size_t kept = in.length == kMapFileSizeWithOverride ? in.length : kMapFileSize;
+    return decompiles_to(bytes, std::vector<uint8_t>(bytes.begin(), bytes.begin() + static_cast<long>(kept)));
+}
+
+// The map tools' PCX reader on any file: a header the game's own check refuses is
+// refused unread; a picture it reads has the size its header declares and holds
+// 5-6-5 values only.
+std::string map_pictures_promise(const uint8_t *data, std::size_t size) {
+    static const std::string path = tool_promises::scratch_file("fuzz.pcx");
+    if (FILE *f = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(data, 1, size, f);
+        std::fclose(f);
+    }
+    maps::Pixels pixels;
+    std::string why;
+    const bool ok = maps::read_pcx_pixels(path, pixels, why);
+    const char *problem = pcx_header_problem(data, size);
+    if (!ok) {
+        TOOL_PROMISE(!why.empty(), "refused without a reason");
+        return "";
+    }
+    TOOL_PROMISE(!problem, "read a picture the check refuses: %s", problem);
+    const long w = long{read_le16(data + 8)} - read_le16(data + 4) + 1;
+    const long h = long{read_le16(data + 10)} - read_le16(data + 6) + 1;
+    TOOL_PROMISE(pixels.w == w && pixels.h == h && pixels.v.size() == static_cast<std::size_t>(w * h),
+                 "%d x %d (%zu values) for a header of %ld x %ld", pixels.w, pixels.h, pixels.v.size(), w, h);
+    for (uint32_t v : pixels.v) TOOL_PROMISE(v <= 0xFFFF, "value %#x", v);
+    return "";
+}
