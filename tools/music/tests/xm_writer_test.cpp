@@ -73,7 +73,6 @@ TEST(XmBytes, LibxmpReadsTheModuleAsWritten) {
     in.finetune = -27;
     in.relative_note = 17;
     in.panning = 200;
-    in.envelope[0] = {0, 0};
     in.envelope[1] = {4, 64};
     in.envelope[2] = {20, 40};
     in.envelope_count = 3;
@@ -85,46 +84,28 @@ TEST(XmBytes, LibxmpReadsTheModuleAsWritten) {
     ASSERT_TRUE(l.ok);
     const xmp_module *mod = l.info.mod;
     EXPECT_STREQ(mod->name, "test tune");
-    EXPECT_EQ(mod->chn, 4);
-    EXPECT_EQ(mod->pat, 2 + 1);  // libxmp adds one blank pattern of its own
-    EXPECT_EQ(mod->ins, 2);
-    EXPECT_EQ(mod->len, 3);
-    EXPECT_EQ(mod->rst, 1);
-    EXPECT_EQ(mod->spd, 5);
-    EXPECT_EQ(mod->bpm, 140);
-    EXPECT_EQ(mod->xxp[1]->rows, 16);
-
-    const xmp_event &e = l.event(1, 5, 2);
-    EXPECT_EQ(e.note, 49 + 12);  // libxmp counts from C-0 one octave lower
-    EXPECT_EQ(e.ins, 2);
-    EXPECT_EQ(e.vol, 41);        // volume + 1: zero means "none"
-    EXPECT_EQ(e.fxt, 0x04);
-    EXPECT_EQ(e.fxp, 0x37);
-    EXPECT_EQ(l.event(1, 9, 2).note, XMP_KEY_OFF);
-    const xmp_event &v = l.event(1, 9, 3);
-    EXPECT_EQ(std::vector<int>({v.note, v.ins, v.vol, v.fxt, v.fxp}), std::vector<int>({0, 0, 0x20 - 0x10 + 1, 0x0c, 0x10}));
-    EXPECT_EQ(l.event(0, 0, 0).note, 50 + 12);
-    EXPECT_EQ(l.event(0, 0, 0).ins, 1);
-    EXPECT_EQ(l.event(1, 4, 2).note, 0);
-
+    // libxmp adds one blank pattern of its own.
+    EXPECT_EQ(std::vector<int>({mod->chn, mod->pat, mod->ins, mod->len, mod->rst, mod->spd, mod->bpm, mod->xxp[1]->rows}),
+              std::vector<int>({4, 2 + 1, 2, 3, 1, 5, 140, 16}));
+    // libxmp counts notes from C-0 one octave lower, and volumes from 1 (0: none).
+    auto event = [&](int pattern, int row, int channel) {
+        const xmp_event &e = l.event(pattern, row, channel);
+        return std::vector<int>({e.note, e.ins, e.vol, e.fxt, e.fxp});
+    };
+    EXPECT_EQ(event(1, 5, 2), std::vector<int>({49 + 12, 2, 41, 0x04, 0x37}));
+    EXPECT_EQ(event(1, 9, 2), std::vector<int>({XMP_KEY_OFF, 0, 0, 0, 0}));
+    EXPECT_EQ(event(1, 9, 3), std::vector<int>({0, 0, 0x20 - 0x10 + 1, 0x0c, 0x10}));
+    EXPECT_EQ(event(0, 0, 0), std::vector<int>({50 + 12, 1, 0, 0, 0}));
+    EXPECT_EQ(event(1, 4, 2), std::vector<int>({0, 0, 0, 0, 0}));
+    // libxmp keeps the fadeout at twice the XM scale.
     const xmp_instrument &xi = mod->xxi[1];
     ASSERT_EQ(xi.nsm, 1);
-    EXPECT_EQ(xi.sub[0].vol, 33);
-    EXPECT_EQ(xi.sub[0].xpo, 17);
-    EXPECT_EQ(xi.sub[0].pan, 200);
-    EXPECT_EQ(xi.rls, 2 * 700);  // libxmp keeps the fadeout at twice the XM scale
-    EXPECT_TRUE(xi.aei.flg & XMP_ENVELOPE_ON);
-    EXPECT_TRUE(xi.aei.flg & XMP_ENVELOPE_SUS);
-    EXPECT_EQ(xi.aei.npt, 3);
-    EXPECT_EQ(xi.aei.sus, 2);
-    EXPECT_EQ(xi.aei.data[2], 4);
-    EXPECT_EQ(xi.aei.data[3], 64);
     const xmp_sample &xs = mod->xxs[xi.sub[0].sid];
-    EXPECT_EQ(xs.len, 640);
-    EXPECT_TRUE(xs.flg & XMP_SAMPLE_16BIT);
-    EXPECT_TRUE(xs.flg & XMP_SAMPLE_LOOP);
-    EXPECT_EQ(xs.lps, 128);
-    EXPECT_EQ(xs.lpe, 640);
+    EXPECT_EQ(std::vector<int>({xi.sub[0].vol, xi.sub[0].xpo, xi.sub[0].pan, xi.rls, xi.aei.flg & (XMP_ENVELOPE_ON | XMP_ENVELOPE_SUS),
+                                xi.aei.npt, xi.aei.sus, xi.aei.data[2], xi.aei.data[3], xs.len,
+                                xs.flg & (XMP_SAMPLE_16BIT | XMP_SAMPLE_LOOP), xs.lps, xs.lpe}),
+              std::vector<int>({33, 17, 200, 2 * 700, XMP_ENVELOPE_ON | XMP_ENVELOPE_SUS, 3, 2, 4, 64, 640,
+                                XMP_SAMPLE_16BIT | XMP_SAMPLE_LOOP, 128, 640}));
 }
 
 TEST(XmBytes, SampleDeltasDecodeToTheSamplesWritten) {
@@ -179,19 +160,8 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"MissingInstrument", [](XmModule &m) { m.patterns[0].cells[0].instrument = 3; }, "cannot play"},
         Fault{"BadVolumeColumn", [](XmModule &m) { m.patterns[0].cells[0].volume = 0x51; }, "cannot play"},
         Fault{"EmptySample", [](XmModule &m) { m.instruments[0].sample.clear(); }, "no sample"},
-        Fault{"LoopOutside", [](XmModule &m) {
-                  m.instruments[0].loop = true;
-                  m.instruments[0].loop_start = 900;
-                  m.instruments[0].loop_length = 200;
-              }, "loop lies outside"},
+        Fault{"LoopOutside", [](XmModule &m) { m.instruments[0].loop = true, m.instruments[0].loop_start = 900, m.instruments[0].loop_length = 200; }, "loop lies outside"},
         Fault{"LoudSample", [](XmModule &m) { m.instruments[0].volume = 65; }, "volume"},
-        Fault{"EnvelopeLate", [](XmModule &m) {
-                  m.instruments[0].envelope[0] = {3, 64};
-                  m.instruments[0].envelope_count = 1;
-              }, "tick 0"},
-        Fault{"SustainPastEnd", [](XmModule &m) {
-                  m.instruments[0].envelope[0] = {0, 64};
-                  m.instruments[0].envelope_count = 1;
-                  m.instruments[0].sustain_point = 1;
-              }, "sustain"}),
+        Fault{"EnvelopeLate", [](XmModule &m) { m.instruments[0].envelope[0] = {3, 64}, m.instruments[0].envelope_count = 1; }, "tick 0"},
+        Fault{"SustainPastEnd", [](XmModule &m) { m.instruments[0].envelope_count = 1, m.instruments[0].sustain_point = 1; }, "sustain"}),
     [](const testing::TestParamInfo<Fault> &info) { return std::string(info.param.name); });
