@@ -4,13 +4,4 @@
 #include "fuzz_support.h"
 #include "tool_promises.h"
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***) {
-    fuzz_start_allegro(32);
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {
-    const std::string why = map_pictures_promise(data, size);
-    FUZZ_CHECK(why.empty(), "%s", why.c_str());
-    return 0;
-}
+FUZZ_PROMISE_TARGET(map_pictures_promise)
