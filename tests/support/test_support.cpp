@@ -1,5 +1,7 @@
 #include "support/test_support.h"
 
+#include "world/tests/map_bytes.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,12 @@ BitmapPtr make_bitmap(int depth, int w, int h) {
     return BitmapPtr(create_bitmap_ex(depth, w, h));
 }
 
+BitmapPtr copy_bitmap(BITMAP *b) {
+    BitmapPtr copy = make_bitmap(bitmap_color_depth(b), b->w, b->h);
+    blit(b, copy.get(), 0, 0, 0, 0, b->w, b->h);
+    return copy;
+}
+
 TempDir::TempDir(bool enter) {
     char tmpl[] = "/tmp/vespertil-test-XXXXXX";
     if (!mkdtemp(tmpl)) throw std::runtime_error("mkdtemp failed");
@@ -32,6 +40,10 @@ TempDir::~TempDir() {
     if (!old_cwd_.empty() && chdir(old_cwd_.c_str()) != 0) std::perror("chdir back");
     std::error_code ec;
     std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::link_game_folder(const std::string &sub) const {
+    std::filesystem::create_directory_symlink(std::string(VESPERTIL_GAME_DIR) + "/" + sub, file(sub));
 }
 
 void write_file(const std::string &path, const std::vector<unsigned char> &bytes) {
@@ -66,6 +78,110 @@ std::vector<std::string> dir_entries(const std::string &path) {
         names.push_back(e.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
+}
+
+int cell_colour(int depth, int set, int cell) {
+    return makecol_depth(depth, cell, (set * 100 + 20 + cell * 53) % 256, 40 + cell % 7);
+}
+
+ColourCells::ColourCells(int depth, int set) {
+    for (int i = 0; i < kCellCount; ++i) {
+        cells[i] = create_bitmap_ex(depth, kCellSize, kCellSize);
+        clear_to_color(cells[i], cell_colour(depth, set, i));
+    }
+}
+
+ColourCells::~ColourCells() {
+    for (BITMAP *b : cells) destroy_bitmap(b);
+}
+
+std::vector<unsigned char> playable_map() {
+    map_bytes::MapBytes m;
+    m.put_text(0, "TEST");
+    m.put8(104, 3); // the start cell, column and row
+    m.put8(105, 7);
+    m.put8(106, 4); // the exit lies far away
+    m.put8(107, 4);
+    m.empty_all_spawns();
+    for (int r = 0; r < 25; ++r) m.put8(map_bytes::room_at(r), 255);
+    for (int col = 0; col < 15; ++col) m.put_cell(0, col, 8, 1, -1, 0x01);
+    return m.bytes;
+}
+
+Keys taps(std::initializer_list<Key> keys) {
+    Keys out;
+    for (Key k : keys) out.insert(out.end(), {key_bit(k), 0, 0});
+    return out;
+}
+
+Keys typed(const std::string &text) {
+    Keys out;
+    for (char c : text)
+        out.insert(out.end(), {key_bit(c == ' ' ? Key::Space
+                                                : static_cast<Key>(static_cast<int>(Key::A) + (c - 'A'))),
+                               0, 0});
+    return out;
+}
+
+Keys operator+(Keys a, const Keys &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+namespace {
+HeadlessGame *running_game = nullptr;
+} // namespace
+
+HeadlessGame::HeadlessGame(int depth) : old_depth_(get_color_depth()), saved_(game_config) {
+    game_config = GameConfig{};
+    game_config.render_mode = kRenderScanLines;
+    game_config.music_volume = game_config.effects_volume = 128;
+    set_color_depth(depth);
+    set_trans_blender(0, 0, 0, 64);
+    high_ = make_bitmap(depth, 640, 480);
+    low_ = make_bitmap(depth, 320, 200);
+    running_game = this;
+    platform.pacing = Pacing::Immediate;
+    platform.set_mode = set_mode;
+    platform.on_present = keep_frame;
+    platform.present_context = this;
+    platform.on_sample = keep_sample;
+    platform.sample_context = this;
+}
+
+HeadlessGame::~HeadlessGame() {
+    input_use_keyboard();
+    platform = PlatformState{};
+    running_game = nullptr;
+    game_config = saved_;
+    set_color_depth(old_depth_);
+}
+
+void HeadlessGame::replay(const Keys &keys, bool low) {
+    game_config.low_resolution = low ? 1 : 0;
+    platform.screen_override = screen(low);
+    keys_ = keys;
+    input_begin_replay(keys_.data(), static_cast<int>(keys_.size()));
+}
+
+BITMAP *HeadlessGame::shown(int from_end) const { return last_[from_end].get(); }
+
+void HeadlessGame::keep_frame(void *self) {
+    auto *g = static_cast<HeadlessGame *>(self);
+    ++g->presents;
+    g->last_[1] = std::move(g->last_[0]);
+    g->last_[0] = copy_bitmap(video_screen());
+}
+
+void HeadlessGame::keep_sample(void *self, const SampleStart &s) {
+    static_cast<HeadlessGame *>(self)->samples.push_back(s);
+}
+
+int HeadlessGame::set_mode(int, int w, int, int, int) {
+    ++running_game->mode_calls;
+    if (w == running_game->refused_width) return -1;
+    platform.screen_override = running_game->screen(w == 320);
+    return 0;
 }
 
 } // namespace testing_support

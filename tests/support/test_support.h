@@ -1,8 +1,14 @@
-// Helpers shared by the unit and pixel tests.
+// Helpers shared by the unit and pixel tests: owned bitmaps, temporary directories,
+// files, a cell set of plain colours, replayed keys and a headless game.
 #pragma once
+
+#include "core/cell_set.h"
+#include "core/game_config.h"
+#include "core/platform.h"
 
 #include <allegro.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,10 +20,13 @@ struct BitmapDeleter {
         if (b) destroy_bitmap(b);
     }
 };
+// The one owned bitmap of the tests.
 using BitmapPtr = std::unique_ptr<BITMAP, BitmapDeleter>;
 
 // A memory bitmap of the given colour depth and size.
 BitmapPtr make_bitmap(int depth, int w, int h);
+// A copy of `b`, same depth and size.
+BitmapPtr copy_bitmap(BITMAP *b);
 
 // A fresh directory under /tmp, removed with everything in it on destruction.
 // While `enter` is true it is also the working directory.
@@ -29,6 +38,9 @@ public:
     TempDir &operator=(const TempDir &) = delete;
     const std::string &path() const { return path_; }
     std::string file(const std::string &name) const { return path_ + "/" + name; }
+    // Links the game directory's folder `sub` (GFX, MAP, sfx) in here, so the code
+    // under test reads the pictures, maps or sounds the build made.
+    void link_game_folder(const std::string &sub) const;
 
 private:
     std::string path_;
@@ -43,5 +55,63 @@ void write_silent_wav(const std::string &path);
 void make_dirs(const std::string &path);
 // The names in a directory, sorted (what a tool left behind).
 std::vector<std::string> dir_entries(const std::string &path);
+
+// A cell set whose every cell is filled with its own colour, cell_colour(set, cell),
+// so a drawn cell is known by its colour (`set` tells several sets apart).
+int cell_colour(int depth, int set, int cell);
+struct ColourCells {
+    CellSet cells{};
+    explicit ColourCells(int depth, int set = 0);
+    ~ColourCells();
+    ColourCells(const ColourCells &) = delete;
+    ColourCells &operator=(const ColourCells &) = delete;
+};
+
+// A small map that loads and plays: a floor along the bottom row of its start room.
+std::vector<unsigned char> playable_map();
+
+// Replayed keys, one record a frame. A tap is pressed for one frame and released
+// for two: a screen that closes spends one more frame before the next one reads.
+using Keys = std::vector<KeyRecord>;
+Keys taps(std::initializer_list<Key> keys);
+// Capital letters typed as taps (a space taps the space bar).
+Keys typed(const std::string &text);
+Keys operator+(Keys a, const Keys &b);
+
+// The game without a display: memory screens of 640 x 480 and 320 x 200 (the mode
+// switch hands out the one of the size asked for, or refuses the size in
+// `refused_width`), no waiting, the settings (at their defaults, scan lines, both
+// volumes 128), the colour depth and the translucency put back afterwards. Keys come
+// from `replay`; the frames the menus present are counted, the last two kept, and
+// the samples started are recorded.
+class HeadlessGame {
+public:
+    explicit HeadlessGame(int depth = 32);
+    ~HeadlessGame();
+    HeadlessGame(const HeadlessGame &) = delete;
+    HeadlessGame &operator=(const HeadlessGame &) = delete;
+
+    // Starts the replay of `keys` at 640 x 480, or 320 x 200 with `low`.
+    void replay(const Keys &keys, bool low = false);
+    BITMAP *screen(bool low) const { return low ? low_.get() : high_.get(); }
+    // A frame presented `from_end` frames before the last one (0 or 1), or null.
+    BITMAP *shown(int from_end = 0) const;
+
+    long presents = 0;
+    std::vector<SampleStart> samples;
+    int mode_calls = 0;
+    int refused_width = 0;
+
+private:
+    static void keep_frame(void *self);
+    static void keep_sample(void *self, const SampleStart &s);
+    static int set_mode(int card, int w, int h, int v_w, int v_h);
+
+    BitmapPtr high_, low_;
+    BitmapPtr last_[2];
+    Keys keys_;
+    int old_depth_;
+    GameConfig saved_;
+};
 
 } // namespace testing_support
