@@ -1,5 +1,5 @@
-// Password decoding over every code the alphabet can make, the codes that must be
-// refused, and the way typed keys fill the entry.
+// Passwords: every code the alphabet can make decodes by the rules, the codes that
+// must be refused, and the way typed keys fill the entry.
 #include "menus/password.h"
 #include "menus/play_menu.h"
 
@@ -7,14 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <set>
+#include <utility>
+#include <vector>
 #include <string>
 
 namespace {
-
-std::string code_of(int a, int b, int c, int d) {
-    return {kPasswordAlphabet[a], kPasswordAlphabet[b], kPasswordAlphabet[c], kPasswordAlphabet[d]};
-}
 
 // `code` in a typed buffer, terminators included, the rest of it zero.
 int16_t decode(const std::string &code) {
@@ -23,40 +20,22 @@ int16_t decode(const std::string &code) {
     return decode_password(buffer);
 }
 
-TEST(Password, TheAlphabetHasSixteenDistinctCapitals) {
-    std::set<char> seen;
-    for (int i = 0; i < kPasswordAlphabetSize; ++i) {
-        const char c = kPasswordAlphabet[i];
-        EXPECT_TRUE(c >= 'A' && c <= 'Z') << i;
-        EXPECT_EQ(password_letter_index(c), i);
-        seen.insert(c);
-    }
-    EXPECT_EQ(seen.size(), 16u);
-    EXPECT_EQ(password_letter_index('a'), -1) << "lower case is not in the alphabet";
-    EXPECT_EQ(password_letter_index('\0'), -1);
-    EXPECT_EQ(password_letter_index('Z'), -1);
-}
-
-// Every four-letter code of the alphabet: exactly the codes the rules allow are
-// accepted, each with its value, and every value 1..31 has 4 x 2 = 8 codes.
+// Every four-letter code of the alphabet VESPRTILNOCHMBAD (positions 0..15): the
+// first letter's position over 4 is A, the second's over 2 is B, the third must be
+// at A + B and the fourth at 2B; the value is 8A + B, and each of 1..31 has 8 codes.
 TEST(Password, EveryCodeOfTheAlphabetDecodesByTheRules) {
+    const std::string alphabet = "VESPRTILNOCHMBAD";
     std::map<int, int> codes_per_value;
-    for (int p0 = 0; p0 < 16; ++p0)
-        for (int p1 = 0; p1 < 16; ++p1)
-            for (int p2 = 0; p2 < 16; ++p2)
-                for (int p3 = 0; p3 < 16; ++p3) {
-                    const int a = p0 / 4, b = p1 / 2;
-                    const bool valid = p2 == a + b && p3 == 2 * b;
-                    const int expected = valid ? 8 * a + b : 0;
-                    const std::string code = code_of(p0, p1, p2, p3);
-                    ASSERT_EQ(decode(code), expected) << code;
-                    if (expected) ++codes_per_value[expected];
-                }
+    for (int p = 0; p < 16 * 16 * 16 * 16; ++p) {
+        const int p0 = p >> 12, p1 = (p >> 8) & 15, p2 = (p >> 4) & 15, p3 = p & 15;
+        const int a = p0 / 4, b = p1 / 2;
+        const int expected = p2 == a + b && p3 == 2 * b ? 8 * a + b : 0;
+        const std::string code = {alphabet[p0], alphabet[p1], alphabet[p2], alphabet[p3]};
+        ASSERT_EQ(decode(code), expected) << code;
+        if (expected) ++codes_per_value[expected];
+    }
     EXPECT_EQ(codes_per_value.size(), 31u);
     for (const auto &[value, count] : codes_per_value) EXPECT_EQ(count, 8) << value;
-}
-
-TEST(Password, EncodedCodesDecodeBackAndNineStartsTheGame) {
     for (int v = 0; v <= 31; ++v) {
         char code[5];
         ASSERT_TRUE(encode_password(v, code));
@@ -65,67 +44,42 @@ TEST(Password, EncodedCodesDecodeBackAndNineStartsTheGame) {
     char code[5];
     EXPECT_FALSE(encode_password(32, code));
     EXPECT_FALSE(encode_password(-1, code));
-    ASSERT_TRUE(encode_password(9, code));
-    EXPECT_STREQ(code, "RSSS");
 }
 
-TEST(Password, WrongShortAndEmptyCodesAreRefused) {
-    char nine[5];
-    encode_password(9, nine);
-    std::string wrong_third = nine, wrong_fourth = nine;
-    wrong_third[2] = 'V';
-    wrong_fourth[3] = 'V';
-    const std::string lower = "rsss";
-    for (const std::string &code :
-         {wrong_third, wrong_fourth, lower, std::string("RSS"), std::string("RS"), std::string(""),
-          std::string("ABCD"), std::string("R SS")})
-        EXPECT_EQ(decode(code), 0) << "'" << code << "'";
-}
-
-// An absent first or second letter reads as position 0, whether it is a stranger
-// or a position left empty: with both absent the value is 0, a refusal; with one
-// absent the code still carries its value, the positions after the gap included.
-TEST(Password, AbsentLettersCountAsPositionZero) {
-    const char v = kPasswordAlphabet[0], e = kPasswordAlphabet[1], s = kPasswordAlphabet[2];
-    const char r = kPasswordAlphabet[4];
-    EXPECT_EQ(decode({'?', '?', v, v}), 0);
-    EXPECT_EQ(decode({'\0', s, e, s}), 1) << "A = 0 from the empty first position";
-    EXPECT_EQ(decode({r, '\0', e, v}), 8) << "B = 0 from the empty second position";
+// An absent first or second letter (a stranger or a position left empty) reads as
+// position 0; only the third and fourth letters refuse a code.
+TEST(Password, RefusedCodesAndAbsentLetters) {
+    const std::pair<std::string, int> codes[] = {
+        {"RSSS", 9}, {"RSVS", 0}, {"RSSV", 0}, {"rsss", 0}, {"RSS", 0}, {"", 0}, {"ABCD", 0},
+        {"R SS", 0}, {"??VV", 0}, {std::string("\0SES", 4), 1}, {std::string("R\0EV", 4), 8},
+    };
+    for (const auto &[code, value] : codes) EXPECT_EQ(decode(code), value) << "'" << code << "'";
 }
 
 int press(int scancode, int ascii) { return scancode << 8 | ascii; }
 
-TEST(PasswordEntry, TypingKeepsFourUpperCaseLettersAndSkipsUnprintableKeys) {
-    PasswordEntry e;
-    for (char c : std::string("rsssv")) password_type_key(e, press(KEY_A, c));
-    EXPECT_STREQ(e.code, "RSSS") << "the fifth letter is ignored";
-    EXPECT_EQ(e.cursor, 4);
-
-    password_type_key(e, press(KEY_BACKSPACE, 8));
-    EXPECT_STREQ(e.code, "RSS");
-    EXPECT_EQ(e.cursor, 3);
-
-    PasswordEntry empty;
-    password_type_key(empty, press(KEY_BACKSPACE, 8));
-    EXPECT_EQ(empty.cursor, 0) << "Backspace on an empty entry does nothing";
-    EXPECT_STREQ(empty.code, "");
-
-    // A space, an arrow or an accented letter moves the cursor on without storing.
-    PasswordEntry gap;
-    password_type_key(gap, press(KEY_R, 'R'));
-    password_type_key(gap, press(KEY_SPACE, ' '));
-    password_type_key(gap, press(KEY_LEFT, 0));
-    password_type_key(gap, press(KEY_A, 0xE9));
-    EXPECT_EQ(gap.cursor, 4);
-    EXPECT_STREQ(gap.code, "R") << "the code shown stops at the first gap";
-    EXPECT_EQ(decode_password(gap.code), 0);
-
-    // The printable range: 33 ('!') and 127 are stored, 32 is not.
-    PasswordEntry edges;
-    password_type_key(edges, press(0, 33));
-    password_type_key(edges, press(0, 127));
-    EXPECT_EQ(edges.code[0], '!');
-    EXPECT_EQ(edges.code[1], 127);
+// Keys typed into an empty entry: what the entry shows and where the cursor is.
+TEST(PasswordEntry, TypedKeys) {
+    const int bs = press(KEY_BACKSPACE, 8);
+    const struct {
+        std::vector<int> keys;
+        const char *code;
+        int cursor;
+    } rows[] = {
+        {{press(KEY_R, 'r'), press(KEY_S, 's'), press(KEY_S, 's'), press(KEY_S, 's'), press(KEY_V, 'v')}, "RSSS", 4},
+        {{press(KEY_R, 'R'), press(KEY_S, 'S'), bs}, "R", 1},
+        {{bs}, "", 0},
+        // A space, an arrow or an accented letter moves on without storing: the code
+        // shown stops at the first gap.
+        {{press(KEY_R, 'R'), press(KEY_SPACE, ' '), press(KEY_LEFT, 0), press(KEY_A, 0xE9)}, "R", 4},
+        {{press(0, 33), press(0, 127)}, "!\x7f", 2},
+    };
+    for (const auto &r : rows) {
+        PasswordEntry e;
+        for (int k : r.keys) password_type_key(e, k);
+        EXPECT_STREQ(e.code, r.code);
+        EXPECT_EQ(e.cursor, r.cursor) << r.code;
+    }
 }
 
 } // namespace

@@ -1,103 +1,84 @@
-// The set-up menu's rules: rows, volumes, language and the render mode.
+// The set-up menu's rules: the rows UP and DOWN reach, and what LEFT and RIGHT do to
+// the settings on each row.
 #include "menus/setup_rules.h"
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
-GameConfig config(int32_t low, int32_t render, int32_t music, int32_t effects, int32_t language) {
-    GameConfig c{};
-    c.low_resolution = low;
-    c.render_mode = render;
-    c.music_volume = music;
-    c.effects_volume = effects;
-    c.language = language;
-    return c;
-}
-
-TEST(SetupRows, UpAndDownWrapAndSkipTheRenderRowAt320x200) {
-    struct Case {
+TEST(SetupRules, UpAndDownWrapAndSkipTheRenderRowAt320x200) {
+    const struct {
         int row, direction;
         bool low;
         int expected;
-    };
-    const Case cases[] = {
-        {0, -1, false, 4}, {4, 1, false, 0}, {0, 1, false, 1}, {1, 1, false, 2},
-        {2, -1, false, 1}, {3, -1, false, 2},
-        {0, 1, true, 2},   {2, -1, true, 0}, {0, -1, true, 4}, {4, 1, true, 0},
+    } cases[] = {
+        {0, -1, false, 4}, {4, 1, false, 0}, {0, 1, false, 1}, {1, 1, false, 2}, {2, -1, false, 1},
+        {3, -1, false, 2}, {0, 1, true, 2},  {2, -1, true, 0}, {0, -1, true, 4}, {4, 1, true, 0},
         {3, 1, true, 4},
     };
-    for (const Case &c : cases)
+    for (const auto &c : cases)
         EXPECT_EQ(setup_row_after(c.row, c.direction, c.low), c.expected)
             << "row " << c.row << " dir " << c.direction << " low " << c.low;
 }
 
-TEST(SetupVolumes, StepsOfFourStopAtTheLimitsAndStillCountAsChanges) {
-    GameConfig c = config(0, 1, 128, 128, 0);
-    for (int i = 0; i < 4; ++i) setup_left_right(kRowEffects, 1, c);
-    EXPECT_EQ(c.effects_volume, 144);
+// The settings a row starts from, the arrow (-1 LEFT, +1 RIGHT), the settings it
+// leaves, and whether the file must be written, the other resolution opened (the
+// settings change only once it is), the music volume applied at once.
+struct Arrow {
+    int row, direction;
+    int low, render, music, effects, language;      // before
+    int render_after, music_after, effects_after, language_after;
+    bool changed, switch_resolution, music_now;
+};
 
-    c.effects_volume = 128;
-    for (int i = 0; i < 31; ++i) setup_left_right(kRowEffects, 1, c);
-    EXPECT_EQ(c.effects_volume, 252);
-    setup_left_right(kRowEffects, 1, c);
-    EXPECT_EQ(c.effects_volume, 255);
-    EXPECT_TRUE(setup_left_right(kRowEffects, 1, c).changed) << "at 255 it still marks a change";
-    EXPECT_EQ(c.effects_volume, 255);
-
-    c.effects_volume = 0;
-    EXPECT_TRUE(setup_left_right(kRowEffects, -1, c).changed) << "at 0 it still marks a change";
-    EXPECT_EQ(c.effects_volume, 0);
-    c.effects_volume = 3;
-    setup_left_right(kRowEffects, -1, c);
-    EXPECT_EQ(c.effects_volume, 0);
-    EXPECT_EQ(c.music_volume, 128) << "the effects row leaves the music alone";
-
-    const SetupChange m = setup_left_right(kRowMusic, -1, c);
-    EXPECT_EQ(c.music_volume, 124);
-    EXPECT_TRUE(m.changed && m.music_volume) << "the music volume is applied at once";
-    EXPECT_FALSE(setup_left_right(kRowEffects, 1, c).music_volume);
-}
-
-TEST(SetupLanguage, StepsWrapRoundTheFiveAndRelabel) {
-    GameConfig c = config(0, 1, 128, 128, kSpanish);
-    SetupChange ch = setup_left_right(kRowLanguage, -1, c);
-    EXPECT_EQ(c.language, kGerman);
-    EXPECT_TRUE(ch.changed && ch.relabel);
-    setup_left_right(kRowLanguage, 1, c);
-    EXPECT_EQ(c.language, kSpanish);
-    setup_left_right(kRowLanguage, 1, c);
-    EXPECT_EQ(c.language, kEnglish);
-    EXPECT_EQ(step_language(99, 1), kEnglish) << "a value out of range counts as Spanish";
-}
-
-TEST(SetupRender, LeftAndRightChooseBetweenScanLinesAndPlain) {
-    GameConfig c = config(0, kRenderDoubled, 128, 128, 0);
-    EXPECT_TRUE(setup_left_right(kRowRender, -1, c).changed);
-    EXPECT_EQ(c.render_mode, kRenderScanLines);
-    EXPECT_FALSE(setup_left_right(kRowRender, -1, c).changed) << "already scan lines";
-    EXPECT_EQ(c.render_mode, kRenderScanLines);
-    EXPECT_TRUE(setup_left_right(kRowRender, 1, c).changed);
-    EXPECT_EQ(c.render_mode, kRenderDoubled);
-    EXPECT_FALSE(setup_left_right(kRowRender, 1, c).changed);
-    c.render_mode = kRenderOwnSize; // at 320 x 200 neither arrow applies
-    EXPECT_FALSE(setup_left_right(kRowRender, 1, c).changed);
-    EXPECT_FALSE(setup_left_right(kRowRender, -1, c).changed);
-    EXPECT_EQ(c.render_mode, kRenderOwnSize);
-}
-
-TEST(SetupResolution, OnlyTheOtherResolutionIsAskedForAndItsRenderModeIsFixed) {
-    GameConfig high = config(0, kRenderScanLines, 128, 128, 0);
-    EXPECT_FALSE(setup_left_right(kRowResolution, -1, high).switch_resolution);
-    EXPECT_TRUE(setup_left_right(kRowResolution, 1, high).switch_resolution);
-    EXPECT_FALSE(setup_left_right(kRowResolution, 1, high).changed)
-        << "the change is marked only once the new mode is open";
-    EXPECT_EQ(high.low_resolution, 0) << "the caller switches, not the rule";
-
-    GameConfig low = config(1, kRenderOwnSize, 128, 128, 0);
-    EXPECT_FALSE(setup_left_right(kRowResolution, 1, low).switch_resolution);
-    EXPECT_TRUE(setup_left_right(kRowResolution, -1, low).switch_resolution);
-
+TEST(SetupRules, LeftAndRightOnEachRow) {
+    const int S = kRenderScanLines, D = kRenderDoubled, O = kRenderOwnSize;
+    const Arrow arrows[] = {
+        {kRowResolution, -1, 0, S, 128, 128, 0, S, 128, 128, 0, false, false, false},
+        {kRowResolution, 1, 0, S, 128, 128, 0, S, 128, 128, 0, false, true, false},
+        {kRowResolution, 1, 1, O, 128, 128, 0, O, 128, 128, 0, false, false, false},
+        {kRowResolution, -1, 1, O, 128, 128, 0, O, 128, 128, 0, false, true, false},
+        {kRowRender, -1, 0, D, 128, 128, 0, S, 128, 128, 0, true, false, false},
+        {kRowRender, -1, 0, S, 128, 128, 0, S, 128, 128, 0, false, false, false},
+        {kRowRender, 1, 0, S, 128, 128, 0, D, 128, 128, 0, true, false, false},
+        {kRowRender, 1, 0, D, 128, 128, 0, D, 128, 128, 0, false, false, false},
+        {kRowRender, 1, 1, O, 128, 128, 0, O, 128, 128, 0, false, false, false},
+        {kRowRender, -1, 1, O, 128, 128, 0, O, 128, 128, 0, false, false, false},
+        {kRowEffects, 1, 0, S, 128, 128, 0, S, 128, 132, 0, true, false, false},
+        {kRowEffects, 1, 0, S, 128, 252, 0, S, 128, 255, 0, true, false, false},
+        {kRowEffects, 1, 0, S, 128, 255, 0, S, 128, 255, 0, true, false, false},
+        {kRowEffects, -1, 0, S, 128, 3, 0, S, 128, 0, 0, true, false, false},
+        {kRowEffects, -1, 0, S, 128, 0, 0, S, 128, 0, 0, true, false, false},
+        {kRowMusic, -1, 0, S, 128, 128, 0, S, 124, 128, 0, true, false, true},
+        {kRowMusic, 1, 0, S, 254, 128, 0, S, 255, 128, 0, true, false, true},
+        {kRowLanguage, -1, 0, S, 128, 128, kSpanish, S, 128, 128, kGerman, true, false, false},
+        {kRowLanguage, 1, 0, S, 128, 128, kGerman, S, 128, 128, kSpanish, true, false, false},
+        {kRowLanguage, 1, 0, S, 128, 128, kSpanish, S, 128, 128, kEnglish, true, false, false},
+        {kRowLanguage, 1, 0, S, 128, 128, 99, S, 128, 128, kEnglish, true, false, false},
+    };
+    for (const Arrow &a : arrows) {
+        GameConfig c{};
+        c.low_resolution = a.low;
+        c.render_mode = a.render;
+        c.music_volume = a.music;
+        c.effects_volume = a.effects;
+        c.language = a.language;
+        const SetupChange got = setup_left_right(a.row, a.direction, c);
+        const std::string what = "row " + std::to_string(a.row) + " dir " + std::to_string(a.direction) +
+                                 " from render " + std::to_string(a.render) + " music " +
+                                 std::to_string(a.music) + " effects " + std::to_string(a.effects) +
+                                 " language " + std::to_string(a.language);
+        EXPECT_EQ(c.low_resolution, a.low) << what;
+        EXPECT_EQ(c.render_mode, a.render_after) << what;
+        EXPECT_EQ(c.music_volume, a.music_after) << what;
+        EXPECT_EQ(c.effects_volume, a.effects_after) << what;
+        EXPECT_EQ(c.language, a.language_after) << what;
+        EXPECT_EQ(got.changed, a.changed) << what;
+        EXPECT_EQ(got.switch_resolution, a.switch_resolution) << what;
+        EXPECT_EQ(got.music_volume, a.music_now) << what;
+    }
     EXPECT_EQ(render_mode_for_resolution(true), kRenderOwnSize);
     EXPECT_EQ(render_mode_for_resolution(false), kRenderDoubled)
         << "coming back to 640 x 480 is plain, whatever was set before";

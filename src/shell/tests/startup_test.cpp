@@ -8,7 +8,8 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -21,114 +22,102 @@ int accept_after = 0; // attempts refused before one is accepted; <0 refuses all
 
 int fake_set_mode(int card, int w, int h, int, int) {
     attempts.push_back({card, w, h, get_color_depth()});
-    if (accept_after >= 0 && static_cast<int>(attempts.size()) > accept_after) return 0;
-    return -1;
-}
-
-VideoModeChoice try_modes(bool windowed, bool low, int refusals) {
-    attempts.clear();
-    accept_after = refusals;
-    return set_video_mode(windowed, low, fake_set_mode);
+    return accept_after >= 0 && static_cast<int>(attempts.size()) > accept_after ? 0 : -1;
 }
 
 TEST(CommandLine, OnlyTheExactWordOpensAWindow) {
-    char prog[] = "vespertil", w[] = "windowed", caps[] = "WINDOWED", dash[] = "-windowed",
-         other[] = "x";
-    char *a1[] = {prog, w, nullptr};
-    char *a2[] = {prog, caps, nullptr};
-    char *a3[] = {prog, dash, nullptr};
-    char *a4[] = {prog, other, w, nullptr};
-    char *a5[] = {prog, nullptr};
-    EXPECT_TRUE(wants_window(2, a1));
-    EXPECT_FALSE(wants_window(2, a2));
-    EXPECT_FALSE(wants_window(2, a3));
-    EXPECT_FALSE(wants_window(3, a4));
-    EXPECT_FALSE(wants_window(1, a5));
+    const struct {
+        std::vector<std::string> args;
+        bool window;
+    } rows[] = {{{"windowed"}, true}, {{"WINDOWED"}, false}, {{"-windowed"}, false},
+                {{"x", "windowed"}, false}, {{}, false}};
+    for (const auto &r : rows) {
+        std::vector<std::string> words = {"vespertil"};
+        words.insert(words.end(), r.args.begin(), r.args.end());
+        std::vector<char *> argv;
+        for (std::string &w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        EXPECT_EQ(wants_window(static_cast<int>(words.size()), argv.data()), r.window)
+            << (r.args.empty() ? "" : r.args.back());
+    }
 }
 
 TEST(ErrorTexts, CodePage850BytesAndUnknownCodes) {
-    set_error_text(1);
-    EXPECT_STREQ(error_text, "Imposible inicializar sonido");
-    set_error_text(2);
-    EXPECT_STREQ(error_text, "Imposible cargar archivo de m\xA3sica");
-    set_error_text(4);
-    EXPECT_STREQ(error_text, "Imposible abrir archivo \"Vespertil.cfg\"");
-    set_error_text(9);
-    EXPECT_STREQ(error_text, "Imposible abrir archivo \"Vespertil.cfg\"");
-    set_error_text(5);
-    EXPECT_STREQ(error_text, "Se pas\xA2 un argumento no v\xA0lido");
-    set_error_text(0);
-    EXPECT_STREQ(error_text, "Se pas\xA2 un argumento no v\xA0lido");
+    const char *const cfg = "Imposible abrir archivo \"Vespertil.cfg\"";
+    const char *const bad = "Se pas\xA2 un argumento no v\xA0lido";
+    const std::pair<int, const char *> rows[] = {{1, "Imposible inicializar sonido"},
+                                                 {2, "Imposible cargar archivo de m\xA3sica"},
+                                                 {4, cfg}, {9, cfg}, {5, bad}, {0, bad}};
+    for (const auto &[code, text] : rows) {
+        set_error_text(code);
+        EXPECT_STREQ(error_text, text) << code;
+    }
 }
 
-TEST(VideoMode, DepthsTriedSixteenThirtyTwoTwentyFour) {
-    VideoModeChoice c = try_modes(false, false, 1);
-    ASSERT_TRUE(c.ok);
-    EXPECT_EQ(c.depth, 32);
-    EXPECT_EQ(c.card, GFX_AUTODETECT_FULLSCREEN);
-    EXPECT_FALSE(c.fell_back_to_window);
-    ASSERT_EQ(attempts.size(), 2u);
-    EXPECT_EQ(attempts[0].depth, 16);
-    EXPECT_EQ(attempts[1].depth, 32);
-    EXPECT_EQ(attempts[0].w, 640);
-    EXPECT_EQ(attempts[0].h, 480);
-
-    c = try_modes(false, true, 2);
-    EXPECT_EQ(c.depth, 24);
-    EXPECT_EQ(attempts[2].w, 320);
-    EXPECT_EQ(attempts[2].h, 200);
+// Depths 16, 32 and 24 with the asked driver; full screen refused in all three
+// falls back to a window; a window asked for is not retried as full screen.
+TEST(VideoMode, TheOrderModesAreTriedIn) {
+    const int F = GFX_AUTODETECT_FULLSCREEN, W = GFX_AUTODETECT_WINDOWED;
+    const struct {
+        bool windowed, low;
+        int refusals;
+        bool ok;
+        int depth, card;
+        bool fell_back;
+        std::vector<int> cards;
+    } rows[] = {
+        {false, false, 1, true, 32, F, false, {F, F}},
+        {false, true, 2, true, 24, F, false, {F, F, F}},
+        {false, false, 3, true, 16, W, true, {F, F, F, W}},
+        {false, false, -1, false, 0, 0, false, {F, F, F, W, W, W}},
+        {true, false, -1, false, 0, 0, false, {W, W, W}},
+        {true, true, 0, true, 16, W, false, {W}},
+    };
+    const int depths[] = {16, 32, 24, 16, 32, 24};
+    for (const auto &r : rows) {
+        attempts.clear();
+        accept_after = r.refusals;
+        const VideoModeChoice c = set_video_mode(r.windowed, r.low, fake_set_mode);
+        SCOPED_TRACE(testing::Message() << "windowed " << r.windowed << " refusals " << r.refusals);
+        ASSERT_EQ(c.ok, r.ok);
+        if (r.ok) {
+            EXPECT_EQ(c.depth, r.depth);
+            EXPECT_EQ(c.card, r.card);
+            EXPECT_EQ(c.fell_back_to_window, r.fell_back);
+        }
+        ASSERT_EQ(attempts.size(), r.cards.size());
+        for (std::size_t i = 0; i < attempts.size(); ++i) {
+            EXPECT_EQ(attempts[i].card, r.cards[i]) << i;
+            EXPECT_EQ(attempts[i].depth, depths[i]) << i;
+            EXPECT_EQ(attempts[i].w, r.low ? 320 : 640) << i;
+            EXPECT_EQ(attempts[i].h, r.low ? 200 : 480) << i;
+        }
+    }
 }
 
-TEST(VideoMode, RefusedFullScreenFallsBackToAWindow) {
-    VideoModeChoice c = try_modes(false, false, 3);
-    ASSERT_TRUE(c.ok);
-    EXPECT_TRUE(c.fell_back_to_window);
-    EXPECT_EQ(c.card, GFX_AUTODETECT_WINDOWED);
-    EXPECT_EQ(c.depth, 16);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(attempts[i].card, GFX_AUTODETECT_FULLSCREEN);
-}
-
-TEST(VideoMode, NothingOpensIsAFailureNotAScreen) {
-    VideoModeChoice c = try_modes(false, false, -1);
-    EXPECT_FALSE(c.ok);
-    EXPECT_EQ(attempts.size(), 6u);
-    c = try_modes(true, false, -1);
-    EXPECT_FALSE(c.ok);
-    ASSERT_EQ(attempts.size(), 3u); // a window asked for is not retried as full screen
-    for (const Attempt &a : attempts) EXPECT_EQ(a.card, GFX_AUTODETECT_WINDOWED);
-}
-
-// The screen the settings ask for: a refusal of every mode is a failure said on
-// stderr with the size asked for; an accepted mode is a screen.
+// The screen the settings ask for: a refusal of every mode is said on stderr with
+// the size asked for.
 TEST(VideoMode, OpeningTheGameScreenFollowsTheSettings) {
     const GameConfig saved = game_config;
-    game_config.windowed = 1;
-    game_config.low_resolution = 1;
-    attempts.clear();
-    accept_after = -1;
     platform.set_mode = fake_set_mode;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(open_game_screen());
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_NE(said.find("cannot open a windowed screen of 320 x 200"), std::string::npos) << said;
-    EXPECT_EQ(attempts.size(), 3u);
-
-    attempts.clear();
-    game_config.windowed = 0;
-    game_config.low_resolution = 0;
-    testing::internal::CaptureStderr();
-    EXPECT_FALSE(open_game_screen());
-    const std::string full = testing::internal::GetCapturedStderr();
-    EXPECT_NE(full.find("cannot open a full-screen or windowed screen of 640 x 480"),
-              std::string::npos) << full;
-
-    attempts.clear();
-    accept_after = 0;
-    game_config.windowed = 1;
-    EXPECT_TRUE(open_game_screen());
-    ASSERT_EQ(attempts.size(), 1u);
-    EXPECT_EQ(attempts[0].w, 640);
-    EXPECT_EQ(attempts[0].card, GFX_AUTODETECT_WINDOWED);
+    const struct {
+        int windowed, low, refusals;
+        bool ok;
+        const char *said;
+    } rows[] = {{1, 1, -1, false, "cannot open a windowed screen of 320 x 200"},
+                {0, 0, -1, false, "cannot open a full-screen or windowed screen of 640 x 480"},
+                {1, 0, 0, true, ""}};
+    for (const auto &r : rows) {
+        game_config.windowed = r.windowed;
+        game_config.low_resolution = r.low;
+        attempts.clear();
+        accept_after = r.refusals;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(open_game_screen(), r.ok);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(r.said), std::string::npos) << said;
+        EXPECT_EQ(attempts.front().card, r.windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN);
+    }
     platform.set_mode = nullptr;
     game_config = saved;
 }

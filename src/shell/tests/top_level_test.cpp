@@ -5,56 +5,54 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <string>
 #include <vector>
 
 namespace {
 
-// A scripted run: the menu gives its results in order, each level its result.
-std::vector<int32_t> menu_results;
-std::vector<int> level_results;
-std::vector<std::string> log_lines;
+// A scripted run: the menu gives its results in order (then -1), each level its
+// result (then "left").
+std::deque<int32_t> menu_results;
+std::deque<int> level_results;
+std::vector<std::string> seen;
 
 int32_t scripted_menu() {
-    log_lines.push_back("menu");
-    if (menu_results.empty()) return -1;
-    const int32_t r = menu_results.front();
-    menu_results.erase(menu_results.begin());
+    seen.push_back("menu");
+    const int32_t r = menu_results.empty() ? -1 : menu_results.front();
+    if (!menu_results.empty()) menu_results.pop_front();
     return r;
 }
 
 int scripted_level(const char *name) {
-    log_lines.push_back(name);
+    seen.push_back(name);
     const int r = level_results.empty() ? kLevelLeft : level_results.front();
-    if (!level_results.empty()) level_results.erase(level_results.begin());
+    if (!level_results.empty()) level_results.pop_front();
     return r;
 }
 
-std::vector<std::string> run(std::vector<int32_t> menu, std::vector<int> levels) {
-    menu_results = menu;
-    level_results = levels;
-    log_lines.clear();
-    run_top_level(scripted_menu, scripted_level);
-    return log_lines;
-}
-
-using Lines = std::vector<std::string>;
-
-TEST(TopLevel, CompletingBothLevelsEndsWithoutTheMenu) {
-    EXPECT_EQ(run({9}, {kLevelCompleted, kLevelCompleted}), (Lines{"menu", "cueva.map", "vusk.map"}));
-}
-
-TEST(TopLevel, QuittingTheFirstLevelGoesBackToTheMenuAndSkipsTheSecond) {
-    EXPECT_EQ(run({9, -1}, {kLevelLeft}), (Lines{"menu", "cueva.map", "menu"}));
-    EXPECT_EQ(run({9, -1}, {kLevelCompleted, kLevelLeft}),
-              (Lines{"menu", "cueva.map", "vusk.map", "menu"}));
-    EXPECT_EQ(run({9, -1}, {kLevelUnreadable}), (Lines{"menu", "cueva.map", "menu"}));
-}
-
-TEST(TopLevel, OnlyNineStartsPlayAndLeavingEndsTheLoop) {
-    EXPECT_EQ(run({-1}, {}), (Lines{"menu"}));
-    // A password's other value opens the menu again without playing.
-    EXPECT_EQ(run({1, 31, 8, -1}, {}), (Lines{"menu", "menu", "menu", "menu"}));
+TEST(TopLevel, WhatFollowsWhat) {
+    using Lines = std::vector<std::string>;
+    const struct {
+        std::deque<int32_t> menu;
+        std::deque<int> levels;
+        Lines seen;
+    } runs[] = {
+        {{9}, {kLevelCompleted, kLevelCompleted}, {"menu", "cueva.map", "vusk.map"}},
+        {{9}, {kLevelLeft}, {"menu", "cueva.map", "menu"}},
+        {{9}, {kLevelCompleted, kLevelLeft}, {"menu", "cueva.map", "vusk.map", "menu"}},
+        {{9}, {kLevelUnreadable}, {"menu", "cueva.map", "menu"}},
+        {{}, {}, {"menu"}},
+        // A password's other value opens the menu again without playing.
+        {{1, 31, 8}, {}, {"menu", "menu", "menu", "menu"}},
+    };
+    for (const auto &r : runs) {
+        menu_results = r.menu;
+        level_results = r.levels;
+        seen.clear();
+        run_top_level(scripted_menu, scripted_level);
+        EXPECT_EQ(seen, r.seen);
+    }
 }
 
 } // namespace
