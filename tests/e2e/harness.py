@@ -6,6 +6,7 @@ Everything it starts (the X server, the game) is killed by pid when the test end
 whether the checks passed or not.
 """
 
+import math
 import os
 import select
 import shutil
@@ -22,14 +23,49 @@ GAME_DATA = os.environ.get("VESPERTIL_GAME_DIR", "")
 REPLAY_BIN = os.environ.get("VESPERTIL_REPLAY_BIN", "")
 ARTIFACTS = os.environ.get("VESPERTIL_E2E_ARTIFACTS", "")
 
-
 # How long a key stays up after a press before anything else is sent: several of
 # the game's ticks (17 ms each), even when the machine is busy.
 RELEASE_GAP = 0.1
+# Long enough for a press to be seen on a busy machine; every menu acts once a press
+# and waits for the release.
+HOLD = 0.3
+
+# Solid pictures the checks recognise, whatever content the build made.
+LOGO = (200, 40, 40)
+END_1 = (40, 200, 40)
+END_2 = (40, 40, 200)
+# A panel's middle bevel ring is this grey when dim, whatever the backdrop shows.
+DIM_RING = (128, 128, 128)
+BRIGHT_RING = (255, 255, 255)
+INTRO_PANEL_RING = (162, 200)  # the level-intro panel's bright title box
+
+# What a first start without sound writes: the start-up log and the default settings.
+NO_SOUND_LOG = (b"\nReservando voces."
+                b"\nError: Imposible inicializar sonido => Audio Desactivado."
+                b"\nError: Imposible inicializar sonido => Audio Desactivado.")
+DEFAULTS_LOG = b'\nError: Imposible abrir archivo "Vespertil.cfg" => Configuraci\xa2n por defecto.'
+
+
+def settings_bytes(*slots):
+    """The settings file: resolution, render, sound, music, effects, language, window."""
+    return b"".join(int(v).to_bytes(4, "little", signed=True) for v in slots)
+
+
+DEFAULT_SETTINGS = settings_bytes(0, 1, 0, 128, 128, 0, 0)
+
+
+def tone_wav(freq=440, seconds=1.0, rate=22050):
+    """A plain 16-bit mono sine tone as a WAV file (silence for freq 0)."""
+    n = int(rate * seconds)
+    body = b"".join(struct.pack("<h", int(12000 * math.sin(2 * math.pi * freq * i / rate)))
+                    for i in range(n))
+    fmt = struct.pack("<HHIIHH", 1, 1, rate, 2 * rate, 2, 16)
+    chunks = b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(body)) + body
+    return b"RIFF" + struct.pack("<I", 4 + len(chunks)) + b"WAVE" + chunks
 
 
 class Image:
-    """A screenshot: width, height and 8-bit RGB pixels."""
+    """A picture: width, height and 8-bit RGB pixels."""
 
     def __init__(self, width, height, rgb):
         self.width, self.height, self.rgb = width, height, rgb
@@ -38,35 +74,18 @@ class Image:
         i = 3 * (y * self.width + x)
         return tuple(self.rgb[i:i + 3])
 
-    def region_colours(self, x0, y0, x1, y1, step=4):
-        """Distinct colours found on a grid over the rectangle [x0, x1) x [y0, y1)."""
-        found = set()
-        for y in range(y0, y1, step):
-            for x in range(x0, x1, step):
-                found.add(self.pixel(x, y))
-        return found
 
-
-def read_ppm(path):
-    """A binary PPM (P6), comments in its header allowed."""
-    with open(path, "rb") as f:
-        data = f.read()
+def read_picture(path, *convert_args):
+    """Any picture ImageMagick reads, as 8-bit RGB; `convert_args` go before the output."""
+    data = subprocess.run(["convert", path] + list(convert_args) + ["-depth", "8", "ppm:-"],
+                          capture_output=True, check=True).stdout
     fields, pos = [], 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos) + 1
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    if fields[0] != b"P6" or fields[3] != b"255":
-        raise ValueError("not an 8-bit binary PPM: %s" % path)
+    while len(fields) < 4:  # P6, width, height, 255, with comment lines between
+        end = data.index(b"\n", pos)
+        if not data[pos:end].startswith(b"#"):
+            fields += data[pos:end].split()
+        pos = end + 1
     w, h = int(fields[1]), int(fields[2])
-    pos += 1  # the single whitespace byte before the pixels
     return Image(w, h, data[pos:pos + 3 * w * h])
 
 
@@ -103,11 +122,7 @@ class Xvfb:
         if not text.strip().isdigit():
             self.stop()
             raise RuntimeError("Xvfb did not start")
-        self.number = int(text)
-
-    @property
-    def display(self):
-        return ":%d" % self.number
+        self.display = ":%d" % int(text)
 
     def stop(self):
         if self.proc and self.proc.poll() is None:
@@ -123,7 +138,7 @@ class Game:
     capture.wav in the game directory).
     """
 
-    def __init__(self, test, audio=None, with_data=True, xmessage=False, binary=None):
+    def __init__(self, test, audio=None, with_data=True, binary=None):
         self.binary = binary or GAME_BIN
         if not self.binary or not os.path.exists(self.binary):
             raise unittest.SkipTest("%s is not built" % (self.binary or "VESPERTIL_BIN"))
@@ -134,14 +149,11 @@ class Game:
         self.stdout_path = os.path.join(self.dir, "stdout.txt")
         self.stderr_path = os.path.join(self.dir, "stderr.txt")
         self.audio = audio
-        self.xmessage = xmessage
-        if with_data and GAME_DATA:
-            for sub in ("GFX", "MAP", "sfx"):
-                src = os.path.join(GAME_DATA, sub)
-                if os.path.isdir(src):
-                    shutil.copytree(src, os.path.join(self.dir, sub))
         for sub in ("GFX", "MAP", "sfx"):
-            os.makedirs(os.path.join(self.dir, sub), exist_ok=True)
+            src = os.path.join(GAME_DATA, sub)
+            if with_data and GAME_DATA and os.path.isdir(src):
+                shutil.copytree(src, self.path(sub))
+            os.makedirs(self.path(sub), exist_ok=True)
         test.addCleanup(self.close)
 
     # --- files of the game directory -------------------------------------------
@@ -159,27 +171,25 @@ class Game:
     def exists(self, name):
         return os.path.exists(self.path(name))
 
-    def make_picture(self, name, width, height, colour):
-        """A solid-colour picture made with ImageMagick (JPEG or PCX by the name)."""
-        fill = "xc:#%02x%02x%02x" % colour
-        subprocess.run(["convert", "-size", "%dx%d" % (width, height), fill, self.path(name)],
-                       check=True)
+    def own_pictures(self, low=False):
+        """The logo and the end pictures as solid pictures (ImageMagick)."""
+        w, h = (320, 200) if low else (640, 480)
+        suffix = "_baja" if low else ""
+        for name, size, colour in (("GFX/ZENTIX.JPG", (640, 480), LOGO),
+                                   ("GFX/enddemo_1%s.jpg" % suffix, (w, h), END_1),
+                                   ("GFX/enddemo_2%s.jpg" % suffix, (w, h), END_2)):
+            subprocess.run(["convert", "-size", "%dx%d" % size, "xc:#%02x%02x%02x" % colour,
+                            self.path(name)], check=True)
 
     # --- running -----------------------------------------------------------------
     def start(self, *args, extra_env=None):
         """Starts the game with `args`; `extra_env` adds variables to its small
-        environment."""
+        environment. No xmessage on its PATH: the library's message box goes to the
+        terminal instead of waiting for a click."""
         self.x = Xvfb()
-        env = {
-            "DISPLAY": self.x.display,
-            "HOME": self.dir,
-            # No xmessage on the PATH: the library's message box goes to the
-            # terminal instead of waiting for a click.
-            "PATH": "/usr/bin:/bin" if self.xmessage else self.path("no-programs"),
-        }
+        env = {"DISPLAY": self.x.display, "HOME": self.dir, "PATH": self.path("no-programs")}
         env.update(extra_env or {})
-        if not self.xmessage:
-            os.makedirs(env["PATH"], exist_ok=True)
+        os.makedirs(env["PATH"], exist_ok=True)
         if self.audio:
             conf = self.path("asound.conf")
             with open(conf, "w") as f:
@@ -272,8 +282,8 @@ class Game:
             time.sleep(0.1)
         return None
 
-    def press(self, key, hold=0.1):
-        """Holds a key long enough for a frame loop that polls the key states.
+    def press(self, *keys, hold=0.1):
+        """Holds keys together long enough for a frame loop that polls the key states.
 
         With no window manager the keyboard follows the pointer, so the pointer is
         put inside the game's window first. One xdotool run presses and releases, so
@@ -288,71 +298,93 @@ class Game:
         if geo:
             x, y, w, h = geo
             command += ["mousemove", str(x + w // 2), str(y + h // 2)]
-        command += ["keydown", key, "sleep", "%.3f" % hold, "keyup", key,
-                    "sleep", "%.3f" % RELEASE_GAP]
+        command += ["keydown"] + list(keys) + ["sleep", "%.3f" % hold, "keyup"] + \
+            list(reversed(keys)) + ["sleep", "%.3f" % RELEASE_GAP]
         subprocess.run(command, env=self.xenv(), check=True)
+
+    def tap(self, key):
+        self.press(key, hold=HOLD)
 
     def screenshot(self, name="shot"):
         """The whole display; also kept as PNG in the game directory."""
         xwd = self.path(name + ".xwd")
-        png = self.path(name + ".png")
-        ppm = self.path(name + ".ppm")
         with open(xwd, "wb") as f:
             subprocess.run(["xwd", "-root", "-silent"], env=self.xenv(), stdout=f, check=True)
-        subprocess.run(["convert", xwd, png], check=True)
-        subprocess.run(["convert", png, ppm], check=True)
-        img = read_ppm(ppm)
+        img = read_picture(xwd, "-write", self.path(name + ".png"))
         os.remove(xwd)
-        os.remove(ppm)
         return img
 
-    def wait_for_colour(self, x, y, colour, timeout=20, tolerance=24):
-        """Waits until pixel (x, y) of the display is near `colour`; returns the image."""
+    def wait_until(self, holds, what, timeout=20):
+        """Takes screenshots until `holds(image)`; returns that image."""
         deadline = time.time() + timeout
-        img = None
-        while time.time() < deadline:
+        while True:
             img = self.screenshot("wait")
-            if near(img.pixel(x, y), colour, tolerance):
+            if holds(img):
                 return img
-            if not self.running():
-                break
+            if time.time() > deadline or not self.running():
+                self.test.fail("%s never showed; stderr: %s" % (what, self.stderr()[-500:]))
             time.sleep(0.2)
-        got = img.pixel(x, y) if img else None
-        self.test.fail("pixel (%d, %d) never became %s (last %s); stderr: %s"
-                       % (x, y, colour, got, self.stderr()[-500:]))
+
+    def wait_for_colour(self, x, y, colour, timeout=20, tolerance=24):
+        return self.wait_until(lambda img: near(img.pixel(x, y), colour, tolerance),
+                               "%s at (%d, %d)" % (colour, x, y), timeout)
+
+    def wait_until_gone(self, x, y, colour, timeout=10):
+        return self.wait_until(lambda img: not near(img.pixel(x, y), colour),
+                               "the end of %s at (%d, %d)" % (colour, x, y), timeout)
 
     def wait_until_shown(self, colour, x0, y0, w, h, timeout=40):
-        """Waits until a full-screen picture of one colour has been revealed whole:
-        the reveals draw the odd rows and the edges of each 16 x 16 cell last, so
-        pixels on odd rows at cell edges near the corners are the last to change."""
-        points = [(x0 + 1, y0 + 1), (x0 + w - 2, y0 + 1), (x0 + 1, y0 + h - 3),
-                  (x0 + w - 2, y0 + h - 3)]
-        deadline = time.time() + timeout
-        img = None
-        while time.time() < deadline:
-            img = self.screenshot("wait")
-            if all(near(img.pixel(x, y), colour) for x, y in points):
-                return img
-            if not self.running():
-                break
-            time.sleep(0.2)
-        self.test.fail("the picture of colour %s was never shown whole; stderr: %s"
-                       % (colour, self.stderr()[-500:]))
+        """Until a full-screen picture of one colour has been revealed whole: the
+        reveals draw the odd rows and the edges of each 16 x 16 cell last, so pixels
+        on odd rows at cell edges near the corners are the last to change."""
+        points = [(x0 + 1, y0 + 1), (x0 + w - 2, y0 + 1), (x0 + 1, y0 + h - 3), (x0 + w - 2, y0 + h - 3)]
+        return self.wait_until(lambda img: all(near(img.pixel(x, y), colour) for x, y in points),
+                               "the whole picture of %s" % (colour,), timeout)
 
-    # The middle ring of the main menu's body panel, left side: the panel's own grey,
-    # whatever the backdrop shows.
-    MENU_RING = (128, 128, 128)
+    # The middle ring of the main menu's body panel, left side.
+    MENU_RING = DIM_RING
     MENU_RING_AT = {False: (207, 380), True: (47, 100)}
 
     def wait_for_main_menu(self, low=False, offset=(0, 0), timeout=30):
         x, y = self.MENU_RING_AT[low]
-        return self.wait_for_colour(x + offset[0], y + offset[1], self.MENU_RING,
+        return self.wait_for_colour(x + offset[0], y + offset[1], DIM_RING,
                                     timeout=timeout, tolerance=8)
+
+    def start_at_main_menu(self, *args, low=False):
+        """Starts the game in a window (own pictures), past the splash to the menu."""
+        self.start("windowed", *args)
+        self.wait_for_colour(160 if low else 320, 100 if low else 240, LOGO)
+        time.sleep(1.2)  # the key buffer is emptied 60 retraces after the logo shows
+        self.tap("space")
+        return self.wait_for_main_menu(low=low)
+
+    def leave(self, key="Escape", low=False, offset=(0, 0)):
+        """Leaves the main menu with `key`, pressed again should a busy machine have
+        let the menu miss it, until the first end picture is shown whole."""
+        x, y = self.MENU_RING_AT[low]
+        for _ in range(3):
+            self.tap(key)
+            deadline = time.time() + 10  # the end picture's reveal covers the ring
+            while time.time() < deadline and near(
+                    self.screenshot("leave").pixel(x + offset[0], y + offset[1]), DIM_RING, 8):
+                time.sleep(0.2)
+            if time.time() < deadline:
+                break
+        w, h = (320, 200) if low else (640, 480)
+        return self.wait_until_shown(END_1, offset[0], offset[1], w, h)
+
+    def finish(self, low=False, offset=(0, 0)):
+        """From the first end picture to a clean exit."""
+        w, h = (320, 200) if low else (640, 480)
+        self.tap("Return")
+        self.wait_for_colour(offset[0] + w // 2, offset[1] + h // 2, END_2, timeout=20)
+        self.tap("a")
+        self.test.assertEqual(self.wait_exit(15), 0, self.stderr())
+        self.test.assertEqual(self.leftover_processes(), [], "the game left something running")
 
     def cpu_seconds(self, main_thread_only=False):
         """CPU time used by the game's threads so far (or by its main thread, which
-        runs all of the game's own code), to the nanosecond (schedstat), not to the
-        10 ms of the tick counts in stat."""
+        runs all of the game's own code), to the nanosecond (schedstat)."""
         total = 0
         task_dir = "/proc/%d/task" % self.proc.pid
         tasks = [str(self.proc.pid)] if main_thread_only else os.listdir(task_dir)
@@ -390,3 +422,28 @@ def wav_samples(path):
             return list(struct.unpack("<%dh" % (len(raw) // 2), raw)), rate
         pos = body + size + (size & 1)
     raise ValueError("no data chunk in %s" % path)
+
+
+def recording(test, game):
+    """The left and right channels of what the game played (44.1 kHz)."""
+    samples, rate = wav_samples(game.path("capture.wav"))
+    test.assertEqual(rate, 44100)
+    return samples[0::2], samples[1::2]
+
+
+WINDOW = 441  # 10 ms at 44.1 kHz
+
+
+def loudness(left, right):
+    """RMS of each channel over 10 ms windows."""
+    return [(math.sqrt(sum(v * v for v in left[i:i + WINDOW]) / WINDOW),
+             math.sqrt(sum(v * v for v in right[i:i + WINDOW]) / WINDOW))
+            for i in range(0, min(len(left), len(right)) - WINDOW, WINDOW)]
+
+
+def captured_windows(game):
+    """How many 10 ms windows the recording holds so far."""
+    try:
+        return (os.path.getsize(game.path("capture.wav")) - 44) // 4 // WINDOW
+    except OSError:
+        return 0

@@ -24,8 +24,7 @@ import sys
 import time
 import unittest
 
-from harness import REPLAY_BIN, Game, near
-from test_startup import END_1, END_2, LOGO, own_pictures, settings_bytes
+from harness import END_2, END_1, LOGO, REPLAY_BIN, Game, near, settings_bytes
 
 TICKS_PER_SECOND = 1000 / 17
 MENU_RING_AT = Game.MENU_RING_AT[False]
@@ -162,7 +161,7 @@ class Measure(unittest.TestCase):
 
     def test_game(self):
         game = Game(self)
-        own_pictures(game)
+        game.own_pictures()
         game.write("Vespertil.cfg", settings_bytes(0, 1, 0, 128, 128, 0, 0))
         game.start("windowed")
         start = started_at(game.proc.pid)

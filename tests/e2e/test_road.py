@@ -10,28 +10,15 @@ directory of maps to match in VESPERTIL_GAME_DIR).
 """
 
 import os
-import subprocess
 import time
 import unittest
 
-from harness import Game, near, read_ppm
+from harness import DEFAULTS_LOG, DEFAULT_SETTINGS, DIM_RING, NO_SOUND_LOG, Game, read_picture
 
 REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 REPLAY_DIR = os.environ.get("VESPERTIL_ROAD_REPLAYS", os.path.join(REPO, "tests", "replays"))
 LEVELS = ("cueva", "vusk")
-
-# What a first start without sound leaves behind: the settings file of the defaults
-# and the start-up log (as test_startup.py checks them).
-DEFAULT_SETTINGS = b"".join(v.to_bytes(4, "little", signed=True) for v in (0, 1, 0, 128, 128, 0, 0))
-INIT_LOG = (b"\nReservando voces."
-            b"\nError: Imposible inicializar sonido => Audio Desactivado."
-            b"\nError: Imposible inicializar sonido => Audio Desactivado."
-            b'\nError: Imposible abrir archivo "Vespertil.cfg" => Configuraci\xa2n por defecto.')
-
-MENU_RING_AT = (207, 380)          # the main menu's body panel, its grey middle ring
-PLAY_MENU_RING_AT = (194, 370)     # the play menu's body panel, likewise
-DIM_RING = (128, 128, 128)
-HOLD = 0.3                         # a press every menu sees, even on a busy machine
+PLAY_MENU_RING_AT = (194, 370)     # the play menu's body panel, its grey middle ring
 
 # The end picture is on the screen when it differs from its own file by less than
 # this on average (per channel) in every part: the 16-bit screen rounds each colour
@@ -42,15 +29,6 @@ ROAD_SECONDS = 50                  # the whole road, start to exit
 
 def replay_paths():
     return [os.path.join(REPLAY_DIR, "%s_complete.replay" % level) for level in LEVELS]
-
-
-def picture(game, name):
-    """A picture of the game directory as the checks see the screen: 8-bit RGB."""
-    ppm = game.path("reference.ppm")
-    subprocess.run(["convert", game.path(name), ppm], check=True)
-    img = read_ppm(ppm)
-    os.remove(ppm)
-    return img
 
 
 def difference(a, b, step=8):
@@ -81,36 +59,23 @@ class Road(unittest.TestCase):
         self.assertIsNotNone(game.window_geometry(), game.stderr())
         return game
 
-    def wait_for(self, game, at, timeout):
-        """Until the grey ring of a menu panel shows at `at`."""
-        deadline = time.time() + timeout
-        while time.time() < deadline and game.running():
-            if near(game.screenshot("wait").pixel(*at), DIM_RING, 8):
-                return
-            time.sleep(0.3)
-        self.fail("the ring at %s never showed; stderr: %s" % (at, game.stderr()[-500:]))
-
     def to_play_menu_first_row(self, game):
         """From the splash, Play and the first row of the play menu: the game starts
         at its first level."""
-        logo = picture(game, "GFX/ZENTIX.JPG")
-        deadline = time.time() + 20
-        while difference(game.screenshot("wait"), logo) >= PICTURE_CLOSE:
-            self.assertLess(time.time(), deadline, "the splash never showed; stderr: %s"
-                            % game.stderr()[-500:])
-            time.sleep(0.3)
+        logo = read_picture(game.path("GFX/ZENTIX.JPG"))
+        game.wait_until(lambda img: difference(img, logo) < PICTURE_CLOSE, "the splash")
         time.sleep(1.2)  # the splash empties the key buffer 60 retraces after it shows
-        game.press("space", hold=HOLD)
-        self.wait_for(game, MENU_RING_AT, 20)
-        game.press("Return", hold=HOLD)  # Play, the first entry
-        self.wait_for(game, PLAY_MENU_RING_AT, 10)
-        game.press("Return", hold=HOLD)  # the first row
+        game.tap("space")
+        game.wait_for_main_menu(timeout=20)
+        game.tap("Return")  # Play, the first entry
+        game.wait_for_colour(*PLAY_MENU_RING_AT, DIM_RING, timeout=10, tolerance=8)
+        game.tap("Return")  # the first row
 
     def press_until_shown(self, game, key, wanted):
         """Presses `key` until the screen shows `wanted`, again should a busy machine
         have let the game miss it."""
         for _ in range(3):
-            game.press(key, hold=HOLD)
+            game.tap(key)
             deadline = time.time() + 5
             while time.time() < deadline:
                 if difference(game.screenshot("end2"), wanted) < PICTURE_CLOSE:
@@ -121,7 +86,7 @@ class Road(unittest.TestCase):
     def test_both_levels_from_their_replays_to_the_end(self):
         began = time.time()
         game = self.start(replay_paths())
-        end_1, end_2 = picture(game, "GFX/enddemo_1.jpg"), picture(game, "GFX/enddemo_2.jpg")
+        end_1, end_2 = (read_picture(game.path("GFX/enddemo_%d.jpg" % i)) for i in (1, 2))
         self.assertGreater(difference(end_1, end_2), 3 * PICTURE_CLOSE,
                            "the two end pictures must be told apart")
 
@@ -142,7 +107,7 @@ class Road(unittest.TestCase):
             last = shot
             time.sleep(0.3)
         self.press_until_shown(game, "Return", end_2)
-        game.press("a", hold=HOLD)
+        game.tap("a")
 
         self.assertEqual(game.wait_exit(15), 0, game.stderr())
         took = time.time() - began
@@ -151,7 +116,7 @@ class Road(unittest.TestCase):
         self.assertEqual(game.leftover_processes(), [], "the game left something running")
         self.assertNotIn("replay", game.stderr(), "every level took its own replay")
         self.assertEqual(game.read("Vespertil.cfg"), DEFAULT_SETTINGS)
-        self.assertEqual(game.read("init.log"), INIT_LOG)
+        self.assertEqual(game.read("init.log"), NO_SOUND_LOG + DEFAULTS_LOG)
         written = set(os.listdir(game.dir)) - {"GFX", "MAP", "sfx", "no-programs",
                                                "stdout.txt", "stderr.txt"}
         self.assertEqual(written - {"wait.png", "end1.png", "end2.png"},
