@@ -80,21 +80,6 @@ std::vector<std::string> dir_entries(const std::string &path) {
     return names;
 }
 
-int cell_colour(int depth, int set, int cell) {
-    return makecol_depth(depth, cell, (set * 100 + 20 + cell * 53) % 256, 40 + cell % 7);
-}
-
-ColourCells::ColourCells(int depth, int set) {
-    for (int i = 0; i < kCellCount; ++i) {
-        cells[i] = create_bitmap_ex(depth, kCellSize, kCellSize);
-        clear_to_color(cells[i], cell_colour(depth, set, i));
-    }
-}
-
-ColourCells::~ColourCells() {
-    for (BITMAP *b : cells) destroy_bitmap(b);
-}
-
 std::vector<unsigned char> playable_map() {
     map_bytes::MapBytes m;
     m.put_text(0, "TEST");

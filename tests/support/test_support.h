@@ -1,8 +1,8 @@
 // Helpers shared by the unit and pixel tests: owned bitmaps, temporary directories,
-// files, a cell set of plain colours, replayed keys and a headless game.
+// files, a small map, replayed keys and a headless game (the cell set of numbered
+// cells is in golden_screen.h).
 #pragma once
 
-#include "core/cell_set.h"
 #include "core/game_config.h"
 #include "core/platform.h"
 
@@ -55,17 +55,6 @@ void write_silent_wav(const std::string &path);
 void make_dirs(const std::string &path);
 // The names in a directory, sorted (what a tool left behind).
 std::vector<std::string> dir_entries(const std::string &path);
-
-// A cell set whose every cell is filled with its own colour, cell_colour(set, cell),
-// so a drawn cell is known by its colour (`set` tells several sets apart).
-int cell_colour(int depth, int set, int cell);
-struct ColourCells {
-    CellSet cells{};
-    explicit ColourCells(int depth, int set = 0);
-    ~ColourCells();
-    ColourCells(const ColourCells &) = delete;
-    ColourCells &operator=(const ColourCells &) = delete;
-};
 
 // A small map that loads and plays: a floor along the bottom row of its start room.
 std::vector<unsigned char> playable_map();
