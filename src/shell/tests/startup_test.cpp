@@ -4,6 +4,7 @@
 
 #include "core/game_config.h"
 #include "core/platform.h"
+#include "support/test_support.h"
 
 #include <allegro.h>
 #include <gtest/gtest.h>
@@ -98,7 +99,7 @@ TEST(VideoMode, TheOrderModesAreTriedIn) {
 // The screen the settings ask for: a refusal of every mode is said on stderr with
 // the size asked for.
 TEST(VideoMode, OpeningTheGameScreenFollowsTheSettings) {
-    const GameConfig saved = game_config;
+    testing_support::HeadlessGame game; // puts the settings and the platform back
     platform.set_mode = fake_set_mode;
     const struct {
         int windowed, low, refusals;
@@ -118,8 +119,6 @@ TEST(VideoMode, OpeningTheGameScreenFollowsTheSettings) {
         EXPECT_NE(said.find(r.said), std::string::npos) << said;
         EXPECT_EQ(attempts.front().card, r.windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN);
     }
-    platform.set_mode = nullptr;
-    game_config = saved;
 }
 
 } // namespace
