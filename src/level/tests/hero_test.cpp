@@ -135,18 +135,6 @@ TEST(HeroJump, SolidCellStopsTheSidewaysStepALedgeDoesNot) {
     }
 }
 
-TEST(HeroJump, AStepBeyondTheTableMovesHimNoFurtherUpOrDown) {
-    const RoomRecord room = room_from_rows(kOpenRoom);
-    for (int16_t step : {-1, 32, 40}) {
-        PlayState s = hero_at(64, 40);
-        s.hero.jumping = 1;
-        s.hero.jump_step = step;
-        hero_frame(s, room);
-        EXPECT_EQ(s.hero.y, 40 * kSubPixels) << step;
-        EXPECT_EQ(s.hero.jumping, step < kJumpSteps ? 1 : 0) << step;
-    }
-}
-
 // ---- Walking, ledges and conveyors -------------------------------------------------
 
 TEST(HeroWalk, StepsTwoPixelsOnEvenPixelsLeftWins) {

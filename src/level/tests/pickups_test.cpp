@@ -184,13 +184,4 @@ TEST(FrameRules, CrossingARoomMeetsTheNewRoomAtOnce) {
     EXPECT_EQ(l.s.start_column, 3);
 }
 
-TEST(FrameRules, EnemiesMoveBeforeTheContactTest) {
-    Level l;
-    l.place_hero(64, kStandingPy);
-    l.s.enemies[0] = build_object(ObjectSpawn{6, 7, 0, 7, 1, 5}); // 32 to the right, coming left
-    l.s.enemies[0].x = 80;
-    run_frame_rules(l.s, *l.map, 0, l.ev);
-    EXPECT_EQ(count_events(l.ev, LevelEvent::EnemyContact), 1); // at 79 after its step
-}
-
 } // namespace
