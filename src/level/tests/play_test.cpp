@@ -24,24 +24,8 @@ using testing_support::TempDir;
 class PlayLevelTest : public testing::Test {
 protected:
     void SetUp() override {
-        saved = game_config;
-        game_config = GameConfig{};
-        game_config.render_mode = kRenderScanLines;
-        game_config.music_volume = game_config.effects_volume = 128;
-        set_color_depth(16);
-        set_trans_blender(0, 0, 0, 64);
-        screen_bitmap = create_bitmap(640, 480);
         clear_to_color(screen_bitmap, makecol(40, 80, 120));
-        platform.screen_override = screen_bitmap;
-        platform.pacing = Pacing::Immediate;
         testing_support::make_dirs(dir.file("MAP"));
-    }
-    void TearDown() override {
-        input_use_keyboard();
-        platform.screen_override = nullptr;
-        platform.pacing = Pacing::Real;
-        destroy_bitmap(screen_bitmap);
-        game_config = saved;
     }
 
     // A map whose start room has a floor along row 8, the hero standing on it. With
@@ -76,8 +60,7 @@ protected:
     }
 
     LevelOutcome play(const char *name, const std::vector<KeyRecord> &keys) {
-        records = keys;
-        input_begin_replay(records.data(), static_cast<int>(records.size()));
+        game.replay(keys);
         consumed.clear();
         LevelObserver observer;
         observer.context = this;
@@ -94,10 +77,10 @@ protected:
         return outcome;
     }
 
+    testing_support::HeadlessGame game{16};
+    BITMAP *const screen_bitmap = game.screen(false);
     TempDir dir{true};
-    GameConfig saved{};
-    BITMAP *screen_bitmap = nullptr;
-    std::vector<KeyRecord> records, consumed;
+    std::vector<KeyRecord> consumed;
     std::vector<int32_t> xs;
     std::function<void()> each_frame;
 };
@@ -163,10 +146,10 @@ TEST_F(PlayLevelTest, ThePlayScreenAtLowResolution) {
     write_picture(dir.file("GFX/VIDA_FULL_BAJA.PCX"), 102, 8, 255, 255, 0);
     const int blue = makecol(0, 0, 255), green = makecol(0, 255, 0), yellow = makecol(255, 255, 0);
 
-    game_config.low_resolution = 1;
     game_config.render_mode = kRenderOwnSize;
-    input_begin_replay(nullptr, 0); // no key records at all: the panel stays up
+    game.replay({}, true); // no key records at all: the panel stays up
     ASSERT_EQ(play_level("test.map"), kLevelUnfinished);
+    BITMAP *const screen_bitmap = game.screen(true);
     EXPECT_EQ(getpixel(screen_bitmap, 0, 0), blue);
     EXPECT_EQ(getpixel(screen_bitmap, 39, 8), blue);
     EXPECT_EQ(getpixel(screen_bitmap, 40, 30), green);  // the view, unscaled
@@ -287,17 +270,13 @@ TEST_F(PlayLevelTest, TheLevelsSoundsAsAskedOfTheMixer) {
         testing_support::write_silent_wav(dir.file(std::string("sfx/") + name + ".wav"));
     game_config.sound_available = 1;
     game_config.effects_volume = 200;
-    static std::vector<SampleStart> starts;
-    starts.clear();
-    platform.on_sample = [](void *, const SampleStart &s) { starts.push_back(s); };
     std::vector<KeyRecord> keys(300, 0);
     keys[0] = kEnter;
     keys[5] = key_bit(Key::Up);
     keys.push_back(kEsc);
     srand(1);
     play("wet.map", keys);
-    platform.on_sample = nullptr;
-
+    const std::vector<SampleStart> &starts = game.samples;
     ASSERT_GE(starts.size(), 4u);
     const SampleStart &panel = starts[0];
     EXPECT_TRUE(panel.loop);
