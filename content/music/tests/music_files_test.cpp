@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <deque>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -76,7 +77,7 @@ double rms(const std::vector<short> &s, std::size_t from, std::size_t to) {
 
 // Each module is played once for all the checks.
 const Played &played(const char *name) {
-    static std::vector<std::pair<std::string, Played>> cache;
+    static std::deque<std::pair<std::string, Played>> cache; // keeps earlier answers where they are
     for (auto &c : cache)
         if (c.first == name) return c.second;
     cache.emplace_back(name, play(name));

@@ -26,8 +26,10 @@ TEST(GlyphText, Lines) {
         y += 18;
     }
     glyph_text(dest.get(), 8, 8, nullptr, menu.cells); // draws nothing
+    BITMAP *hole = map.cells[194];
     map.cells[194] = nullptr;                           // a hole in the set is skipped
     glyph_text(dest.get(), 8, static_cast<int16_t>(y), "ZAZ", map.cells);
+    map.cells[194] = hole;                              // the set still owns it
     glyph_text(dest.get(), 200 - 8 * 8, static_cast<int16_t>(y + 18), "LA CUEVA", menu.cells);
     glyph_text(dest.get(), -8, -4, "AB", menu.cells);           // cut at the top-left edge
     glyph_text(dest.get(), 360, 216, "XYZ", menu.cells);        // and at the bottom right
