@@ -69,6 +69,12 @@ TEST_F(MusicTest, AnExtendedModuleIsWholeOrRefused) {
         b[instrument + 27] = static_cast<unsigned char>(1 + n);
         b.insert(b.begin() + static_cast<long>(sample + 40), static_cast<std::size_t>(n) * 40, 0);
     };
+    auto pack = [=](Bytes &b) {
+        b[sample] = 65; // points, no loop, 8 bits, packed
+        std::fill(&b[sample + 4], &b[sample + 12], 0);
+        b[sample + 14] = 0;
+        b[sample + 17] = 0xad;
+    };
     const struct {
         const char *what;
         std::function<void(Bytes &)> change;
@@ -85,9 +91,10 @@ TEST_F(MusicTest, AnExtendedModuleIsWholeOrRefused) {
         // A sample of no length stores only its header.
         {"an empty last sample", [=](Bytes &b) { b.resize(b.size() - 32), std::fill(&b[sample], &b[sample + 12], 0); }, true},
         {"an empty last sample, a byte short", [=](Bytes &b) { b.resize(b.size() - 33), std::fill(&b[sample], &b[sample + 12], 0); }, false},
-        // A packed sample: a 16-byte table and half a byte a point, rounded up.
-        {"33 packed points", [=](Bytes &b) { b[sample] = 33, std::fill(&b[sample + 4], &b[sample + 12], 0), b[sample + 14] = 0, b[sample + 17] = 0xad, b.push_back(0); }, true},
-        {"33 packed points, a byte short", [=](Bytes &b) { b[sample] = 33, std::fill(&b[sample + 4], &b[sample + 12], 0), b[sample + 14] = 0, b[sample + 17] = 0xad; }, false},
+        // A packed sample: a 16-byte table and half a byte a point, rounded up: 65
+        // points take 49 bytes, where unpacked they would take 65.
+        {"65 packed points", [=](Bytes &b) { pack(b), b.resize(b.size() + 17); }, true},
+        {"65 packed points, a byte short", [=](Bytes &b) { pack(b), b.resize(b.size() + 16); }, false},
     };
     for (const auto &r : rows) {
         Bytes b = whole;
@@ -95,8 +102,11 @@ TEST_F(MusicTest, AnExtendedModuleIsWholeOrRefused) {
         EXPECT_EQ(module_file_acceptable(b.data(), static_cast<long>(b.size())), r.whole) << r.what;
     }
     EXPECT_TRUE(load(whole));
-    for (std::size_t size = 1; size < whole.size(); ++size)
-        EXPECT_FALSE(load(Bytes(whole.begin(), whole.begin() + static_cast<long>(size)))) << "cut at " << size;
+    for (std::size_t size = 1; size < whole.size(); ++size) {
+        const Bytes cut(whole.begin(), whole.begin() + static_cast<long>(size));
+        EXPECT_FALSE(module_file_acceptable(cut.data(), static_cast<long>(size))) << "the check, cut at " << size;
+        EXPECT_FALSE(load(cut)) << "cut at " << size;
+    }
 }
 
 TEST_F(MusicTest, FilesAboveTheSizeLimitAreRefused) {

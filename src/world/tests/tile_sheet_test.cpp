@@ -80,11 +80,12 @@ protected:
 };
 
 // Odd widths pad their scan lines; a larger sheet gives only its first 24 x 10
-// squares; a smaller one fills what it covers, to a last column and row of a pixel.
+// squares; a smaller one fills what it covers, to a last column and row of a pixel,
+// or a picture of one pixel.
 TEST_P(TileSheet, SheetsOfAnySizeAndKind) {
     const struct {
         int w, h, bits;
-    } sheets[] = {{384, 160, 24}, {385, 161, 24}, {520, 300, 24}, {100, 37, 24}, {97, 33, 24}, {384, 160, 8}};
+    } sheets[] = {{384, 160, 24}, {385, 161, 24}, {520, 300, 24}, {100, 37, 24}, {97, 33, 24}, {1, 1, 24}, {384, 160, 8}};
     unsigned seed = 1;
     for (const auto &s : sheets) expect_as_the_library_cuts(random_sheet(s.w, s.h, s.bits, seed++));
 }
@@ -122,6 +123,8 @@ TEST_P(TileSheet, ASheetItCannotReadLeavesTheCellsAlone) {
     testing::internal::CaptureStderr();
     EXPECT_EQ(cut_tile_sheet(dir.file("absent.pcx").c_str(), cut), 0);
     testing_support::write_file(path, tiny_pcx({0xCC, 1, 0xC6, 2}, 2)); // row 1 unfinished
+    EXPECT_EQ(cut_tile_sheet(path.c_str(), cut), 0);
+    testing_support::write_file(path, tiny_pcx({0xCC, 1, 0xC6}, 2)); // ends after a run's count
     EXPECT_EQ(cut_tile_sheet(path.c_str(), cut), 0);
     testing_support::write_file(path, std::vector<unsigned char>(40, 10)); // no header
     EXPECT_EQ(cut_tile_sheet(path.c_str(), cut), 0);
