@@ -136,6 +136,7 @@ const Row kWavRows[] = {
     {"a second sound", plus(wav({}), chunk("data", 2, 2)), false},
     {"a second sound of 2 GB", plus(wav({}), chunk("data", 0x7FFFFFF0u, 8)), false},
     {"a chunk length cut short", plus(wav({}), {'d', 'a', 't', 'a', 1}), false},
+    {"a sound chunk's tag at the very end", plus(wav({}), {'d', 'a', 't', 'a'}), false},
     {"cut before its sound", cut(wav({}), 40), false},
     {"cut inside RIFF", cut(wav({}), 11), false},
     {"not WAVE", [] { Bytes b = wav({}); b[8] = 'A'; return b; }(), false},

@@ -39,6 +39,7 @@ TEST(DataPath, NamesAsTheGameWritesThemFindTheStoredFiles) {
         {"a", 1, ""},
         {longest, kMaxDataPath, longest},
         {longest + "c", kMaxDataPath, ""},
+        {longest + "c", 2 * kMaxDataPath, ""}, // the resolver's own limit, whatever the room
         {deep, kMaxDataPath, deep},
         {deep + "c", kMaxDataPath, ""},
         {"", kMaxDataPath, ""},

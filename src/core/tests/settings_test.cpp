@@ -29,8 +29,10 @@ TEST(SettingsFile, FirstStartImage) {
     GameConfig cfg{};
     cfg.sound_available = 1;
     config_set_defaults(&cfg);
-    uint8_t bytes[kSettingsFileSize];
+    uint8_t bytes[kSettingsFileSize + 1];
+    bytes[kSettingsFileSize] = 0x5A; // a guard that must stay
     config_encode(cfg, bytes);
+    EXPECT_EQ(bytes[kSettingsFileSize], 0x5A) << "written past the file";
     const uint8_t expected[kSettingsFileSize] = {0, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 128, 0,
                                                  0, 0, 128, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     EXPECT_EQ(0, std::memcmp(bytes, expected, kSettingsFileSize));

@@ -28,9 +28,11 @@ TEST(MapImage, EveryByteSurvivesWithAndWithoutOverride) {
         EXPECT_EQ(image->room_tiles[77][4][9], read_le32(&in[map_bytes::tile_pixel_at(77, 9, 4, 0)]));
         EXPECT_EQ(image->sprite_tiles[77][4][9], read_le32(&in[map_bytes::tile_pixel_at(77, 9, 4, 1)]));
         EXPECT_EQ(image->backdrops[3][100][200], read_le32(&in[map_bytes::backdrop_pixel_at(3, 200, 100)]));
-        std::vector<uint8_t> out(kMapFileSizeWithOverride + 10, 0);
-        ASSERT_EQ(serialise_map_image(*image, out.data(), out.size()), size);
-        out.resize(size);
+        // Exactly the room it needs, and a guard byte after it that must stay.
+        std::vector<uint8_t> out(size + 1, 0x5A);
+        ASSERT_EQ(serialise_map_image(*image, out.data(), size), size);
+        EXPECT_EQ(out.back(), 0x5A) << "written past the file";
+        out.pop_back();
         EXPECT_TRUE(out == in) << "size " << size;
         EXPECT_EQ(serialise_map_image(*image, out.data(), size - 1), 0u) << "no room";
     }
