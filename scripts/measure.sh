@@ -61,7 +61,7 @@ say "the game under Xvfb: start-up, waits, the menu, a level"
   VESPERTIL_BIN="$build/game/vespertil" \
   VESPERTIL_REPLAY_BIN="$build/tools/replay/vespertil-replay" \
   VESPERTIL_GAME_DIR="$build/game" PYTHONDONTWRITEBYTECODE=1 \
-  python3 measure_waits.py --json "$out/game.json" 2> "$out/game.err") \
+  python3 "$root/scripts/measure_waits.py" --json "$out/game.json" 2> "$out/game.err") \
   || { say "whole-game measures failed:"; grep -v '^ALSA lib' "$out/game.err" | tail -30 >&2; }
 
 status=0

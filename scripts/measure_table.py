@@ -6,7 +6,7 @@
       the frames it played (from its result line), the wall time and the CPU time.
   measure_table.py table DIR
       reads what measure.sh gathered in DIR (the benchmarks' JSON, replay.json and
-      game.json from tests/e2e/measure_waits.py) and prints the Markdown table.
+      game.json from scripts/measure_waits.py) and prints the Markdown table.
 
 Every figure is compared with its limit here, so the table says at a glance which
 hold. Benchmarks give CPU-time medians of their repetitions: the machine may be

@@ -6,7 +6,7 @@ level plays.
 Not a test: it prints figures (or writes them as JSON for scripts/measure.sh, which
 runs it). Run from build/:
     VESPERTIL_BIN=$PWD/game/vespertil VESPERTIL_REPLAY_BIN=$PWD/tools/replay/vespertil-replay \\
-    VESPERTIL_GAME_DIR=$PWD/game python3 ../tests/e2e/measure_waits.py [--json OUT]
+    VESPERTIL_GAME_DIR=$PWD/game python3 ../scripts/measure_waits.py [--json OUT]
 
 Run without a sound device, as here, the game has three threads: the main one, which
 runs all of the game's own code; the library's X11 background thread, which polls the
@@ -24,6 +24,8 @@ import sys
 import time
 import unittest
 
+# The whole-game tests' driver (Xvfb, keys, screenshots).
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from harness import END_2, END_1, LOGO, REPLAY_BIN, Game, near, settings_bytes
 
 TICKS_PER_SECOND = 1000 / 17
