@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 
 TEST(SetupRules, UpAndDownWrapAndSkipTheRenderRowAt320x200) {
@@ -59,6 +57,7 @@ TEST(SetupRules, LeftAndRightOnEachRow) {
         {kRowLanguage, 1, 0, S, 128, 128, 99, S, 128, 128, kEnglish, true, false, false},
     };
     for (const Arrow &a : arrows) {
+        SCOPED_TRACE(testing::Message() << "row " << &a - arrows);
         GameConfig c{};
         c.low_resolution = a.low;
         c.render_mode = a.render;
@@ -66,18 +65,14 @@ TEST(SetupRules, LeftAndRightOnEachRow) {
         c.effects_volume = a.effects;
         c.language = a.language;
         const SetupChange got = setup_left_right(a.row, a.direction, c);
-        const std::string what = "row " + std::to_string(a.row) + " dir " + std::to_string(a.direction) +
-                                 " from render " + std::to_string(a.render) + " music " +
-                                 std::to_string(a.music) + " effects " + std::to_string(a.effects) +
-                                 " language " + std::to_string(a.language);
-        EXPECT_EQ(c.low_resolution, a.low) << what;
-        EXPECT_EQ(c.render_mode, a.render_after) << what;
-        EXPECT_EQ(c.music_volume, a.music_after) << what;
-        EXPECT_EQ(c.effects_volume, a.effects_after) << what;
-        EXPECT_EQ(c.language, a.language_after) << what;
-        EXPECT_EQ(got.changed, a.changed) << what;
-        EXPECT_EQ(got.switch_resolution, a.switch_resolution) << what;
-        EXPECT_EQ(got.music_volume, a.music_now) << what;
+        EXPECT_EQ(c.low_resolution, a.low);
+        EXPECT_EQ(c.render_mode, a.render_after);
+        EXPECT_EQ(c.music_volume, a.music_after);
+        EXPECT_EQ(c.effects_volume, a.effects_after);
+        EXPECT_EQ(c.language, a.language_after);
+        EXPECT_EQ(got.changed, a.changed);
+        EXPECT_EQ(got.switch_resolution, a.switch_resolution);
+        EXPECT_EQ(got.music_volume, a.music_now);
     }
     EXPECT_EQ(render_mode_for_resolution(true), kRenderOwnSize);
     EXPECT_EQ(render_mode_for_resolution(false), kRenderDoubled)
