@@ -1,16 +1,14 @@
 // Checks of the game's generated modules, opened by the names the game uses and
 // played through libxmp: each loads, lasts at least half a minute before it loops,
-// has several instruments, is never silent, never clips and then loops on; every
-// map has its tune, and no instrument clicks.
+// has several channels, is never silent, never clips and then loops on; and every
+// map has its tune.
 #include "core/paths.h"
 
 #include <gtest/gtest.h>
 #include <xmp.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <deque>
 #include <cmath>
 #include <filesystem>
@@ -26,7 +24,7 @@ constexpr double kMinSeconds = 30.0;
 
 struct Played {
     bool loaded = false;
-    int channels = 0, instruments = 0, patterns = 0, tempo = 0;
+    int channels = 0;
     int estimated_ms = 0;
     std::vector<short> first_pass;  // stereo, interleaved
     std::vector<short> after_loop;  // five seconds after it came round
@@ -48,9 +46,6 @@ Played play(const char *name) {
     xmp_module_info mi;
     xmp_get_module_info(ctx, &mi);
     p.channels = mi.mod->chn;
-    p.instruments = mi.mod->ins;
-    p.patterns = mi.mod->pat;
-    p.tempo = mi.mod->bpm;
     xmp_start_player(ctx, kRate, 0);
     xmp_frame_info fi;
     const std::size_t tail = 5 * kRate * 2;
@@ -88,15 +83,13 @@ class GameModules : public testing::TestWithParam<const char *> {};
 
 }  // namespace
 
-// Loads with several instruments; plays at least half a minute, but not for ever,
+// Loads with several channels; plays at least half a minute, but not for ever,
 // before it comes round, never silent for five seconds, never clipping, centred; and
 // goes on playing after it comes round.
 TEST_P(GameModules, PlayAsAGameTuneShould) {
     const Played &p = played(GetParam());
     ASSERT_TRUE(p.loaded) << GetParam();
     EXPECT_GE(p.channels, 4);
-    EXPECT_GE(p.instruments, 4);
-    EXPECT_GE(p.patterns, 3);
     const std::vector<short> &s = p.first_pass;
     const double seconds = s.size() / 2.0 / kRate;
     EXPECT_GE(seconds, kMinSeconds);
@@ -127,24 +120,6 @@ INSTANTIATE_TEST_SUITE_P(Music, GameModules, testing::ValuesIn(kModules),
                              return n;
                          });
 
-TEST(GameMusic, TheTowerIsBriskerThanTheMenuAndTheCave) {
-    const Played &menu = played("sfx\\menu.xm"), &cave = played("sfx/cueva.xm"), &tower = played("sfx/vusk.xm");
-    ASSERT_TRUE(menu.loaded && cave.loaded && tower.loaded);
-    EXPECT_GT(tower.tempo, menu.tempo);
-    EXPECT_GT(tower.tempo, cave.tempo);
-}
-
-TEST(GameMusic, ModuleFilesAreOfASensibleSize) {
-    for (const char *name : kModules) {
-        std::string game = VESPERTIL_GAME_DIR;
-        std::string relative = name;
-        relative[3] = '/';
-        auto size = std::filesystem::file_size(game + "/" + relative);
-        EXPECT_GT(size, 20u * 1024u) << name;    // real instruments, not a stub
-        EXPECT_LT(size, 1024u * 1024u) << name;  // loaded whole at every level start
-    }
-}
-
 TEST(GameMusic, EveryMapInTheGameHasItsModule) {
     // A level plays "sfx/" + its map's name with "map" turned into "xm".
     std::filesystem::path maps = std::filesystem::path(VESPERTIL_GAME_DIR) / "MAP";
@@ -156,36 +131,5 @@ TEST(GameMusic, EveryMapInTheGameHasItsModule) {
         std::string module = name.substr(0, name.size() - 3) + "xm";
         EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(VESPERTIL_GAME_DIR) / "sfx" / module))
             << name << " has no sfx/" << module;
-    }
-}
-
-TEST(GameMusic, InstrumentSamplesNeitherClickNorJumpWhereTheyLoop) {
-    for (const char *name : kModules) {
-        std::string path = std::string(VESPERTIL_GAME_DIR) + "/sfx/" + std::string(name).substr(4);
-        xmp_context ctx = xmp_create_context();
-        ASSERT_EQ(xmp_load_module(ctx, path.c_str()), 0) << path;
-        xmp_module_info mi;
-        xmp_get_module_info(ctx, &mi);
-        for (int i = 0; i < mi.mod->ins; ++i) {
-            const xmp_instrument &xi = mi.mod->xxi[i];
-            ASSERT_EQ(xi.nsm, 1) << name << " " << xi.name;
-            const xmp_sample &s = mi.mod->xxs[xi.sub[0].sid];
-            ASSERT_TRUE(s.flg & XMP_SAMPLE_16BIT);
-            const short *d = reinterpret_cast<const short *>(s.data);
-            int peak = 0;
-            for (int k = 0; k < s.len; ++k) peak = std::max(peak, std::abs(static_cast<int>(d[k])));
-            EXPECT_GT(peak, 16000) << name << " " << xi.name;
-            EXPECT_LT(std::abs(d[0]), peak / 100) << name << " " << xi.name << " starts with a click";
-            if (s.flg & XMP_SAMPLE_LOOP) {
-                // Coming round, the sample goes on from where it was just before the
-                // loop start.
-                ASSERT_GT(s.lps, 0);
-                EXPECT_LT(std::abs(d[s.lpe - 1] - d[s.lps - 1]), peak / 100) << name << " " << xi.name;
-            } else {
-                EXPECT_LT(std::abs(d[s.len - 1]), peak / 100) << name << " " << xi.name << " ends with a click";
-            }
-        }
-        xmp_release_module(ctx);
-        xmp_free_context(ctx);
     }
 }
