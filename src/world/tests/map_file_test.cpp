@@ -1,8 +1,9 @@
 // The map loader on files built byte by byte here: one table of where each field is
-// read and what the loader makes of a value out of its range, the tracks an object
-// may keep, the file's length and override, the colours at each depth, and opening
-// by name. Any file at all keeps the promises of fuzz/promises/map_file_promise.cpp
-// (values in range kept, refused files write nothing, pixels where they belong).
+// read and what the loader makes of a value out of its range, the colours at each
+// depth, and opening by name. Any file at all keeps the promises of
+// fuzz/promises/map_file_promise.cpp, which also state the tracks an object may keep
+// and what the file's length decides (override, refusal with nothing written); the
+// seeds fuzz/corpus/map_file/object_tracks and the length shapes exercise them.
 #include "world/map_file.h"
 #include "world/map_identity.h"
 
@@ -120,90 +121,6 @@ TEST_F(MapLoad, EachFieldComesFromItsBytesAndEndsInItsRange) {
     }
 }
 
-// An object is kept only when it travels between its two ends for good inside the
-// room: both ends in it and, on each axis where they differ, a speed of 0 (it stands
-// at A) or one that divides the distance in pixels; its sprite in 0..127.
-struct TrackRow {
-    int ac, ar, bc, br, speed, sprite;
-    bool kept;
-};
-constexpr TrackRow kTracks[] = {
-    {2, 3, 6, 3, 2, 96, true},    // 64 px at 2 a frame
-    {15, 3, 6, 3, 2, 96, false},  // end A right of the room
-    {2, 9, 2, 3, 2, 96, false},   // end A below the room
-    {2, 3, -1, 3, 2, 96, false},  // end B left of the room
-    {2, 3, 6, 3, 3, 96, false},   // 64 px at 3 a frame: runs off
-    {2, 3, 6, 3, -2, 96, false},  // heads away from B for good
-    {2, 3, 6, 3, 2, -5, false},   // sprite below the set
-    {2, 3, 6, 3, 2, 127, true},   // the last sprite whose four frames fit
-    {5, 5, 5, 5, -7, 127, true},  // stands still at A, any speed
-    {2, 3, 6, 3, 0, 10, true},    // speed 0 stands at A
-    {0, 0, 14, 8, 16, 50, true},  // diagonal, both axes land
-    {0, 0, 14, 4, 32, 50, true},  // 224 px and 64 px at 32 both land
-    {0, 0, 14, 3, 32, 50, false}, // 48 px at 32 overshoots
-    {0, 0, 1, 0, 32, 50, false},  // 16 px at 32 overshoots at once
-};
-
-TEST_F(MapLoad, ObjectsThatLeaveTheirTrackAreDropped) {
-    MapBytes map;
-    map.empty_all_spawns();
-    int slot = 0;
-    for (const TrackRow &t : kTracks) map.put_spawn(2, slot % 2, slot / 2, t.ac, t.ar, t.bc, t.br, t.speed, t.sprite), ++slot;
-    ASSERT_EQ(load(map.bytes), 1);
-    slot = 0;
-    for (const TrackRow &t : kTracks) {
-        const ObjectSpawn &s = slot % 2 ? rooms[2].platforms[slot / 2] : rooms[2].enemies[slot / 2];
-        EXPECT_EQ(s.sprite, t.kept ? t.sprite : kEmptySlot) << "row " << slot;
-        EXPECT_EQ(s.speed, t.speed) << "a dropped slot keeps its other bytes, row " << slot;
-        ++slot;
-    }
-}
-
-// What follows the fixed part: four bytes are the map's own id, fewer are nothing;
-// a file shorter than a map, or none at all, is refused with nothing written.
-struct LengthRow {
-    const char *what;
-    long change; // bytes added to (or, negative, taken from) a whole map
-    std::vector<uint8_t> tail;
-    int loaded, override_present, override;
-};
-const LengthRow kLengths[] = {
-    {"an override", 0, {99, 0, 0, 0}, 1, 1, 99},
-    {"exact size", 0, {}, 1, 0, 0},
-    {"a signed override, bytes after it ignored", 0, {0xFE, 0xFF, 0xFF, 0xFF, 57, 48, 0, 0}, 1, 1, -2},
-    {"one stray byte", 0, {0x63}, 1, 0, 0},
-    {"three stray bytes", 0, {0x63, 0x63, 0x63}, 1, 0, 0},
-    {"one byte short", -1, {}, 0, 7, 5678},
-    {"cut inside the pixels", 720074 + 1000 - static_cast<long>(kFileSize), {}, 0, 7, 5678},
-    {"empty", -static_cast<long>(kFileSize), {}, 0, 7, 5678},
-};
-
-TEST_F(MapLoad, LengthDecidesOverrideAndRefusal) {
-    for (const LengthRow &r : kLengths) {
-        MapBytes map;
-        map.put_text(0, "SHORT");
-        map.bytes.resize(static_cast<std::size_t>(static_cast<long>(kFileSize) + r.change));
-        map.bytes.insert(map.bytes.end(), r.tail.begin(), r.tail.end());
-        const bool refused = r.loaded == 0;
-        SetUp();
-        if (!refused) world.map_id_override_present = 1; // a stale flag must go
-        EXPECT_EQ(load(map.bytes), r.loaded) << r.what;
-        EXPECT_EQ(world.map_id_override_present, r.override_present) << r.what;
-        if (r.override_present) {
-            EXPECT_EQ(world.map_id_override, r.override) << r.what;
-        }
-        if (refused) {
-            EXPECT_EQ(header.start_room_row, int8_t(0xAB)) << r.what;
-        }
-    }
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(load_file(dir.file("nowhere.map").c_str()), 0);
-    EXPECT_EQ(load_file(dir.path().c_str()), 0) << "a directory";
-    EXPECT_EQ(load_file(nullptr), 0);
-    testing::internal::GetCapturedStderr();
-    EXPECT_EQ(world.map_id_override_present, 7);
-}
-
 // At 16 bits the stored low half goes in unchanged; at 15, 24 and 32 the 5-6-5
 // colour is converted, and magenta becomes the bitmap's mask colour.
 TEST_F(MapLoad, ColoursAtEveryDepth) {
@@ -248,6 +165,8 @@ TEST_F(MapLoad, ByNameFromMapCutToTheTextRecord) {
     EXPECT_EQ(load_named((kept + std::string(400, 'z')).c_str()), 1);
     testing::internal::CaptureStderr();
     EXPECT_EQ(load_named("other.map"), 0);
+    EXPECT_EQ(load_file(cwd.path().c_str()), 0) << "a directory";
+    EXPECT_EQ(load_file(nullptr), 0);
     testing::internal::GetCapturedStderr();
 }
 
