@@ -4,7 +4,7 @@
 // heading left mirrored (platforms never), the door, the pickups and the hero in
 // their rooms, the tracks dotted from end A to end B, and the cells the map ids 1
 // (front cells from 232) and 2 (back cells from 216, with their overlay) show
-// see-through.
+// see-through; a room naming a backdrop the map lacks is black.
 #include "map_preview.h"
 
 #include "map_test_source.h"
@@ -27,7 +27,8 @@ TEST(MapPreview, ShowsEveryRoomWithItsLayersObjectsAndTracks) {
     text += "|#######hhh#####|\n"
             "enemy 7 from 6,1 to 2,1 speed 2\nenemy 7 from 2,3 to 6,3 speed 2\nenemy 4 at 11,3\n"
             "platform 7 from 6,5 to 2,5 speed 2\nplatform 9 from 9,1 to 9,7 speed 1\n"
-            "room 3,0\nbackdrop 0\n";
+            "room 3,0\nbackdrop 0\n"
+            "raw 13478 05\n"; // room 2,2 names a sixth backdrop, which the game does not have: black
     std::vector<uint8_t> bytes;
     maps::Report report;
     ASSERT_TRUE(src.compile(text, bytes, report)) << report.error;
