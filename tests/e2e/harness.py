@@ -1,10 +1,7 @@
 """Whole-game test driver: runs the real vespertil binary on a private Xvfb display
 in a fresh temporary game directory, sends it keys with xdotool, reads screenshots
-back (xwd, turned into PNG and PPM with ImageMagick) and checks the files it writes.
-
-Everything it starts (the X server, the game) is killed by pid when the test ends,
-whether the checks passed or not.
-"""
+back (xwd through ImageMagick) and checks the files it writes. Everything it starts
+is killed by pid when the test ends, whether the checks passed or not."""
 
 import math
 import os
@@ -19,24 +16,12 @@ import unittest
 
 GAME_BIN = os.environ.get("VESPERTIL_BIN", "")
 GAME_DATA = os.environ.get("VESPERTIL_GAME_DIR", "")
-# The replay tool: plays a level in a window with the keyboard and records it.
-REPLAY_BIN = os.environ.get("VESPERTIL_REPLAY_BIN", "")
-ARTIFACTS = os.environ.get("VESPERTIL_E2E_ARTIFACTS", "")
-
-# How long a key stays up after a press before anything else is sent: several of
-# the game's ticks (17 ms each), even when the machine is busy.
-RELEASE_GAP = 0.1
-# Long enough for a press to be seen on a busy machine; every menu acts once a press
-# and waits for the release.
-HOLD = 0.3
+REPLAY_BIN = os.environ.get("VESPERTIL_REPLAY_BIN", "")  # plays and records a level in a window
 
 # Solid pictures the checks recognise, whatever content the build made.
-LOGO = (200, 40, 40)
-END_1 = (40, 200, 40)
-END_2 = (40, 40, 200)
-# A panel's middle bevel ring is this grey when dim, whatever the backdrop shows.
-DIM_RING = (128, 128, 128)
-BRIGHT_RING = (255, 255, 255)
+LOGO, END_1, END_2 = (200, 40, 40), (40, 200, 40), (40, 40, 200)
+# A panel's middle bevel ring: grey when dim, white when bright, whatever lies under it.
+DIM_RING, BRIGHT_RING = (128, 128, 128), (255, 255, 255)
 INTRO_PANEL_RING = (162, 200)  # the level-intro panel's bright title box
 
 # What a first start without sound writes: the start-up log and the default settings.
@@ -54,19 +39,16 @@ def settings_bytes(*slots):
 DEFAULT_SETTINGS = settings_bytes(0, 1, 0, 128, 128, 0, 0)
 
 
-def tone_wav(freq=440, seconds=1.0, rate=22050):
-    """A plain 16-bit mono sine tone as a WAV file (silence for freq 0)."""
-    n = int(rate * seconds)
+def tone_wav(freq, seconds, rate=22050):
+    """A 16-bit mono sine tone as a WAV file (silence for freq 0)."""
     body = b"".join(struct.pack("<h", int(12000 * math.sin(2 * math.pi * freq * i / rate)))
-                    for i in range(n))
+                    for i in range(int(rate * seconds)))
     fmt = struct.pack("<HHIIHH", 1, 1, rate, 2 * rate, 2, 16)
     chunks = b"fmt " + struct.pack("<I", len(fmt)) + fmt + b"data" + struct.pack("<I", len(body)) + body
     return b"RIFF" + struct.pack("<I", 4 + len(chunks)) + b"WAVE" + chunks
 
 
 class Image:
-    """A picture: width, height and 8-bit RGB pixels."""
-
     def __init__(self, width, height, rgb):
         self.width, self.height, self.rgb = width, height, rgb
 
@@ -93,70 +75,48 @@ def near(colour, expected, tolerance=24):
     return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
 
 
-class Xvfb:
-    """A private X server. It picks a free display number itself (-displayfd) and
-    tells it when it is ready, so parallel runs never share a display. It never
-    resets: by default a server starts over when its last client leaves, and a game
-    that connects while a screenshot has just left would be refused. A held key
-    repeats only after a minute: on a busy machine a press can stay down past the
-    usual repeat delay before its release is sent, and the repeats would wait in the
-    game's key buffer (where they skip the second end picture)."""
-
-    def __init__(self, width=800, height=600):
-        read_fd, write_fd = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "%dx%dx24" % (width, height),
-             "-nolisten", "tcp", "-noreset", "-ardelay", "60000"],
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
-        os.close(write_fd)
-        text = b""
-        deadline = time.time() + 15
-        while time.time() < deadline and not text.endswith(b"\n"):
-            ready, _, _ = select.select([read_fd], [], [], 0.5)
-            if ready:
-                chunk = os.read(read_fd, 32)
-                if not chunk:
-                    break
-                text += chunk
-        os.close(read_fd)
-        if not text.strip().isdigit():
-            self.stop()
-            raise RuntimeError("Xvfb did not start")
-        self.display = ":%d" % int(text)
-
-    def stop(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.kill()
-            self.proc.wait()
+def start_xvfb():
+    """A private 800 x 600 X server on a free display it picks and names (-displayfd).
+    It never resets (a game connecting as a screenshot leaves would be refused) and a
+    held key repeats only after a minute (repeats would wait in the game's key buffer)."""
+    read_fd, write_fd = os.pipe()
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24",
+                             "-nolisten", "tcp", "-noreset", "-ardelay", "60000"],
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
+    os.close(write_fd)
+    text, deadline = b"", time.time() + 15
+    while time.time() < deadline and not text.endswith(b"\n"):
+        if select.select([read_fd], [], [], 0.5)[0]:
+            chunk = os.read(read_fd, 32)
+            if not chunk:
+                break
+            text += chunk
+    os.close(read_fd)
+    if not text.strip().isdigit():
+        proc.kill()
+        raise RuntimeError("Xvfb did not start")
+    return proc, ":%d" % int(text)
 
 
 class Game:
-    """One run of the game in its own directory on its own display.
+    """One run of the game in its own directory on its own display. audio: None (no
+    sound device: the game switches audio off), "null" (ALSA's null device) or
+    "record" (ALSA's file device: what is played ends up in capture.wav)."""
 
-    audio: None (no sound device: the game switches audio off), "null" (ALSA's
-    null device) or "record" (ALSA's file device: everything played ends up in
-    capture.wav in the game directory).
-    """
+    MENU_RING_AT = {False: (207, 380), True: (47, 100)}  # the main menu's body panel
 
     def __init__(self, test, audio=None, with_data=True, binary=None):
         self.binary = binary or GAME_BIN
         if not self.binary or not os.path.exists(self.binary):
             raise unittest.SkipTest("%s is not built" % (self.binary or "VESPERTIL_BIN"))
-        self.test = test
+        self.test, self.audio, self.proc, self.xvfb = test, audio, None, None
         self.dir = tempfile.mkdtemp(prefix="vespertil-e2e-")
-        self.proc = None
-        self.x = None
-        self.stdout_path = os.path.join(self.dir, "stdout.txt")
-        self.stderr_path = os.path.join(self.dir, "stderr.txt")
-        self.audio = audio
         for sub in ("GFX", "MAP", "sfx"):
-            src = os.path.join(GAME_DATA, sub)
-            if with_data and GAME_DATA and os.path.isdir(src):
-                shutil.copytree(src, self.path(sub))
+            if with_data and GAME_DATA and os.path.isdir(os.path.join(GAME_DATA, sub)):
+                shutil.copytree(os.path.join(GAME_DATA, sub), self.path(sub))
             os.makedirs(self.path(sub), exist_ok=True)
         test.addCleanup(self.close)
 
-    # --- files of the game directory -------------------------------------------
     def path(self, name):
         return os.path.join(self.dir, name)
 
@@ -168,59 +128,45 @@ class Game:
         with open(self.path(name), "rb") as f:
             return f.read()
 
-    def exists(self, name):
-        return os.path.exists(self.path(name))
+    def stderr(self):
+        return self.read("stderr.txt").decode("latin-1")
+
+    def stdout(self):
+        return self.read("stdout.txt").decode("latin-1")
 
     def own_pictures(self, low=False):
-        """The logo and the end pictures as solid pictures (ImageMagick)."""
-        w, h = (320, 200) if low else (640, 480)
-        suffix = "_baja" if low else ""
-        for name, size, colour in (("GFX/ZENTIX.JPG", (640, 480), LOGO),
-                                   ("GFX/enddemo_1%s.jpg" % suffix, (w, h), END_1),
-                                   ("GFX/enddemo_2%s.jpg" % suffix, (w, h), END_2)):
-            subprocess.run(["convert", "-size", "%dx%d" % size, "xc:#%02x%02x%02x" % colour,
-                            self.path(name)], check=True)
+        """The logo and the end pictures as solid pictures."""
+        size, suffix = ("320x200", "_baja") if low else ("640x480", "")
+        for name, size, colour in (("GFX/ZENTIX.JPG", "640x480", LOGO),
+                                   ("GFX/enddemo_1%s.jpg" % suffix, size, END_1),
+                                   ("GFX/enddemo_2%s.jpg" % suffix, size, END_2)):
+            subprocess.run(["convert", "-size", size, "xc:#%02x%02x%02x" % colour, self.path(name)],
+                           check=True)
 
-    # --- running -----------------------------------------------------------------
     def start(self, *args, extra_env=None):
-        """Starts the game with `args`; `extra_env` adds variables to its small
-        environment. No xmessage on its PATH: the library's message box goes to the
-        terminal instead of waiting for a click."""
-        self.x = Xvfb()
-        env = {"DISPLAY": self.x.display, "HOME": self.dir, "PATH": self.path("no-programs")}
-        env.update(extra_env or {})
+        """No xmessage on its PATH: the library's message box goes to the terminal."""
+        self.xvfb, self.display = start_xvfb()
+        env = dict(extra_env or {}, DISPLAY=self.display, HOME=self.dir, PATH=self.path("no-programs"))
         os.makedirs(env["PATH"], exist_ok=True)
         if self.audio:
-            conf = self.path("asound.conf")
-            with open(conf, "w") as f:
-                f.write(self.alsa_config())
-            env["ALSA_CONFIG_PATH"] = conf
-        self.stdout_file = open(self.stdout_path, "wb")
-        self.stderr_file = open(self.stderr_path, "wb")
-        self.proc = subprocess.Popen(
-            [self.binary] + list(args), cwd=self.dir, env=env,
-            stdout=self.stdout_file, stderr=self.stderr_file, start_new_session=True)
+            env["ALSA_CONFIG_PATH"] = self.path("asound.conf")
+            self.write("asound.conf", (b"pcm.!default { type null }\n" if self.audio == "null" else (
+                'pcm.!default {\n type plug\n slave.pcm {\n  type file\n  slave.pcm { type null }\n'
+                '  file "%s"\n  format "wav"\n }\n slave.format S16_LE\n}\n' % self.path("capture.wav")).encode()))
+        with open(self.path("stdout.txt"), "wb") as out, open(self.path("stderr.txt"), "wb") as err:
+            self.proc = subprocess.Popen([self.binary] + list(args), cwd=self.dir, env=env,
+                                         stdout=out, stderr=err, start_new_session=True)
         return self
 
-    def alsa_config(self):
-        if self.audio == "null":
-            return "pcm.!default { type null }\n"
-        return ('pcm.!default {\n type plug\n slave.pcm {\n  type file\n'
-                '  slave.pcm { type null }\n  file "%s"\n  format "wav"\n }\n slave.format S16_LE\n}\n'
-                % self.path("capture.wav"))
-
     def leftover_processes(self):
-        """Pids still alive in the game's session (the game started it)."""
+        """Pids still alive (not zombies) in the game's session."""
         found = []
-        for entry in os.listdir("/proc"):
-            if not entry.isdigit():
-                continue
+        for entry in filter(str.isdigit, os.listdir("/proc")):
             try:
                 with open("/proc/%s/stat" % entry) as f:
                     fields = f.read().rsplit(")", 1)[1].split()
             except (FileNotFoundError, ProcessLookupError):
                 continue
-            # fields[0] is the state, fields[3] the session id; zombies do not count
             if int(fields[3]) == self.proc.pid and fields[0] != "Z":
                 found.append(int(entry))
         return found
@@ -235,34 +181,19 @@ class Game:
             return None
 
     def close(self):
-        if self.proc and self.proc.poll() is None:
+        if self.running():
             try:
                 os.killpg(self.proc.pid, signal.SIGKILL)
             except ProcessLookupError:
                 pass
             self.proc.wait()
-        if self.x:
-            self.x.stop()
-        for f in (getattr(self, "stdout_file", None), getattr(self, "stderr_file", None)):
-            if f:
-                f.close()
-        if ARTIFACTS and os.path.isdir(self.dir):
-            dest = os.path.join(ARTIFACTS, self.test.id())
-            shutil.rmtree(dest, ignore_errors=True)
-            shutil.copytree(self.dir, dest, ignore=shutil.ignore_patterns("GFX", "MAP", "sfx"))
+        if self.xvfb:
+            self.xvfb.kill()
+            self.xvfb.wait()
         shutil.rmtree(self.dir, ignore_errors=True)
 
-    def stderr(self):
-        with open(self.stderr_path, "rb") as f:
-            return f.read().decode("latin-1")
-
-    def stdout(self):
-        with open(self.stdout_path, "rb") as f:
-            return f.read().decode("latin-1")
-
-    # --- the window and the keys -----------------------------------------------
     def xenv(self):
-        return dict(os.environ, DISPLAY=self.x.display)
+        return dict(os.environ, DISPLAY=self.display)
 
     def window_geometry(self, timeout=15):
         """(x, y, width, height) of the game's window, once it is mapped."""
@@ -272,38 +203,28 @@ class Game:
                                  capture_output=True, text=True).stdout
             for line in out.splitlines():
                 if '("allegro"' in line:
-                    geo = line.split(")")[-1].split()[0]  # e.g. 640x480+0+0
-                    size, _, pos = geo.partition("+")
-                    w, h = (int(v) for v in size.split("x"))
-                    x, y = (int(v) for v in pos.split("+")[:2])
-                    return x, y, w, h
+                    size, _, pos = line.split(")")[-1].split()[0].partition("+")  # 640x480+0+0
+                    return tuple(int(v) for v in pos.split("+")[:2] + size.split("x"))
             if not self.running():
                 break
             time.sleep(0.1)
         return None
 
     def press(self, *keys, hold=0.1):
-        """Holds keys together long enough for a frame loop that polls the key states.
-
-        With no window manager the keyboard follows the pointer, so the pointer is
-        put inside the game's window first. One xdotool run presses and releases, so
-        a busy machine cannot stretch the hold by starting the release late (a key
-        still down after a level, for one, would also leave the screen that follows).
-        The run ends a while after the release: the screens look at the keys once a
-        tick, so a press that followed the release of the same key within a tick
-        would be taken for the same press held on.
-        """
+        """Holds keys together, in one xdotool run so a busy machine cannot stretch the
+        hold. With no window manager the keyboard follows the pointer, so it goes into
+        the window first. The run ends 0.1 s after the release: the screens read the keys
+        once a 17 ms tick, and a press right after a release would read as one hold."""
         command = ["xdotool"]
         geo = self.window_geometry(timeout=2)
         if geo:
-            x, y, w, h = geo
-            command += ["mousemove", str(x + w // 2), str(y + h // 2)]
+            command += ["mousemove", str(geo[0] + geo[2] // 2), str(geo[1] + geo[3] // 2)]
         command += ["keydown"] + list(keys) + ["sleep", "%.3f" % hold, "keyup"] + \
-            list(reversed(keys)) + ["sleep", "%.3f" % RELEASE_GAP]
+            list(reversed(keys)) + ["sleep", "0.1"]
         subprocess.run(command, env=self.xenv(), check=True)
 
     def tap(self, key):
-        self.press(key, hold=HOLD)
+        self.press(key, hold=0.3)  # long enough on a busy machine; menus act on the release
 
     def screenshot(self, name="shot"):
         """The whole display; also kept as PNG in the game directory."""
@@ -325,30 +246,20 @@ class Game:
                 self.test.fail("%s never showed; stderr: %s" % (what, self.stderr()[-500:]))
             time.sleep(0.2)
 
-    def wait_for_colour(self, x, y, colour, timeout=20, tolerance=24):
-        return self.wait_until(lambda img: near(img.pixel(x, y), colour, tolerance),
-                               "%s at (%d, %d)" % (colour, x, y), timeout)
-
-    def wait_until_gone(self, x, y, colour, timeout=10):
-        return self.wait_until(lambda img: not near(img.pixel(x, y), colour),
-                               "the end of %s at (%d, %d)" % (colour, x, y), timeout)
+    def wait_for_colour(self, x, y, colour, timeout=20, tolerance=24, gone=False):
+        return self.wait_until(lambda img: near(img.pixel(x, y), colour, tolerance) != gone,
+                               "%s%s at (%d, %d)" % ("the end of " if gone else "", colour, x, y), timeout)
 
     def wait_until_shown(self, colour, x0, y0, w, h, timeout=40):
-        """Until a full-screen picture of one colour has been revealed whole: the
-        reveals draw the odd rows and the edges of each 16 x 16 cell last, so pixels
-        on odd rows at cell edges near the corners are the last to change."""
+        """Until a full-screen picture of one colour is revealed whole: the reveals draw
+        odd rows and the edges of each 16 x 16 cell last, so probe those near the corners."""
         points = [(x0 + 1, y0 + 1), (x0 + w - 2, y0 + 1), (x0 + 1, y0 + h - 3), (x0 + w - 2, y0 + h - 3)]
         return self.wait_until(lambda img: all(near(img.pixel(x, y), colour) for x, y in points),
                                "the whole picture of %s" % (colour,), timeout)
 
-    # The middle ring of the main menu's body panel, left side.
-    MENU_RING = DIM_RING
-    MENU_RING_AT = {False: (207, 380), True: (47, 100)}
-
     def wait_for_main_menu(self, low=False, offset=(0, 0), timeout=30):
         x, y = self.MENU_RING_AT[low]
-        return self.wait_for_colour(x + offset[0], y + offset[1], DIM_RING,
-                                    timeout=timeout, tolerance=8)
+        return self.wait_for_colour(x + offset[0], y + offset[1], DIM_RING, timeout=timeout, tolerance=8)
 
     def start_at_main_menu(self, *args, low=False):
         """Starts the game in a window (own pictures), past the splash to the menu."""
@@ -359,8 +270,8 @@ class Game:
         return self.wait_for_main_menu(low=low)
 
     def leave(self, key="Escape", low=False, offset=(0, 0)):
-        """Leaves the main menu with `key`, pressed again should a busy machine have
-        let the menu miss it, until the first end picture is shown whole."""
+        """Leaves the main menu with `key` (again, should a busy machine have let the
+        menu miss it) until the first end picture is shown whole."""
         x, y = self.MENU_RING_AT[low]
         for _ in range(3):
             self.tap(key)
@@ -377,73 +288,48 @@ class Game:
         """From the first end picture to a clean exit."""
         w, h = (320, 200) if low else (640, 480)
         self.tap("Return")
-        self.wait_for_colour(offset[0] + w // 2, offset[1] + h // 2, END_2, timeout=20)
+        self.wait_for_colour(offset[0] + w // 2, offset[1] + h // 2, END_2)
         self.tap("a")
         self.test.assertEqual(self.wait_exit(15), 0, self.stderr())
         self.test.assertEqual(self.leftover_processes(), [], "the game left something running")
 
-    def cpu_seconds(self, main_thread_only=False):
-        """CPU time used by the game's threads so far (or by its main thread, which
-        runs all of the game's own code), to the nanosecond (schedstat)."""
-        total = 0
-        task_dir = "/proc/%d/task" % self.proc.pid
-        tasks = [str(self.proc.pid)] if main_thread_only else os.listdir(task_dir)
-        for task in tasks:
-            try:
-                with open(os.path.join(task_dir, task, "schedstat")) as f:
-                    total += int(f.read().split()[0])
-            except FileNotFoundError:
-                pass  # a thread that ended meanwhile
-        return total / 1e9
+    def cpu_share(self, seconds):
+        """The shares of a core the game's main thread (which runs all of the game's own
+        code) and the whole process use over the next `seconds` (schedstat)."""
+        def used():
+            found = {}
+            for task in os.listdir("/proc/%d/task" % self.proc.pid):
+                try:
+                    with open("/proc/%d/task/%s/schedstat" % (self.proc.pid, task)) as f:
+                        found[task] = int(f.read().split()[0]) / 1e9
+                except FileNotFoundError:
+                    pass  # a thread that ended meanwhile
+            return found.get(str(self.proc.pid), 0), sum(found.values())
+        before = used()
+        time.sleep(seconds)
+        return tuple((b - a) / seconds for a, b in zip(before, used()))
 
+    # --- what the game played through ALSA's file device (44.1 kHz stereo) ---------
+    WINDOW = 441  # 10 ms
 
-def wav_samples(path):
-    """The 16-bit samples of a WAV file (all channels interleaved) and its rate.
+    def recording(self):
+        """The left and right channels so far. Read by hand: a recording still being
+        written carries chunk lengths that do not match the file."""
+        data = self.read("capture.wav")
+        pos = data.index(b"data") + 8
+        raw = data[pos:pos + (len(data) - pos) // 4 * 4]
+        samples = struct.unpack("<%dh" % (len(raw) // 2), raw)
+        return samples[0::2], samples[1::2]
 
-    Read by hand rather than with the wave module: a recording that is still being
-    written, or was cut off, carries chunk lengths that do not match the file.
-    """
-    with open(path, "rb") as f:
-        data = f.read()
-    if data[:4] != b"RIFF" or data[8:12] != b"WAVE":
-        raise ValueError("not a WAV file: %s" % path)
-    pos, rate, bits = 12, 0, 0
-    while pos + 8 <= len(data):
-        tag, size = data[pos:pos + 4], struct.unpack("<I", data[pos + 4:pos + 8])[0]
-        body = pos + 8
-        if tag == b"fmt ":
-            rate = struct.unpack("<I", data[body + 4:body + 8])[0]
-            bits = struct.unpack("<H", data[body + 14:body + 16])[0]
-        elif tag == b"data":
-            if bits != 16:
-                raise ValueError("expected 16-bit samples")
-            raw = data[body:]
-            raw = raw[: len(raw) // 2 * 2]
-            return list(struct.unpack("<%dh" % (len(raw) // 2), raw)), rate
-        pos = body + size + (size & 1)
-    raise ValueError("no data chunk in %s" % path)
+    def captured_windows(self):
+        """How many 10 ms windows the recording holds so far."""
+        try:
+            return (os.path.getsize(self.path("capture.wav")) - 44) // 4 // self.WINDOW
+        except OSError:
+            return 0
 
-
-def recording(test, game):
-    """The left and right channels of what the game played (44.1 kHz)."""
-    samples, rate = wav_samples(game.path("capture.wav"))
-    test.assertEqual(rate, 44100)
-    return samples[0::2], samples[1::2]
-
-
-WINDOW = 441  # 10 ms at 44.1 kHz
-
-
-def loudness(left, right):
-    """RMS of each channel over 10 ms windows."""
-    return [(math.sqrt(sum(v * v for v in left[i:i + WINDOW]) / WINDOW),
-             math.sqrt(sum(v * v for v in right[i:i + WINDOW]) / WINDOW))
-            for i in range(0, min(len(left), len(right)) - WINDOW, WINDOW)]
-
-
-def captured_windows(game):
-    """How many 10 ms windows the recording holds so far."""
-    try:
-        return (os.path.getsize(game.path("capture.wav")) - 44) // 4 // WINDOW
-    except OSError:
-        return 0
+    def loudness(self):
+        """RMS of each channel over each 10 ms window."""
+        left, right, n = *self.recording(), self.WINDOW
+        return [(math.sqrt(sum(v * v for v in left[i:i + n]) / n), math.sqrt(sum(v * v for v in right[i:i + n]) / n))
+                for i in range(0, min(len(left), len(right)) - n, n)]

@@ -1,6 +1,6 @@
-"""The menus in a real window, for what only the real binary shows: the set-up
-menu's resolution switch resizes the window and back. Everything else the menus do
-is checked headless (src/menus/tests); their music is heard in test_startup.py."""
+"""The menus in a real window, for what only the real binary shows: the set-up menu's
+resolution switch resizes the window and back. Everything else the menus do is
+checked headless (src/menus/tests); their music is heard in test_startup.py."""
 
 import time
 import unittest
@@ -8,17 +8,6 @@ import unittest
 from harness import DIM_RING, Game, settings_bytes
 
 SETUP_RING_AT = {False: (104, 300), True: (12, 100)}  # the set-up menu's main panel
-
-
-def wait_for_geometry(game, size, timeout=15):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        geo = game.window_geometry(timeout=2)
-        if geo and geo[2:] == size:
-            return
-        time.sleep(0.2)
-    raise AssertionError("the window never became %dx%d; stderr: %s"
-                         % (size + (game.stderr()[-500:],)))
 
 
 class Resolution(unittest.TestCase):
@@ -33,7 +22,10 @@ class Resolution(unittest.TestCase):
             game.tap("s")  # the English set-up key
             game.wait_for_colour(*SETUP_RING_AT[not low], DIM_RING, tolerance=8)
             game.tap(key)  # the resolution row is chosen on entry
-            wait_for_geometry(game, (320, 200) if low else (640, 480))
+            size, deadline = ((320, 200) if low else (640, 480)), time.time() + 15
+            while (game.window_geometry(timeout=2) or (0,) * 4)[2:] != size:
+                self.assertLess(time.time(), deadline, "the window never became %s" % (size,))
+                time.sleep(0.2)
             game.wait_for_colour(*SETUP_RING_AT[low], DIM_RING, tolerance=8)
             game.tap("Escape")
             game.wait_for_main_menu(low=low)
