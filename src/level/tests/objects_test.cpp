@@ -1,5 +1,5 @@
-// Enemies and platforms: shuttling along tracks, contact, and how platforms hold and
-// carry the hero, at the edges the replays' goldens do not reach.
+// Enemies and platforms: odd tracks, and how platforms hold and carry the hero, at the
+// edges the replays' goldens do not reach.
 #include "level/tests/room_rows.h"
 
 namespace {
@@ -14,13 +14,11 @@ MovingObject object_on(int a_col, int a_row, int b_col, int b_row, int speed) {
 
 // ---- Tracks -------------------------------------------------------------------------
 
+// Straight tracks, the animation and touching an enemy are in every replay's golden
+// with an enemy; these are the tracks no map of ours has.
 TEST(ObjectTrack, ShuttlesAndTurnsOnlyOnItsEnds) {
     struct Case { int ac, ar, bc, br, speed, frames; int x, y, vx, vy; };
     const Case cases[] = {
-        {2, 3, 6, 3, 2, 16, 64, 48, 2, 0},
-        {2, 3, 6, 3, 2, 32, 96, 48, -2, 0},   // turned on end B
-        {2, 3, 6, 3, 2, 64, 32, 48, 2, 0},    // back on end A, turned again
-        {5, 6, 5, 2, 4, 16, 80, 32, 0, 4},    // vertical, heading up first
         {4, 4, 4, 4, 3, 10, 64, 64, 0, 0},    // ends equal: stands still
         {1, 1, 3, 3, 2, 16, 48, 48, -2, -2},  // diagonal: both axes turn together
         {1, 1, 3, 2, 1, 17, 33, 31, 1, -1},   // y turned at frame 16, x goes on
@@ -36,20 +34,7 @@ TEST(ObjectTrack, ShuttlesAndTurnsOnlyOnItsEnds) {
         EXPECT_EQ(o.y, t.y);
         EXPECT_EQ(o.vx, t.vx);
         EXPECT_EQ(o.vy, t.vy);
-        EXPECT_EQ(o.frame, t.frames % 4 * 24);
     }
-}
-
-TEST(ObjectContact, SquaresOverlapWithin15Pixels) {
-    struct Case { int dx, dy; bool touch; };
-    const Case cases[] = {{15, 15, true},  {-15, -15, true}, {0, 0, true},   {16, 0, false},
-                          {-16, 0, false}, {0, 16, false},   {0, -16, false}};
-    MovingObject e = object_on(6, 4, 6, 4, 0);
-    for (const Case &t : cases) {
-        EXPECT_EQ(enemy_touches_hero(e, 96 + t.dx, 64 + t.dy), t.touch) << t.dx << "," << t.dy;
-    }
-    e.sprite = kNoSprite;
-    EXPECT_FALSE(enemy_touches_hero(e, 96, 64));
 }
 
 // ---- Platform holds -----------------------------------------------------------------

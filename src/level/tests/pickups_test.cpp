@@ -1,6 +1,7 @@
 // The rules after the frame's moves — contact, switches, refills, harm, energy out, the
 // exit door — and the frame order around them: ESC, crossing rooms. The level start
-// is every replay's first golden line.
+// is every replay's first golden line, and so is a switch's reach (the same as a
+// refill's, whose edges are below).
 #include "level/tests/room_rows.h"
 
 #include <memory>
@@ -67,25 +68,6 @@ TEST(FrameRules, TwoEnemiesInOneFrameCostTwoPointsAndTheLastEndsTheLevel) {
     EXPECT_TRUE(l.ev.energy_changed);
     EXPECT_EQ(l.s.result, kLevelLeft);
     EXPECT_TRUE(l.s.quit && l.s.room_exit);
-}
-
-TEST(FrameRules, SwitchesWithin15PixelsAreThrownOnce) {
-    struct Case { int dx, dy; int room; bool thrown; };
-    const Case cases[] = {{15, 15, kRoom, true},   {-15, -15, kRoom, true}, {16, 0, kRoom, false},
-                          {-16, 0, kRoom, false},  {0, 16, kRoom, false},   {0, -16, kRoom, false},
-                          {0, 0, kRoom + 1, false}};
-    for (const Case &t : cases) {
-        Level l;
-        l.map->switches[7] = PickupPlacement{static_cast<uint8_t>(t.room), 0, 1, 5, 4};
-        l.s.hero.switches_thrown = 3;
-        l.place_hero(80 + t.dx, 64 + t.dy);
-        l.check();
-        l.check();
-        SCOPED_TRACE(testing::Message() << t.dx << "," << t.dy << " room " << t.room);
-        EXPECT_EQ(l.s.hero.switches_thrown, t.thrown ? 4 : 3);
-        EXPECT_EQ(l.map->switches[7].present, t.thrown ? 0 : 1);
-        EXPECT_EQ(count_events(l.ev, LevelEvent::SwitchThrown), 0);
-    }
 }
 
 TEST(FrameRules, RefillsOnlyLevelWithTheHeroAndNeverAbove255) {
