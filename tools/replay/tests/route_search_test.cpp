@@ -112,48 +112,6 @@ TEST(RouteSearch, BreadthFirstFindsTheFewestFrames) {
     }
 }
 
-// Reports each goal as it is reached, in order.
-void count_goal(void *context, const route::GoalReport &) { ++*static_cast<int *>(context); }
-
-TEST(RouteSearch, TheGuidedSearchTellsEachGoalAndItsRoutePlaysBack) {
-    auto map = corridor();
-    int told = 0;
-    route::SearchOptions options;
-    options.goal_reached = count_goal;
-    options.context = &told;
-    route::SearchResult found = route::search_route(*map, options);
-    ASSERT_TRUE(found.found) << found.failure;
-    EXPECT_EQ(told, kSwitchCount + 1);
-    LevelOutcome o = route::run_route(*map, found.frames);
-    EXPECT_EQ(o.result, kLevelCompleted);
-    EXPECT_EQ(o.frames, static_cast<int>(found.frames.size()));
-    EXPECT_EQ(o.frames, found.goals.back().frame);
-}
-
-// Room 0,3 has a hole in its floor at columns 3 and 4 down into room 0,4. The hero
-// starts on cell 6,7 of room 0,3; 24 switches lie just under the hole and one at the
-// far end of room 0,3. Nearest first would drop through the hole and never come back.
-TEST(RouteSearch, TheSwitchesOfItsOwnRowOfRoomsComeFirst) {
-    auto map = empty_world();
-    constexpr const char *kHoledFloor[kRoomRows] = {
-        "...............", "...............", "...............",
-        "...............", "...............", "...............",
-        "...............", "...............", "###..##########",
-    };
-    draw_room(*map, 0, kLastRow - 1, kHoledFloor);
-    draw_room(*map, 0, kLastRow, kFloor);
-    start_and_door(*map, 0, kLastRow, 6, 10, 6);
-    map->header.start_room_row = kLastRow - 1;
-    for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, 3, 7);
-    place(map->switches[kSwitchCount - 1], 0, kLastRow - 1, 13, 7);
-    for (RefillPlacement &p : map->refills) place(p, 0, kLastRow, 14, 0);
-
-    route::SearchResult found = route::search_route(*map, route::SearchOptions{});
-    ASSERT_TRUE(found.found) << found.failure;
-    EXPECT_EQ(found.goals[0].switch_number, kSwitchCount);
-    EXPECT_EQ(route::run_route(*map, found.frames).result, kLevelCompleted);
-}
-
 // A cell closed in by solid cells on every side.
 void wall_in(LevelMap &map, int room, int column, int row) {
     for (int y = row - 1; y <= row + 1; ++y)
@@ -198,21 +156,6 @@ TEST(RouteSearch, NamesWhatItCannotReach) {
         EXPECT_EQ(f.rfind(t.failure, 0), 0u) << f;
         EXPECT_TRUE(f.size() >= ending.size() && f.compare(f.size() - ending.size(), ending.size(), ending) == 0) << f;
     }
-}
-
-// Five bats over the corridor's ceiling on tracks of 5, 7, 9, 11 and 13 cells line up
-// again only after 1,441,440 frames; where they are changes nobody's way.
-TEST(RouteSearch, EnemiesThatSeldomLineUpDoNotMultiplyTheSearch) {
-    auto map = corridor();
-    RoomRecord &room = map->rooms[room_index_of(0, kLastRow)];
-    for (int i = 0; i < 5; ++i)
-        room.enemies[i] = ObjectSpawn{0, static_cast<int8_t>(i), static_cast<int8_t>(5 + 2 * i),
-                                      static_cast<int8_t>(i), 1, 4};
-    route::SearchOptions options;
-    options.max_states = 20000;
-    route::SearchResult found = route::search_route(*map, options);
-    ASSERT_TRUE(found.found) << found.failure;
-    EXPECT_EQ(route::run_route(*map, found.frames).result, kLevelCompleted);
 }
 
 TEST(RouteSearch, APlaybackStopsAtEscOrWhenTheKeysRunOut) {
@@ -393,19 +336,82 @@ TEST(LevelCheck, GivesUpPastItsPlacesAndReportsNothingItHasNotProven) {
     EXPECT_TRUE(c.traps.empty());
 }
 
-// Nearest first, the search drops to the floor's switches and cannot climb back to the
-// shelf's; told by the check which places still lead on, it throws switch 25 first.
-TEST(LevelCheck, TheRouteSearchFindsTheOneOrderThatWins) {
-    auto map = shelf_and_floor();
-    EXPECT_FALSE(route::search_route(*map, route::SearchOptions{}).found);
-    route::CheckResult c = route::check_level(*map, route::CheckOptions{});
-    ASSERT_TRUE(c.complete);
-    route::SearchOptions options;
-    options.reach = c.reach.get();
-    route::SearchResult found = route::search_route(*map, options);
-    ASSERT_TRUE(found.found) << found.failure;
-    EXPECT_EQ(found.goals[0].switch_number, kSwitchCount);
-    EXPECT_EQ(route::run_route(*map, found.frames).result, kLevelCompleted);
+// Room 0,3 has a hole in its floor at columns 3 and 4 down into room 0,4. The hero
+// starts on cell 6,7 of room 0,3; 24 switches lie just under the hole and one at the
+// far end of room 0,3. Nearest first would drop through the hole and never come back.
+std::unique_ptr<LevelMap> hole_to_the_row_below() {
+    auto map = corridor();
+    constexpr const char *kHoledFloor[kRoomRows] = {
+        "...............", "...............", "...............",
+        "...............", "...............", "...............",
+        "...............", "...............", "###..##########",
+    };
+    draw_room(*map, 0, kLastRow - 1, kHoledFloor);
+    start_and_door(*map, 0, kLastRow, 6, 10, 6);
+    map->header.start_room_row = kLastRow - 1;
+    for (SwitchPlacement &p : map->switches) place(p, 0, kLastRow, 3, 7);
+    place(map->switches[kSwitchCount - 1], 0, kLastRow - 1, 13, 7);
+    return map;
+}
+
+// Five bats over the corridor's ceiling on tracks of 5, 7, 9, 11 and 13 cells line up
+// again only after 1,441,440 frames; where they are changes nobody's way.
+std::unique_ptr<LevelMap> bats_that_seldom_line_up() {
+    auto map = corridor();
+    RoomRecord &room = map->rooms[room_index_of(0, kLastRow)];
+    for (int i = 0; i < 5; ++i)
+        room.enemies[i] = ObjectSpawn{0, static_cast<int8_t>(i), static_cast<int8_t>(5 + 2 * i),
+                                      static_cast<int8_t>(i), 1, 4};
+    return map;
+}
+
+// Reports each goal as it is reached, in order.
+void count_goal(void *context, const route::GoalReport &) { ++*static_cast<int *>(context); }
+
+// Small maps with a known answer: the guided search tells each goal as it reaches it,
+// takes the expected switch first, and its keys play back to the open door. On the
+// shelf, nearest first drops to the floor's switches and cannot climb back; told by
+// the level check which places still lead on, it throws switch 25 first.
+TEST(RouteSearch, SmallMapsWithAKnownAnswer) {
+    struct Case {
+        const char *name;
+        std::unique_ptr<LevelMap> (*map)();
+        int first_switch;  // 0: any
+        int max_states;    // 0: the default
+        bool needs_check;
+    };
+    const Case cases[] = {
+        {"the corridor", corridor, 0, 0, false},
+        {"its own row of rooms first", hole_to_the_row_below, kSwitchCount, 0, false},
+        {"bats do not multiply the search", bats_that_seldom_line_up, 0, 20000, false},
+        {"the one order that wins", shelf_and_floor, kSwitchCount, 0, true},
+    };
+    for (const Case &t : cases) {
+        SCOPED_TRACE(t.name);
+        auto map = t.map();
+        route::SearchOptions options;
+        if (t.max_states) options.max_states = t.max_states;
+        route::CheckResult c;
+        if (t.needs_check) {
+            EXPECT_FALSE(route::search_route(*map, options).found);
+            c = route::check_level(*map, route::CheckOptions{});
+            ASSERT_TRUE(c.complete);
+            options.reach = c.reach.get();
+        }
+        int told = 0;
+        options.goal_reached = count_goal;
+        options.context = &told;
+        route::SearchResult found = route::search_route(*map, options);
+        ASSERT_TRUE(found.found) << found.failure;
+        EXPECT_EQ(told, kSwitchCount + 1);
+        if (t.first_switch) {
+            EXPECT_EQ(found.goals[0].switch_number, t.first_switch);
+        }
+        LevelOutcome o = route::run_route(*map, found.frames);
+        EXPECT_EQ(o.result, kLevelCompleted);
+        EXPECT_EQ(o.frames, static_cast<int>(found.frames.size()));
+        EXPECT_EQ(o.frames, found.goals.back().frame);
+    }
 }
 
 // ---- The map's records ---------------------------------------------------------------
