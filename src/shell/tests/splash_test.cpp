@@ -54,8 +54,8 @@ TEST(LogoSplash, TheJinglePlaysOnceInTheMiddleAtFullVolume) {
 // logo w, h, squeezed onto 320 x 200? -> the rectangle taken from the logo's corner
 // and the one drawn: the logo's 640 x 479 at most, a smaller one at the same scale.
 TEST(LogoSplash, TheRectangleNeverReachesPastTheLogo) {
-    const int rows[][7] = {{640, 480, 1, 640, 479, 320, 200}, {640, 480, 0, 640, 479, 640, 479},
-                           {100, 50, 1, 100, 50, 50, 20},     {100, 50, 0, 100, 50, 100, 50},
+    // (The game's own 640 x 480 logo is in the goldens at both sizes.)
+    const int rows[][7] = {{100, 50, 1, 100, 50, 50, 20}, {100, 50, 0, 100, 50, 100, 50},
                            {1000, 900, 1, 640, 479, 320, 200}, {1, 1, 1, 1, 1, 0, 0}};
     for (const auto &r : rows) {
         const SplashBlit b = splash_logo_blit(r[0], r[1], r[2] ? 320 : 640, r[2] ? 200 : 480, r[2]);
