@@ -150,14 +150,15 @@ TEST(HeroFall, OnlyASolidCellHeSinksIntoPutsHimOnTop) {
 }
 
 // ---- Room and world edges -----------------------------------------------------------
+// Crossing into the next room every way is in the replays' goldens (each checked by a
+// planted fault); the world's edges are not.
 
 TEST(HeroEdges, WalkingAndJumpingOverTheSides) {
     struct Case { int column; KeyRecord keys; bool jumping; int px; int column_after; int px_after; bool exit; };
     const Case cases[] = {
-        {0, keys(Key::Left), false, 0, 0, 0, false},      {2, keys(Key::Left), false, 0, 1, 224, true},
-        {4, keys(Key::Right), false, 224, 4, 224, false}, {2, keys(Key::Right), false, 224, 3, 0, true},
-        {3, keys(Key::Right), false, 224, 4, 0, true},    {1, keys(Key::Left), false, 0, 0, 224, true},
-        {2, kNoKeys, true, 224, 3, 0, true},              {4, kNoKeys, true, 224, 4, 224, false},
+        {0, keys(Key::Left), false, 0, 0, 0, false},
+        {4, keys(Key::Right), false, 224, 4, 224, false},
+        {4, kNoKeys, true, 224, 4, 224, false},
     };
     const RoomRecord room = room_from_rows(kFloorRoom);
     for (const Case &t : cases) {
@@ -176,18 +177,11 @@ TEST(HeroEdges, WalkingAndJumpingOverTheSides) {
 TEST(HeroEdges, TopAndBottom) {
     struct Case { int row; int32_t y; bool jumping; int16_t step; int row_after; int32_t y_after; bool exit; };
     const Case cases[] = {
-        {2, kHeroMaxY, false, 0, 3, 0, true},                 // falls into the room below
         {4, kHeroMaxY, false, 0, 4, kHeroMaxY, false},        // the world's floor holds him
         {4, kHeroMaxY - 1024, false, 0, 4, kHeroMaxY, false},
-        {2, kHeroMaxY - 1024, false, 0, 2, kHeroMaxY, false}, // exactly at the bottom: stays
         {4, 40000, false, 0, 4, kHeroMaxY, false},            // below the room: back on the floor
-        {3, kHeroMaxY, false, 0, 4, 0, true},
-        {2, 256, true, 0, 1, 256 - 1295 + kHeroMaxY, true},   // jumps into the room above
-        {1, 256, true, 0, 0, 256 - 1295 + kHeroMaxY, true},
         {0, 256, true, 0, 0, 0, false},                       // the world's top stops him
         {2, 1295, true, 0, 2, 0, false},                      // exactly at the top: stays
-        {2, kHeroMaxY - 1295, true, 31, 2, kHeroMaxY, false}, // exactly at the bottom: stays
-        {2, kHeroMaxY, true, 31, 3, 0, true},                 // jumps down out of the room
         {4, kHeroMaxY, true, 31, 4, kHeroMaxY, false},
     };
     const RoomRecord room = room_from_rows(kOpenRoom);
