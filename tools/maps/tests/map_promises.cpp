@@ -72,11 +72,12 @@ std::string decompiles_to(const std::vector<uint8_t> &bytes, const std::vector<u
 // named by its file and line; one that compiles gives a map file of a map's length,
 // which decompiles to a source that compiles to the very same bytes.
 std::string map_source_promise(const uint8_t *data, std::size_t size) {
-    static std::string names_text;
+    static std::string names_text, names_path;
     static const maps::CompileOptions options = [] {
         maps::CompileOptions o;
         o.exists = [](const std::string &) { return true; };
-        o.read_text = [](const std::string &, std::string &text) {
+        o.read_text = [](const std::string &path, std::string &text) {
+            names_path = path;
             text = names_text;
             return true;
         };
@@ -90,10 +91,14 @@ std::string map_source_promise(const uint8_t *data, std::size_t size) {
         names_text = text.substr(split + 9);
         text.resize(split + 1);
     }
+    names_path.clear();
     std::vector<uint8_t> bytes;
     maps::Report report;
     if (!maps::compile_map_text("fuzz/map.txt", text, options, bytes, report)) {
-        TOOL_PROMISE(report.error.rfind("fuzz/map.txt", 0) == 0, "a refusal without the file: '%s'",
+        // The refusal names the file it is about: the source, or the names file it read.
+        const bool named = report.error.rfind("fuzz/map.txt", 0) == 0 ||
+                           (!names_path.empty() && report.error.rfind(names_path, 0) == 0);
+        TOOL_PROMISE(named, "a refusal without the file: '%s'",
                      report.error.c_str());
         return "";
     }
