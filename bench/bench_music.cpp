@@ -14,7 +14,7 @@
 
 namespace {
 
-using module_builder::XmCell;
+using module_builder::Note;
 using module_builder::XmSong;
 
 // A busy song: every channel strikes a new note every other row, walking up and

@@ -61,10 +61,12 @@ TEST_F(MusicTest, TheGamesFormatsPlayAndOthersAreRefused) {
 // each within the format's bounds; the check judges that before libxmp reads it.
 TEST_F(MusicTest, AnExtendedModuleIsWholeOrRefused) {
     const Bytes whole = build_xm(half_sounding_song());
-    // The one instrument: a 263-byte header, one 40-byte sample header, 32 bytes of wave.
-    const std::size_t instrument = whole.size() - 32 - 40 - 263, sample = whole.size() - 32 - 40;
+    // The one instrument: a 263-byte header, one 40-byte sample header, 32 points of
+    // 16-bit wave.
+    const long wave = 64;
+    const std::size_t instrument = whole.size() - wave - 40 - 263, sample = whole.size() - wave - 40;
     ASSERT_EQ(whole[instrument], 7);
-    ASSERT_EQ(whole[sample], 32);
+    ASSERT_EQ(whole[sample], wave);
     auto insert_empty_samples = [=](Bytes &b, int n) {
         b[instrument + 27] = static_cast<unsigned char>(1 + n);
         b.insert(b.begin() + static_cast<long>(sample + 40), static_cast<std::size_t>(n) * 40, 0);
@@ -89,12 +91,12 @@ TEST_F(MusicTest, AnExtendedModuleIsWholeOrRefused) {
         {"a 28-byte instrument header", [=](Bytes &b) { b[instrument] = 28, b[instrument + 1] = 0, b.resize(b.size() + 4096); }, false},
         {"a 29-byte instrument without samples", [=](Bytes &b) { b.resize(instrument + 29), b[instrument] = 29, b[instrument + 1] = 0, b[instrument + 27] = 0; }, true},
         // A sample of no length stores only its header.
-        {"an empty last sample", [=](Bytes &b) { b.resize(b.size() - 32), std::fill(&b[sample], &b[sample + 12], 0); }, true},
-        {"an empty last sample, a byte short", [=](Bytes &b) { b.resize(b.size() - 33), std::fill(&b[sample], &b[sample + 12], 0); }, false},
+        {"an empty last sample", [=](Bytes &b) { b.resize(b.size() - wave), std::fill(&b[sample], &b[sample + 12], 0); }, true},
+        {"an empty last sample, a byte short", [=](Bytes &b) { b.resize(b.size() - wave - 1), std::fill(&b[sample], &b[sample + 12], 0); }, false},
         // A packed sample: a 16-byte table and half a byte a point, rounded up: 65
         // points take 49 bytes, where unpacked they would take 65.
-        {"65 packed points", [=](Bytes &b) { pack(b), b.resize(b.size() + 17); }, true},
-        {"65 packed points, a byte short", [=](Bytes &b) { pack(b), b.resize(b.size() + 16); }, false},
+        {"65 packed points", [=](Bytes &b) { pack(b), b.resize(b.size() - wave + 49); }, true},
+        {"65 packed points, a byte short", [=](Bytes &b) { pack(b), b.resize(b.size() - wave + 48); }, false},
     };
     for (const auto &r : rows) {
         Bytes b = whole;
