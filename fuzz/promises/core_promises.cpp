@@ -16,18 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdarg>
 #include <cstring>
 #include <vector>
-
-std::string broken(const char *format, ...) {
-    char text[1024];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
 
 namespace {
 

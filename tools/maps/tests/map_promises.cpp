@@ -54,14 +54,14 @@ std::string decompiles_to(const std::vector<uint8_t> &bytes, const std::vector<u
     options.map_name = "fuzz.map";
     maps::Decompiled source;
     maps::Report report;
-    TOOL_PROMISE(maps::decompile_map(bytes, options, source, report),
+    PROMISE(maps::decompile_map(bytes, options, source, report),
                  "a map file of %zu bytes does not decompile: %s", bytes.size(), report.error.c_str());
-    TOOL_PROMISE(!source.text.empty() && source.pictures.size() >= 2, "a source without text or sheets");
+    PROMISE(!source.text.empty() && source.pictures.size() >= 2, "a source without text or sheets");
     std::vector<uint8_t> again;
     maps::Report back;
-    TOOL_PROMISE(maps::compile_decompiled(source, again, back), "the decompiled source is refused: %s",
+    PROMISE(maps::compile_decompiled(source, again, back), "the decompiled source is refused: %s",
                  back.error.c_str());
-    TOOL_PROMISE(again == want, "the decompiled source compiles to other bytes");
+    PROMISE(again == want, "the decompiled source compiles to other bytes");
     return "";
 }
 
@@ -98,11 +98,11 @@ std::string map_source_promise(const uint8_t *data, std::size_t size) {
         // The refusal names the file it is about: the source, or the names file it read.
         const bool named = report.error.rfind("fuzz/map.txt", 0) == 0 ||
                            (!names_path.empty() && report.error.rfind(names_path, 0) == 0);
-        TOOL_PROMISE(named, "a refusal without the file: '%s'",
+        PROMISE(named, "a refusal without the file: '%s'",
                      report.error.c_str());
         return "";
     }
-    TOOL_PROMISE(bytes.size() == kMapFileSize || bytes.size() == kMapFileSizeWithOverride,
+    PROMISE(bytes.size() == kMapFileSize || bytes.size() == kMapFileSizeWithOverride,
                  "a map of %zu bytes", bytes.size());
     return decompiles_to(bytes, bytes);
 }
@@ -117,7 +117,7 @@ std::string map_decompile_promise(const uint8_t *data, std::size_t size) {
     if (in.length < kMapFileSize) {
         maps::Decompiled source;
         maps::Report report;
-        TOOL_PROMISE(!maps::decompile_map(bytes, {"fuzz.map", ""}, source, report) &&
+        PROMISE(!maps::decompile_map(bytes, {"fuzz.map", ""}, source, report) &&
                          report.error.rfind("fuzz.map: is ", 0) == 0,
                      "a file of %zu bytes: '%s'", in.length, report.error.c_str());
         return "";
@@ -140,14 +140,14 @@ std::string map_pictures_promise(const uint8_t *data, std::size_t size) {
     const bool ok = maps::read_pcx_pixels(path, pixels, why);
     const char *problem = pcx_header_problem(data, size);
     if (!ok) {
-        TOOL_PROMISE(!why.empty(), "refused without a reason");
+        PROMISE(!why.empty(), "refused without a reason");
         return "";
     }
-    TOOL_PROMISE(!problem, "read a picture the check refuses: %s", problem);
+    PROMISE(!problem, "read a picture the check refuses: %s", problem);
     const long w = long{read_le16(data + 8)} - read_le16(data + 4) + 1;
     const long h = long{read_le16(data + 10)} - read_le16(data + 6) + 1;
-    TOOL_PROMISE(pixels.w == w && pixels.h == h && pixels.v.size() == static_cast<std::size_t>(w * h),
+    PROMISE(pixels.w == w && pixels.h == h && pixels.v.size() == static_cast<std::size_t>(w * h),
                  "%d x %d (%zu values) for a header of %ld x %ld", pixels.w, pixels.h, pixels.v.size(), w, h);
-    for (uint32_t v : pixels.v) TOOL_PROMISE(v <= 0xFFFF, "value %#x", v);
+    for (uint32_t v : pixels.v) PROMISE(v <= 0xFFFF, "value %#x", v);
     return "";
 }

@@ -2,7 +2,8 @@
 // refused input leaves no output file (not even a part-written one).
 #include "map_test_source.h"
 
-#include "../../common/tests/corpus_seeds.h"
+#include "../../common/tests/tool_promises.h"
+#include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
 

@@ -17,18 +17,18 @@ std::string tune_promise(const uint8_t *data, std::size_t size) {
     std::string error;
     if (!compile_tune_text("fuzz.tune", std::string(reinterpret_cast<const char *>(data), size), module,
                            error)) {
-        TOOL_PROMISE(error.rfind("fuzz.tune:", 0) == 0, "a refusal without the file: '%s'", error.c_str());
+        PROMISE(error.rfind("fuzz.tune:", 0) == 0, "a refusal without the file: '%s'", error.c_str());
         return "";
     }
     const std::vector<uint8_t> bytes = xm_bytes(module);
-    TOOL_PROMISE(module_file_acceptable(bytes.data(), static_cast<long>(bytes.size())),
+    PROMISE(module_file_acceptable(bytes.data(), static_cast<long>(bytes.size())),
                  "the game refuses a module the tool wrote");
     if (FILE *f = std::fopen(path.c_str(), "wb")) {
         std::fwrite(bytes.data(), 1, bytes.size(), f);
         std::fclose(f);
     }
     MusicModule m = music_load(path.c_str());
-    TOOL_PROMISE(m != nullptr, "the player cannot load a module the tool wrote");
+    PROMISE(m != nullptr, "the player cannot load a module the tool wrote");
     static int16_t sound[1024 * kMusicChannels];
     music_play(m, 1);
     music_render(sound, 1024);

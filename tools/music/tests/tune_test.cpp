@@ -4,7 +4,8 @@
 #include "tune.h"
 
 #include "../../common/tests/case_table.h"
-#include "../../common/tests/corpus_seeds.h"
+#include "../../common/tests/tool_promises.h"
+#include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
 #include <xmp.h>

@@ -22,19 +22,19 @@ std::string art_palette_promise(const uint8_t *data, std::size_t size) {
     art::Diag err;
     if (!art::parse_palette("fuzz/palette.txt", std::string(reinterpret_cast<const char *>(data), size),
                             pal, err)) {
-        TOOL_PROMISE(err.file == "fuzz/palette.txt" && err.line >= 0 && !err.message.empty(),
+        PROMISE(err.file == "fuzz/palette.txt" && err.line >= 0 && !err.message.empty(),
                      "a refusal without file or message: %s", err.text().c_str());
         return "";
     }
-    TOOL_PROMISE(!pal.has[static_cast<int>(art::kMaskKey)] && pal.key(art::kMaskKey) == art::kMask,
+    PROMISE(!pal.has[static_cast<int>(art::kMaskKey)] && pal.key(art::kMaskKey) == art::kMask,
                  "the mask key was defined");
     for (const art::Ramp &r : pal.ramps) {
-        TOOL_PROMISE(r.colours.size() >= 2 && pal.ramp(r.name) != nullptr, "ramp %s of %zu colours",
+        PROMISE(r.colours.size() >= 2 && pal.ramp(r.name) != nullptr, "ramp %s of %zu colours",
                      r.name.c_str(), r.colours.size());
         for (art::Rgb c : r.colours) {
             bool known = false;
             for (int k = 0; k < 128 && !known; ++k) known = pal.has[k] && pal.colour[k] == c;
-            TOOL_PROMISE(known, "ramp %s holds a colour of no key", r.name.c_str());
+            PROMISE(known, "ramp %s holds a colour of no key", r.name.c_str());
         }
     }
     static const char kSheet[] =
@@ -45,7 +45,7 @@ std::string art_palette_promise(const uint8_t *data, std::size_t size) {
         "initial 144 j\nground 168 rock earth moss 11\n";
     auto sheet = std::make_unique<art::Sheet>();
     if (!art::build_sheet_text("fuzz/sheet.txt", kSheet, pal, *sheet, err))
-        TOOL_PROMISE(!err.message.empty(), "a sheet refused without a message");
+        PROMISE(!err.message.empty(), "a sheet refused without a message");
     return "";
 }
 
@@ -59,15 +59,15 @@ std::string art_sheet_promise(const uint8_t *data, std::size_t size) {
         art::load_palette(kPictures + "/palette.txt", pal, err);
         return pal;
     }();
-    TOOL_PROMISE(palette.ramp("stone") != nullptr, "the game's palette in %s is not read", kPictures.c_str());
+    PROMISE(palette.ramp("stone") != nullptr, "the game's palette in %s is not read", kPictures.c_str());
     auto sheet = std::make_unique<art::Sheet>();
     art::Diag err;
     if (!art::build_sheet_text(kPictures + "/fuzz_recipe.txt",
                                std::string(reinterpret_cast<const char *>(data), size), palette, *sheet, err)) {
-        TOOL_PROMISE(!err.file.empty() && !err.message.empty(), "a refusal without file or message");
+        PROMISE(!err.file.empty() && !err.message.empty(), "a refusal without file or message");
         return "";
     }
-    TOOL_PROMISE(sheet->image.w == art::kSheetW && sheet->image.h == art::kSheetH &&
+    PROMISE(sheet->image.w == art::kSheetW && sheet->image.h == art::kSheetH &&
                      sheet->image.px.size() == static_cast<std::size_t>(art::kSheetW) * art::kSheetH,
                  "a sheet of %d x %d", sheet->image.w, sheet->image.h);
     return "";

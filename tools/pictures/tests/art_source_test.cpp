@@ -5,7 +5,8 @@
 #include "art_sheet.h"
 
 #include "../../common/tests/case_table.h"
-#include "../../common/tests/corpus_seeds.h"
+#include "../../common/tests/tool_promises.h"
+#include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
 

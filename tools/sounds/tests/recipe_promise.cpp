@@ -19,25 +19,25 @@ std::string sound_recipe_promise(const uint8_t *data, std::size_t size) {
     std::string error;
     if (!parse_recipe_text("fuzz.sfx", std::string(reinterpret_cast<const char *>(data), size), *recipe,
                            error)) {
-        TOOL_PROMISE(error.rfind("fuzz.sfx", 0) == 0, "a refusal without the file: '%s'", error.c_str());
+        PROMISE(error.rfind("fuzz.sfx", 0) == 0, "a refusal without the file: '%s'", error.c_str());
         return "";
     }
     const Recipe &r = *recipe;
-    TOOL_PROMISE(r.layer_count >= 1 && r.layer_count <= kMaxLayers, "%d layers", r.layer_count);
-    TOOL_PROMISE(r.length > 0 && r.length <= kMaxSeconds, "length %g", r.length);
-    TOOL_PROMISE(r.rate >= kMinRate && r.rate <= kMaxRate, "rate %g", r.rate);
-    TOOL_PROMISE(r.bits == 8 || r.bits == 16, "%d bits", r.bits);
+    PROMISE(r.layer_count >= 1 && r.layer_count <= kMaxLayers, "%d layers", r.layer_count);
+    PROMISE(r.length > 0 && r.length <= kMaxSeconds, "length %g", r.length);
+    PROMISE(r.rate >= kMinRate && r.rate <= kMaxRate, "rate %g", r.rate);
+    PROMISE(r.bits == 8 || r.bits == 16, "%d bits", r.bits);
     if (r.length > kLongestRendered) return "";
     Rendered out;
     if (!render_recipe(r, out, error)) return "";
-    TOOL_PROMISE(!out.samples.empty(), "a sound of no samples");
+    PROMISE(!out.samples.empty(), "a sound of no samples");
     for (float s : out.samples)
-        TOOL_PROMISE(std::isfinite(s) && s >= -1.0f && s <= 1.0f, "sample %g", static_cast<double>(s));
-    TOOL_PROMISE(!out.loop || (out.loop_start >= 0 && out.loop_start < out.loop_end &&
+        PROMISE(std::isfinite(s) && s >= -1.0f && s <= 1.0f, "sample %g", static_cast<double>(s));
+    PROMISE(!out.loop || (out.loop_start >= 0 && out.loop_start < out.loop_end &&
                                out.loop_end == static_cast<long>(out.samples.size())),
                  "loop %ld..%ld of %zu samples", out.loop_start, out.loop_end, out.samples.size());
     const std::vector<uint8_t> wav = wav_bytes(out.samples, static_cast<int>(out.rate), r.bits);
     const char *problem = wav_file_problem(wav.data(), wav.size());
-    TOOL_PROMISE(!problem, "the game refuses the tool's WAV: %s", problem);
+    PROMISE(!problem, "the game refuses the tool's WAV: %s", problem);
     return "";
 }

@@ -6,7 +6,8 @@
 #include "wav_file.h"
 
 #include "../../common/tests/case_table.h"
-#include "../../common/tests/corpus_seeds.h"
+#include "../../common/tests/tool_promises.h"
+#include "support/corpus_seeds.h"
 
 #include "core/paths.h"
 

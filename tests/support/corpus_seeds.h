@@ -1,31 +1,32 @@
-// Every seed of a tool's fuzz targets (fuzz/corpus/<name>/) through the same promise
-// the target checks (tool_promises.h): an input the fuzzer once broke a tool with
-// stays in the plain suite. A tool's test binary names its readers:
+// Every seed of the fuzz targets (fuzz/corpus/<name>/) through the same promise the
+// target checks (promise.h): an input the fuzzer once broke a reader with stays in
+// the plain suite. A test binary names its readers:
 //   INSTANTIATE_TEST_SUITE_P(Maps, CorpusSeed, seeds_of({{"map_source", map_source_promise}}),
 //                            seed_name);
 #pragma once
 
-#include "tool_promises.h"
+#include "support/promise.h"
 
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <vector>
 
 struct CorpusSeed_ {
     const char *reader;
-    ToolPromise check;
+    PromiseCheck check;
     std::string file;
 };
 
 inline void PrintTo(const CorpusSeed_ &s, std::ostream *os) { *os << s.file; }
 
 inline ::testing::internal::ParamGenerator<CorpusSeed_>
-seeds_of(std::initializer_list<std::pair<const char *, ToolPromise>> readers) {
+seeds_of(std::initializer_list<std::pair<const char *, PromiseCheck>> readers) {
     const std::filesystem::path corpus =
-        std::filesystem::path(__FILE__).parent_path() / "../../../fuzz/corpus";
+        (std::filesystem::path(__FILE__).parent_path() / "../../fuzz/corpus").lexically_normal();
     std::vector<CorpusSeed_> seeds;
     for (const auto &r : readers) {
         std::vector<std::string> files;
