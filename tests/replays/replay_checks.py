@@ -21,6 +21,7 @@ directory:
 """
 
 import argparse
+import hashlib
 import os
 import re
 import shutil
@@ -137,8 +138,18 @@ def check_ends_by(how, lines, records):
     print("ends by %s on frame %d, energy %d" % (how, frames, energy))
 
 
+def check_digest(args, replay):
+    """The replay names its map by the digest Python's own SHA-256 gives the map file."""
+    header = dict(line.split(None, 1) for line in open(replay, encoding="ascii").read().splitlines()
+                  if line.startswith(("map ", "sha256 ")))
+    with open(os.path.join(args.game_dir, "MAP", header["map"].strip()), "rb") as f:
+        if hashlib.sha256(f.read()).hexdigest() != header["sha256"].strip():
+            fail("%s: its sha256 line is not the digest of its map" % replay)
+
+
 def check_golden(args):
     name = os.path.splitext(os.path.basename(args.replay))[0]
+    check_digest(args, args.replay)
     os.makedirs(args.out, exist_ok=True)
     got_path = os.path.join(args.out, name + ".golden")
     got = play_golden(args, args.replay, got_path)
