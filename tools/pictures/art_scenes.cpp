@@ -495,6 +495,54 @@ void cave_columns(Image &img, const Paint &p, int seed, Rgb c, double spacing, d
     (void)p;
 }
 
+// Noise that repeats every `w` columns, for a sky that scrolls round: the two ends
+// of the strip blend into each other.
+double wrapped_noise(int w, double x, double y, double spacing, int seed) {
+    return ((w - x) * value_noise(x, y, spacing, seed) + x * value_noise(x - w, y, spacing, seed)) / w;
+}
+
+// Bands of cloud across a sky that scrolls round: `lit` is the colour of their
+// lower rims, from a light low in the sky.
+void drifting_clouds(Image &img, const Ramp &body, Rgb lit, int seed, double cover) {
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) {
+            double c = 0.65 * wrapped_noise(img.w, x, y * 3.0, 48, seed) +
+                       0.35 * wrapped_noise(img.w, x, y * 2.0, 14, seed + 1);
+            if (c < 1.0 - cover) continue;
+            double below = 0.65 * wrapped_noise(img.w, x, (y + 2) * 3.0, 48, seed) +
+                           0.35 * wrapped_noise(img.w, x, (y + 2) * 2.0, 14, seed + 1);
+            img.set(x, y, below < 1.0 - cover ? lit : dither(body, (c - 1.0 + cover) / cover * 1.6, x, y));
+        }
+}
+
+// A dream's pale moons, some whole, some only rings.
+void dream_moons(Image &img, const Paint &p, int seed, int count) {
+    for (int i = 0; i < count; ++i) {
+        double cx = hash01(seed, i, 0) * img.w, cy = 12 + hash01(seed, i, 1) * (img.h - 40);
+        double r = 3 + hash01(seed, i, 2) * 12;
+        bool ring = hash01(seed, i, 3) > 0.5;
+        for (int y = static_cast<int>(cy - r - 1); y <= cy + r + 1; ++y)
+            for (int x = static_cast<int>(cx - r - 1); x <= cx + r + 1; ++x) {
+                double d = std::hypot(x - cx, y - cy);
+                if (d > r || (ring && d < r - 1.5)) continue;
+                img.set(x, y, ring ? at_ramp(*p.violet, 3) : dither(*p.violet, 0.5 + 0.5 * (cx - x) / r, x, y));
+            }
+    }
+}
+
+// A floor of squares running to a far horizon, for the dreams' lower halves.
+void checker_floor(Image &img, const Ramp &r, int horizon) {
+    for (int y = horizon; y < img.h; ++y) {
+        double depth = 240.0 / (y - horizon + 4);
+        for (int x = 0; x < img.w; ++x) {
+            double u = (x - img.w / 2) * depth / 60.0, v = depth;
+            bool dark = (static_cast<int>(std::floor(u)) + static_cast<int>(std::floor(v / 2))) % 2 != 0;
+            double fade = std::min(1.0, (y - horizon) / 50.0);
+            img.set(x, y, dither(r, dark ? 0.05 * fade : 0.15 + 0.3 * fade, x, y));
+        }
+    }
+}
+
 bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &out, std::string &why) {
     if (w != 240 || h != 144) {
         why = "a room backdrop is 240 x 144";
@@ -569,6 +617,30 @@ bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &ou
                 if (c > 0.55) img.set(x, y, dither(*p.violet, (c - 0.55) * 2.0, x, y));
             }
         ridge(img, 144, 26, 40, 63, p.ink);
+    } else if (name == "battlement_dusk") {
+        // After sunset: dark overhead, violet lower down, clouds with burning rims.
+        gradient(img, *p.dusk, 0, h, 0.0, 0.75);
+        drifting_clouds(img, *p.night, at_ramp(*p.ember, 2), 71, 0.35);
+        bats(img, p.ink, 72, 3, 10, 30, 230, 100);
+    } else if (name == "battlement_night") {
+        gradient(img, *p.sky, 0, h, 0.0, 0.45);
+        stars(img, p, 73, h, 0.012);
+        drifting_clouds(img, *p.night, at_ramp(*p.sky, 4), 74, 0.4);
+    } else if (name == "dream_moons") {
+        gradient(img, *p.dusk, 0, h, 0.25, 0.0);
+        dream_moons(img, p, 81, 7);
+    } else if (name == "dream_floor") {
+        gradient(img, *p.night, 0, 70, 0.0, 0.5);
+        dream_moons(img, p, 82, 3);
+        checker_floor(img, *p.violet, 70);
+    } else if (name == "dream_spiral") {
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                double dx = x - w / 2.0, dy = (y - h / 2.0) * 1.2;
+                double turn = std::atan2(dy, dx) / (2 * kPi) + std::sqrt(std::hypot(dx, dy)) / 3.0;
+                double band = turn - std::floor(turn);
+                img.set(x, y, dither(*p.teal, band < 0.5 ? 0.0 : 0.15, x, y));
+            }
     } else {
         why = "no room backdrop named \"" + name + "\"";
         return false;
@@ -579,7 +651,8 @@ bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &ou
 
 const char *const kScenes[] = {"splash", "menu_backdrop", "title", "frame", "bar_full", "bar_empty",
                                "end_1", "end_2", "cave_deep", "cave_lake", "cave_mouth", "tower_sky",
-                               "tower_hall", "tower_storm", nullptr};
+                               "tower_hall", "tower_storm", "battlement_dusk", "battlement_night",
+                               "dream_moons", "dream_floor", "dream_spiral", nullptr};
 
 bool need(const Palette &pal, const char *name, const Ramp *&r, std::string &why) {
     r = pal.ramp(name);
@@ -624,7 +697,9 @@ bool render_scene(const std::string &name, int w, int h, const Palette &pal, con
     if (name == "bar_empty") return scene_bar(p, w, h, false, out, why);
     if (name == "end_1") return scene_end(p, w, h, 1, out, why);
     if (name == "end_2") return scene_end(p, w, h, 2, out, why);
-    if (name.rfind("cave_", 0) == 0 || name.rfind("tower_", 0) == 0) return scene_room(p, name, w, h, out, why);
+    if (name.rfind("cave_", 0) == 0 || name.rfind("tower_", 0) == 0 || name.rfind("battlement_", 0) == 0 ||
+        name.rfind("dream_", 0) == 0)
+        return scene_room(p, name, w, h, out, why);
     why = "no scene named \"" + name + "\"";
     return false;
 }
