@@ -543,6 +543,86 @@ void checker_floor(Image &img, const Ramp &r, int horizon) {
     }
 }
 
+// Drifting cloud banks in one ramp over whatever is painted: `cover` is the share
+// of sky they hide.
+void clouds(Image &img, const Ramp &r, int seed, double cover, double squash) {
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) {
+            double c = value_noise(x, y * squash, 30, seed) * 0.7 + value_noise(x, y * squash, 10, seed + 1) * 0.3;
+            if (c > 1.0 - cover) img.set(x, y, dither(r, (c - 1.0 + cover) / cover, x, y));
+        }
+}
+
+// Faint points of light in the dark (glow-worms, motes): `count` of them, half
+// with a dimmer halo.
+void motes(Image &img, const Ramp &r, int seed, int count, int y0, int y1) {
+    for (int i = 0; i < count; ++i) {
+        int x = static_cast<int>(hash01(seed, i, 0) * img.w);
+        int y = y0 + static_cast<int>(hash01(seed, i, 1) * (y1 - y0));
+        int n = static_cast<int>(r.colours.size());
+        img.set(x, y, at_ramp(r, n - 1 - (i % 2)));
+        if (i % 2) continue;
+        img.set(x - 1, y, at_ramp(r, n / 2));
+        img.set(x + 1, y, at_ramp(r, n / 2));
+    }
+}
+
+// Hanging roots or weed stems: wavering lines from row `from` toward row `to`.
+void strands(Image &img, Rgb c, int seed, int count, int from, int to) {
+    for (int i = 0; i < count; ++i) {
+        double x = hash01(seed, i, 0) * img.w;
+        int len = static_cast<int>((0.4 + 0.6 * hash01(seed, i, 1)) * (to - from));
+        int step = to > from ? 1 : -1;
+        for (int k = 0; k < std::abs(len); ++k) {
+            int y = from + k * step;
+            img.set(static_cast<int>(x + 3 * std::sin(k * 0.15 + i)), y, c);
+        }
+    }
+}
+
+bool scene_level_room(const Paint &p, const std::string &name, Image &img) {
+    const int w = img.w, h = img.h;
+    if (name == "castle_night") { // the sky behind the glass castle's panes
+        gradient(img, *p.sky, 0, h, 0.05, 0.65);
+        stars(img, p, 71, h, 0.02);
+        moon(img, p, 186, 30, 11);
+        ridge(img, 120, 34, 46, 72, at_ramp(*p.sky, 1));
+        for (int k = 0; k < 3; ++k) tower(img, p, 40 + k * 34, 132, 12 + 4 * (k % 2), 40 + 14 * k, at_ramp(*p.night, 1), true);
+        ridge(img, 144, 16, 30, 73, p.ink);
+    } else if (name == "castle_dusk") { // a violet dusk with banks of cloud
+        gradient(img, *p.dusk, 0, h, 0.1, 0.95);
+        stars(img, p, 74, 50, 0.01);
+        clouds(img, *p.violet, 75, 0.35, 2.4);
+        ridge(img, 144, 22, 36, 76, at_ramp(*p.night, 1));
+    } else if (name == "demo_dark") { // far rock barely seen, and glow-worms
+        gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.22, 0.0);
+        cave_columns(img, p, 81, at_ramp(*p.earth, 0), 26, 0.3);
+        motes(img, *p.teal, 82, 30, 0, h / 2);
+    } else if (name == "demo_roots") { // roots hanging in the dark over still air
+        gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.05, 0.25);
+        strands(img, at_ramp(*p.earth, 1), 83, 40, 0, h);
+        strands(img, at_ramp(*p.earth, 2), 84, 14, 0, h / 2);
+        motes(img, *p.ember, 85, 12, h / 2, h);
+    } else if (name == "pachin_garden") { // a night garden round a pool
+        gradient(img, *p.night, 0, 96, 0.15, 0.75);
+        stars(img, p, 91, 96, 0.02);
+        moon(img, p, 60, 26, 9);
+        ridge(img, 96, 20, 24, 92, at_ramp(*p.moss, 1));
+        reflect(img, p, 96, h);
+    } else if (name == "pachin_deep") { // under the water: light from above, weed, bubbles
+        gradient(img, *p.water, 0, h, 0.85, 0.1);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (value_noise(x + y * 0.5, 0, 18, 93) > 0.7 && bayer(x, y) < 0.5 - y / 300.0)
+                    img.set(x, y, at_ramp(*p.water, 4));
+        strands(img, at_ramp(*p.moss, 2), 94, 24, h - 1, h / 3);
+        motes(img, *p.moon, 95, 26, 10, h - 10);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &out, std::string &why) {
     if (w != 240 || h != 144) {
         why = "a room backdrop is 240 x 144";
@@ -641,7 +721,7 @@ bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &ou
                 double band = turn - std::floor(turn);
                 img.set(x, y, dither(*p.teal, band < 0.5 ? 0.0 : 0.15, x, y));
             }
-    } else {
+    } else if (!scene_level_room(p, name, img)) {
         why = "no room backdrop named \"" + name + "\"";
         return false;
     }
@@ -652,7 +732,8 @@ bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &ou
 const char *const kScenes[] = {"splash", "menu_backdrop", "title", "frame", "bar_full", "bar_empty",
                                "end_1", "end_2", "cave_deep", "cave_lake", "cave_mouth", "tower_sky",
                                "tower_hall", "tower_storm", "battlement_dusk", "battlement_night",
-                               "dream_moons", "dream_floor", "dream_spiral", nullptr};
+                               "dream_moons", "dream_floor", "dream_spiral", "castle_night", "castle_dusk",
+                               "demo_dark", "demo_roots", "pachin_garden", "pachin_deep", nullptr};
 
 bool need(const Palette &pal, const char *name, const Ramp *&r, std::string &why) {
     r = pal.ramp(name);
@@ -697,9 +778,8 @@ bool render_scene(const std::string &name, int w, int h, const Palette &pal, con
     if (name == "bar_empty") return scene_bar(p, w, h, false, out, why);
     if (name == "end_1") return scene_end(p, w, h, 1, out, why);
     if (name == "end_2") return scene_end(p, w, h, 2, out, why);
-    if (name.rfind("cave_", 0) == 0 || name.rfind("tower_", 0) == 0 || name.rfind("battlement_", 0) == 0 ||
-        name.rfind("dream_", 0) == 0)
-        return scene_room(p, name, w, h, out, why);
+    for (const char *prefix : {"cave_", "tower_", "battlement_", "dream_", "castle_", "demo_", "pachin_"})
+        if (name.rfind(prefix, 0) == 0) return scene_room(p, name, w, h, out, why);
     why = "no scene named \"" + name + "\"";
     return false;
 }

@@ -53,6 +53,9 @@ const Picture kSheets_[] = {
     {"cueva_back_deep.pcx", 240, 144, false}, {"cueva_back_lake.pcx", 240, 144, false},
     {"cueva_back_mouth.pcx", 240, 144, false}, {"vusk_back_sky.pcx", 240, 144, false},
     {"vusk_back_hall.pcx", 240, 144, false},  {"vusk_back_storm.pcx", 240, 144, false},
+    {"castle_back_night.pcx", 240, 144, false}, {"castle_back_dusk.pcx", 240, 144, false},
+    {"demo_back_dark.pcx", 240, 144, false},  {"demo_back_roots.pcx", 240, 144, false},
+    {"pachin_back_garden.pcx", 240, 144, false}, {"pachin_back_deep.pcx", 240, 144, false},
 };
 
 int mask_pixels(BITMAP *b) {
