@@ -713,6 +713,15 @@ bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &ou
         gradient(img, *p.night, 0, 70, 0.0, 0.5);
         dream_moons(img, p, 82, 3);
         checker_floor(img, *p.violet, 70);
+    } else if (name == "dream_tunnel") {
+        // Frames within frames, falling away to a far light.
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                double d = std::max(std::abs(x - w / 2.0) / (w / 2.0), std::abs(y - h / 2.0) / (h / 2.0));
+                double ring = std::sqrt(d) * 9.0;
+                bool line = ring - std::floor(ring) < 0.12;
+                img.set(x, y, dither(*p.teal, line ? 0.3 * d + 0.05 : 0.12 * (1.0 - d), x, y));
+            }
     } else if (name == "dream_spiral") {
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
@@ -732,7 +741,7 @@ bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &ou
 const char *const kScenes[] = {"splash", "menu_backdrop", "title", "frame", "bar_full", "bar_empty",
                                "end_1", "end_2", "cave_deep", "cave_lake", "cave_mouth", "tower_sky",
                                "tower_hall", "tower_storm", "battlement_dusk", "battlement_night",
-                               "dream_moons", "dream_floor", "dream_spiral", "castle_night", "castle_dusk",
+                               "dream_moons", "dream_floor", "dream_spiral", "dream_tunnel", "castle_night", "castle_dusk",
                                "demo_dark", "demo_roots", "pachin_garden", "pachin_deep", nullptr};
 
 bool need(const Palette &pal, const char *name, const Ramp *&r, std::string &why) {
