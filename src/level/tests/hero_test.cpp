@@ -159,6 +159,8 @@ TEST(HeroEdges, WalkingAndJumpingOverTheSides) {
         {0, keys(Key::Left), false, 0, 0, 0, false},
         {4, keys(Key::Right), false, 224, 4, 224, false},
         {4, kNoKeys, true, 224, 4, 224, false},
+        // Past the room's last column lies the next room, not the row below.
+        {2, keys(Key::Right), false, 224, 3, 0, true},
     };
     const RoomRecord room = room_from_rows(kFloorRoom);
     for (const Case &t : cases) {
