@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-using testing_support::BitmapPtr;
 using testing_support::TempDir;
 using testing_support::make_bitmap;
 
@@ -20,7 +19,7 @@ namespace {
 // A sheet of short runs of random colour: harder on the decoder than the painted
 // menu sheet (measured alike: about 0.5 ms at 32 bits on the build machine).
 std::string make_sheet(const TempDir &dir) {
-    BitmapPtr sheet = make_bitmap(24, kSheetWidth, kSheetHeight);
+    OwnedBitmap sheet = make_bitmap(24, kSheetWidth, kSheetHeight);
     std::mt19937 rng(3);
     for (int y = 0; y < kSheetHeight; ++y)
         for (int x = 0; x < kSheetWidth; x += 4)
@@ -38,7 +37,7 @@ void BM_CutTileSheet(benchmark::State &state) {
     set_color_conversion(COLORCONV_TOTAL);
     TempDir dir;
     std::string path = make_sheet(dir);
-    std::vector<BitmapPtr> owned;
+    std::vector<OwnedBitmap> owned;
     CellSet cells;
     for (BITMAP *&c : cells) {
         owned.push_back(make_bitmap(depth, 16, 16));

@@ -7,6 +7,7 @@
 
 #include "core/byte_order.h"
 #include "core/file_limits.h"
+#include "core/owners.h"
 #include "core/paths.h"
 #include "core/settings.h"
 
@@ -166,10 +167,7 @@ Sound loader_sound(const uint8_t *data, std::size_t size) {
 // A file the check refuses never reaches the library; one it passes loads as exactly
 // the sound the check judged.
 std::string sample_promise(SAMPLE *s, const char *problem, const Sound &sound, const char *loader) {
-    struct Free {
-        SAMPLE *s;
-        ~Free() { if (s) destroy_sample(s); }
-    } owned{s};
+    OwnedSample owned(s);
     PROMISE(!(s && problem), "%s loaded a file the check refuses: %s", loader, problem);
     if (problem) return "";
     PROMISE(s, "%s: the library refused a file the check passed", loader);

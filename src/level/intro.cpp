@@ -2,6 +2,7 @@
 #include "level/intro.h"
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "level/play.h"
@@ -88,20 +89,16 @@ bool show_level_intro_panel(const char *title, const CellSet &menu_cells,
     if (low && screen_copy) blit(scr, screen_copy, 0, 0, 0, 0, video_w(), video_h());
     draw_intro(scr, title, menu_cells, sprite_tiles);
 
-    SAMPLE *sound = nullptr;
+    OwnedSample sound;
     if (game_config.sound_available) {
-        sound = data_load_sample(kPanelSampleFile);
+        sound.reset(data_load_sample(kPanelSampleFile));
         if (sound)
-            start_sample(sound, game_config.effects_volume, kCentrePan, 1000, true);
+            start_sample(sound.get(), game_config.effects_volume, kCentrePan, 1000, true);
         else
             report_data_problem(kPanelSampleFile, "is missing or not a sample the game can play");
     }
     bool closed = wait_for_closing_key(observer, closing);
     // At 640 x 480 the panel lies inside the room view and the first frame covers it.
     if (low && screen_copy) blit(screen_copy, scr, 0, 0, 0, 0, video_w(), video_h());
-    if (sound) {
-        stop_sample(sound);
-        destroy_sample(sound);
-    }
     return closed;
 }

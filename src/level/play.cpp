@@ -3,6 +3,7 @@
 #include "level/play.h"
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "core/paths.h"
 #include "level/cues.h"
 #include "level/debug_line.h"
@@ -28,36 +29,17 @@ namespace {
 
 // ---- Owners ------------------------------------------------------------------------
 
-struct BitmapDeleter {
-    void operator()(BITMAP *b) const { destroy_bitmap(b); }
-};
-using OwnedBitmap = std::unique_ptr<BITMAP, BitmapDeleter>;
-
-struct SampleDeleter {
-    void operator()(SAMPLE *s) const { destroy_sample(s); }
-};
-using OwnedSample = std::unique_ptr<SAMPLE, SampleDeleter>;
-
 // A bitmap for the level's own drawing: a system bitmap where there is a screen
 // driver, a memory bitmap in headless runs.
 BITMAP *make_level_bitmap(int w, int h) {
     return gfx_driver ? create_system_bitmap(w, h) : create_bitmap(w, h);
 }
 
-struct OwnedCells {
-    CellSet cells{};
-    ~OwnedCells() {
-        for (BITMAP *&b : cells) {
-            if (b) destroy_bitmap(b);
-            b = nullptr;
-        }
-    }
-    bool create() {
-        for (BITMAP *&b : cells)
-            if (!(b = make_level_bitmap(kCellSize, kCellSize))) return false;
-        return true;
-    }
-};
+bool create_cells(OwnedCells &set) {
+    for (BITMAP *&b : set.cells)
+        if (!(b = make_level_bitmap(kCellSize, kCellSize))) return false;
+    return true;
+}
 
 struct OwnedModule {
     MusicModule module = nullptr;
@@ -114,7 +96,8 @@ bool create_bitmaps(LevelRun &run) {
     run.effect_work.reset(make_level_bitmap(kWorkBitmapW, kWorkBitmapH));
     if (!run.strip || !run.doubled || !run.screen_copy || !run.view || !run.effect_work)
         return false;
-    if (!run.menu_cells.create() || !run.room_tiles.create() || !run.sprite_tiles.create())
+    if (!create_cells(run.menu_cells) || !create_cells(run.room_tiles) ||
+        !create_cells(run.sprite_tiles))
         return false;
     for (int i = 0; i < kBackdropCount; ++i) {
         run.backdrop_owners[i].reset(make_level_bitmap(kBackdropWidth, kBackdropHeight));

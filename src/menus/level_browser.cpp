@@ -2,6 +2,7 @@
 #include "menus/level_browser.h"
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "level/play.h"
 #include "level/rules.h"
 #include "menus/file_list.h"
@@ -42,13 +43,6 @@ constexpr int16_t kTitleY = 10, kListX = 10, kListY = 51;
 
 constexpr Key kBrowserKeys[] = {Key::Esc, Key::Down, Key::Up, Key::Enter};
 enum { kBack = 0, kDown = 1, kUp = 2, kEnter = 3 };
-
-struct BitmapDeleter {
-    void operator()(BITMAP *b) const {
-        if (b) destroy_bitmap(b);
-    }
-};
-using OwnedBitmap = std::unique_ptr<BITMAP, BitmapDeleter>;
 
 struct BrowserRun {
     const MenuResources &res;

@@ -3,6 +3,7 @@
 #include "menus/main_menu.h"
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "menus/level_browser.h"
@@ -80,29 +81,13 @@ constexpr int kBarRows = 3, kBarColumns = 12;
 constexpr Key kNavigationKeys[] = {Key::Esc, Key::Up, Key::Down, Key::Enter};
 enum Navigation { kNavBack = 0, kNavUp = 1, kNavDown = 2, kNavEnter = 3 };
 
-struct BitmapDeleter {
-    void operator()(BITMAP *b) const {
-        if (b) destroy_bitmap(b);
-    }
-};
-struct SampleDeleter {
-    void operator()(SAMPLE *s) const {
-        if (s) {
-            stop_sample(s);
-            destroy_sample(s);
-        }
-    }
-};
-using OwnedBitmap = std::unique_ptr<BITMAP, BitmapDeleter>;
-using OwnedSample = std::unique_ptr<SAMPLE, SampleDeleter>;
-
 // Everything one visit of the main menu owns; released on every way out.
 struct MainMenuOwner {
     int32_t ripple_phase = kFirstRipplePhase;
     int32_t bounce_phase = kFirstBouncePhase;
     OwnedBitmap bar;
     OwnedBitmap backgrounds[2], logos[2], logo_work[2], frames[2];
-    CellSet cells{};
+    OwnedCells menu;
     OwnedSample move, confirm, cancel;
 
     ~MainMenuOwner() {
@@ -110,10 +95,6 @@ struct MainMenuOwner {
             music_stop();
             music_destroy(menu_music);
             menu_music = nullptr;
-        }
-        for (BITMAP *&c : cells) {
-            if (c) destroy_bitmap(c);
-            c = nullptr;
         }
     }
 
@@ -127,7 +108,7 @@ struct MainMenuOwner {
             r.logo_work[i] = logo_work[i].get();
             r.frame_buffers[i] = frames[i].get();
         }
-        r.menu_cells = &cells;
+        r.menu_cells = &menu.cells;
         r.move_sample = move.get();
         r.confirm_sample = confirm.get();
         r.cancel_sample = cancel.get();
@@ -154,7 +135,7 @@ bool create_buffers(MainMenuOwner &m) {
     m.logo_work[0].reset(create_bitmap(kLogoHighW, kLogoHighH));
     m.logo_work[1].reset(create_bitmap(kLogoLowW, kLogoLowH));
     bool ok = m.bar && m.frames[0] && m.frames[1] && m.logo_work[0] && m.logo_work[1];
-    for (BITMAP *&c : m.cells) {
+    for (BITMAP *&c : m.menu.cells) {
         c = create_bitmap(kCellSize, kCellSize);
         if (!c) ok = false;
         else clear_to_color(c, bitmap_mask_color(c));
@@ -320,7 +301,7 @@ int32_t main_menu() {
     draw_menu_background(first, owner->ripple_phase, owner->bounce_phase);
     show_picture(menu_frame(first));
     tick_counter = 0;
-    cut_tile_sheet("GFX/menu_spr.pcx", owner->cells); // names a missing sheet itself
+    cut_tile_sheet("GFX/menu_spr.pcx", owner->menu.cells); // names a missing sheet itself
     clear_bitmap(owner->frames[0].get());
     clear_bitmap(owner->frames[1].get());
     start_sound(*owner);
@@ -331,13 +312,13 @@ int32_t main_menu() {
         BITMAP *frame = menu_frame(run.res);
         draw_menu_background(run.res, owner->ripple_phase, owner->bounce_phase);
         advance_menu_phases(owner->ripple_phase, owner->bounce_phase);
-        tile_selection_bar(owner->bar.get(), owner->cells, run.bar_scroll);
+        tile_selection_bar(owner->bar.get(), owner->menu.cells, run.bar_scroll);
         const char *message = nullptr;
         if (run.not_saved_frames > 0) {
             --run.not_saved_frames;
             message = settings_not_saved_words();
         }
-        draw_main_menu(frame, owner->bar.get(), owner->cells, run.selection, message);
+        draw_main_menu(frame, owner->bar.get(), owner->menu.cells, run.selection, message);
         show_menu_frame(run.res);
         take_keys(run);
         menu_wait_frame();

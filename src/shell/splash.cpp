@@ -2,6 +2,7 @@
 #include "shell/startup.h"
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "core/paths.h"
 #include "core/platform.h"
 #include "ui/fade.h"
@@ -45,12 +46,12 @@ bool any_of_space_enter_esc() {
 // Shows one end picture with the screen's last row black, waits with `done`, and
 // throws the picture away.
 void show_end_picture(const char *high, const char *low, bool (*done)()) {
-    BITMAP *pic = load_picture_or_report(game_config.low_resolution ? low : high);
+    OwnedBitmap pic(load_picture_or_report(game_config.low_resolution ? low : high));
     if (!pic) return;
-    show_picture(pic);
+    show_picture(pic.get());
     hline(video_screen(), 0, video_h() - 1, video_w() - 1, 0);
     while (!done()) wait_ticks(1);
-    destroy_bitmap(pic);
+    pic.reset();
     input_clear_keybuf();
 }
 
@@ -70,20 +71,15 @@ SplashBlit splash_logo_blit(int logo_w, int logo_h, int screen_w, int screen_h, 
 }
 
 void show_logo_splash() {
-    BITMAP *logo = load_picture_or_report("GFX/ZENTIX.JPG");
-    SAMPLE *jingle = data_load_wav("sfx/mirvane.wav");
+    OwnedBitmap logo(load_picture_or_report("GFX/ZENTIX.JPG"));
+    OwnedSample jingle(data_load_wav("sfx/mirvane.wav"));
     if (!jingle) report_data_problem("sfx/mirvane.wav", "is missing or not a sample the game can play");
-    if (logo) draw_logo(logo);
+    if (logo) draw_logo(logo.get());
     for (int i = 0; i < kSplashHoldRetraces; ++i) wait_retrace();
     // The jingle plays at full volume whatever the effects setting says.
-    if (jingle) start_sample(jingle, 255, 127, 1000, false);
+    if (jingle) start_sample(jingle.get(), 255, 127, 1000, false);
     input_clear_keybuf();
     for (int i = 0; i < kSplashWaitRetraces && !input_keypressed(); ++i) wait_retrace();
-    if (jingle) {
-        stop_sample(jingle);
-        destroy_sample(jingle);
-    }
-    if (logo) destroy_bitmap(logo);
 }
 
 void show_end_pictures() {

@@ -2,11 +2,12 @@
 // bouncing, translucent reflection of the title logo) and the set-up menu's dial.
 #include "ui/backdrop.h"
 
+#include "core/owners.h"
+
 #include <allegro.h>
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 
 int16_t ripple_table[kRippleSteps];
 int16_t bounce_table[kBounceSteps];
@@ -36,11 +37,6 @@ constexpr BackdropLayout kLowLayout = {kBackdropLowW, kBackdropLowH, kLogoLowH, 
 static_assert(kLogoHighW == kBackdropHighW && kLogoLowW == kBackdropLowW,
               "the logo spans the screen");
 
-struct BitmapDeleter {
-    void operator()(BITMAP *b) const { destroy_bitmap(b); }
-};
-using TempBitmap = std::unique_ptr<BITMAP, BitmapDeleter>;
-
 // phase % steps keeps the sign of a negative phase; one more step and a second
 // remainder bring it into 0..steps - 1 either way.
 int wrap_phase(int phase, int steps) { return (phase % steps + steps) % steps; }
@@ -61,7 +57,7 @@ bool work_fits(const BackdropLayout &l, BITMAP *work, BITMAP *dest) {
 // destination translucently.
 void draw_reflection(const BackdropLayout &l, int ripple_phase, int bounce_phase, BITMAP *logo,
                      BITMAP *work, BITMAP *dest) {
-    TempBitmap temp(create_bitmap_ex(bitmap_color_depth(dest), l.w, l.reflection_h));
+    OwnedBitmap temp(create_bitmap_ex(bitmap_color_depth(dest), l.w, l.reflection_h));
     if (!temp) return;
 
     clear_to_color(work, mask_colour);

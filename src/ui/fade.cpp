@@ -1,6 +1,7 @@
 // The dither fade to black.
 #include "ui/fade.h"
 
+#include "core/owners.h"
 #include "core/platform.h"
 #include "ui/transitions.h"
 
@@ -30,9 +31,10 @@ void paint_pattern(BITMAP *tile, int step, int mask) {
 void fade_to_black() {
     BITMAP *scr = video_screen();
     const int w = picture_screen_w(), h = picture_screen_h();
-    BITMAP *tile = create_bitmap(kFadeTile, kFadeTile);
-    BITMAP *saved = create_bitmap(w, h);
-    BITMAP *work = create_bitmap(w, h);
+    OwnedBitmap tile_owner(create_bitmap(kFadeTile, kFadeTile));
+    OwnedBitmap saved_owner(create_bitmap(w, h));
+    OwnedBitmap work_owner(create_bitmap(w, h));
+    BITMAP *tile = tile_owner.get(), *saved = saved_owner.get(), *work = work_owner.get();
     input_clear_keybuf();
     if (scr && tile && saved && work) {
         const int mask = makecol(255, 0, 255);
@@ -48,7 +50,4 @@ void fade_to_black() {
             blit(work, scr, 0, 0, 0, 0, w, h);
         }
     }
-    if (work) destroy_bitmap(work);
-    if (saved) destroy_bitmap(saved);
-    if (tile) destroy_bitmap(tile);
 }

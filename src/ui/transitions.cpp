@@ -2,6 +2,7 @@
 #include "ui/transitions.h"
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "core/platform.h"
 
 #include <allegro.h>
@@ -45,7 +46,8 @@ void reveal_interlaced(BITMAP *picture) {
 void reveal_squares(BITMAP *picture) {
     if (!picture) return;
     BITMAP *scr = video_screen();
-    BITMAP *work = create_bitmap(kSquareCell, kSquareCell);
+    OwnedBitmap owner(create_bitmap(kSquareCell, kSquareCell));
+    BITMAP *work = owner.get();
     if (!work) {
         blit(picture, scr, 0, 0, 0, 0, picture_screen_w(), picture_screen_h());
         return;
@@ -65,5 +67,4 @@ void reveal_squares(BITMAP *picture) {
         }
         wait_retrace();
     }
-    destroy_bitmap(work);
 }

@@ -128,8 +128,4 @@ NumberedCells::NumberedCells(int depth, int set) {
     }
 }
 
-NumberedCells::~NumberedCells() {
-    for (BITMAP *b : cells) destroy_bitmap(b);
-}
-
 } // namespace testing_support

@@ -13,7 +13,7 @@
 // Names are letters, digits, '_', '-' and '.'.
 #pragma once
 
-#include "core/cell_set.h"
+#include "core/owners.h"
 
 #include <gtest/gtest.h>
 
@@ -30,12 +30,8 @@ uint64_t screen_hash(BITMAP *picture);
 // A whole cell set whose pictures read at a glance: cell n is a flat colour of its own
 // (the set number shifts the colours) with n in hex on it, and its top-left pixel is
 // mask-coloured, so a masked draw shows what lies under it.
-struct NumberedCells {
-    CellSet cells{};
+struct NumberedCells : OwnedCells {
     NumberedCells(int depth, int set);
-    ~NumberedCells();
-    NumberedCells(const NumberedCells &) = delete;
-    NumberedCells &operator=(const NumberedCells &) = delete;
 };
 
 } // namespace testing_support

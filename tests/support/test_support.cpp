@@ -15,12 +15,12 @@
 
 namespace testing_support {
 
-BitmapPtr make_bitmap(int depth, int w, int h) {
-    return BitmapPtr(create_bitmap_ex(depth, w, h));
+OwnedBitmap make_bitmap(int depth, int w, int h) {
+    return OwnedBitmap(create_bitmap_ex(depth, w, h));
 }
 
-BitmapPtr copy_bitmap(BITMAP *b) {
-    BitmapPtr copy = make_bitmap(bitmap_color_depth(b), b->w, b->h);
+OwnedBitmap copy_bitmap(BITMAP *b) {
+    OwnedBitmap copy = make_bitmap(bitmap_color_depth(b), b->w, b->h);
     blit(b, copy.get(), 0, 0, 0, 0, b->w, b->h);
     return copy;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "core/platform.h"
 
 #include <allegro.h>
@@ -15,18 +16,10 @@
 
 namespace testing_support {
 
-struct BitmapDeleter {
-    void operator()(BITMAP *b) const {
-        if (b) destroy_bitmap(b);
-    }
-};
-// The one owned bitmap of the tests.
-using BitmapPtr = std::unique_ptr<BITMAP, BitmapDeleter>;
-
 // A memory bitmap of the given colour depth and size.
-BitmapPtr make_bitmap(int depth, int w, int h);
+OwnedBitmap make_bitmap(int depth, int w, int h);
 // A copy of `b`, same depth and size.
-BitmapPtr copy_bitmap(BITMAP *b);
+OwnedBitmap copy_bitmap(BITMAP *b);
 
 // A fresh directory under /tmp, removed with everything in it on destruction.
 // While `enter` is true it is also the working directory.
@@ -96,8 +89,8 @@ private:
     static void keep_sample(void *self, const SampleStart &s);
     static int set_mode(int card, int w, int h, int v_w, int v_h);
 
-    BitmapPtr high_, low_;
-    BitmapPtr last_[2];
+    OwnedBitmap high_, low_;
+    OwnedBitmap last_[2];
     Keys keys_;
     int old_depth_;
     GameConfig saved_;

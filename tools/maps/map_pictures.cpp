@@ -3,6 +3,7 @@
 #include "map_pictures.h"
 
 #include "core/file_limits.h"
+#include "core/owners.h"
 
 #include <allegro.h>
 
@@ -14,13 +15,6 @@ namespace {
 
 constexpr std::size_t kPcxHeaderBytes = 128;
 constexpr unsigned char kNoColour = 255; // never a 6-bit palette value
-
-struct BitmapHolder {
-    BITMAP *b = nullptr;
-    ~BitmapHolder() {
-        if (b) destroy_bitmap(b);
-    }
-};
 
 } // namespace
 
@@ -45,24 +39,23 @@ bool read_pcx_pixels(const std::string &path, Pixels &out, std::string &why) {
     // leaves alone keeps this mark, so a pixel of a colour the file lacks is seen.
     PALETTE pal;
     for (RGB &c : pal) c = RGB{kNoColour, kNoColour, kNoColour, 0};
-    BitmapHolder bmp;
-    bmp.b = load_pcx(path.c_str(), pal);
+    OwnedBitmap bmp(load_pcx(path.c_str(), pal));
     set_color_conversion(old_conversion);
-    if (!bmp.b) {
+    if (!bmp) {
         why = "is not a PCX picture that can be read";
         return false;
     }
-    int depth = bitmap_color_depth(bmp.b);
+    int depth = bitmap_color_depth(bmp.get());
     if (depth != 8 && depth != 24) {
         why = "is a PCX of " + std::to_string(depth) + " bits a pixel; 8 or 24 are read";
         return false;
     }
-    out.w = bmp.b->w;
-    out.h = bmp.b->h;
+    out.w = bmp->w;
+    out.h = bmp->h;
     out.v.assign(static_cast<std::size_t>(out.w) * out.h, 0);
     for (int y = 0; y < out.h; ++y)
         for (int x = 0; x < out.w; ++x) {
-            int c = getpixel(bmp.b, x, y);
+            int c = getpixel(bmp.get(), x, y);
             int r, g, b;
             if (depth == 8) {
                 if (pal[c].r == kNoColour) {
@@ -89,19 +82,18 @@ Pixels as_read_back(const Pixels &in) {
 }
 
 bool write_pcx_pixels(const std::string &path, const Pixels &in, std::string &why) {
-    BitmapHolder bmp;
-    bmp.b = create_bitmap_ex(24, in.w, in.h);
-    if (!bmp.b) {
+    OwnedBitmap bmp(create_bitmap_ex(24, in.w, in.h));
+    if (!bmp) {
         why = "no memory for the picture";
         return false;
     }
     for (int y = 0; y < in.h; ++y)
         for (int x = 0; x < in.w; ++x) {
             Rgb8 c = rgb_from_map_pixel(in.at(x, y));
-            putpixel(bmp.b, x, y, makecol24(c.r, c.g, c.b));
+            putpixel(bmp.get(), x, y, makecol24(c.r, c.g, c.b));
         }
     PALETTE pal = {};
-    if (save_pcx(path.c_str(), bmp.b, pal) != 0) {
+    if (save_pcx(path.c_str(), bmp.get(), pal) != 0) {
         why = "cannot be written";
         return false;
     }

@@ -2,6 +2,7 @@
 #include "replay_tool.h"
 
 #include "core/game_config.h"
+#include "core/owners.h"
 #include "core/paths.h"
 #include "core/sha256.h"
 #include "level/level_replays.h"
@@ -204,10 +205,10 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
     }
     start_drawing_state();
     use_default_settings(false);
-    BITMAP *screen_bitmap = create_bitmap(kScreenW, kScreenH);
+    OwnedBitmap screen_bitmap(create_bitmap(kScreenW, kScreenH));
     if (!screen_bitmap) return kExitFailed;
-    clear_bitmap(screen_bitmap);
-    platform.screen_override = screen_bitmap;
+    clear_bitmap(screen_bitmap.get());
+    platform.screen_override = screen_bitmap.get();
 
     RunContext run;
     run.trace = trace.get();
@@ -223,10 +224,10 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
     play_level_replayed(script, &observer, &outcome);
     if (golden)
         fprintf(golden.get(), "%s screen %08x\n", outcome_line(outcome).c_str(),
-                screen_hash(screen_bitmap));
+                screen_hash(screen_bitmap.get()));
 
     platform.screen_override = nullptr;
-    destroy_bitmap(screen_bitmap);
+    screen_bitmap.reset();
     if (run.shot_failed)
         fprintf(err, "vespertil-replay: %s: some screen shots could not be written\n",
                 shots.c_str());

@@ -13,20 +13,18 @@
 
 namespace {
 
-using testing_support::BitmapPtr;
-
 const std::string kGame = VESPERTIL_TEST_GAME_DIR;
 const std::string kSheets = VESPERTIL_TEST_SHEETS_DIR;
 
 // Loads with the game's colour conversion at the given depth.
-BitmapPtr load_at(int depth, const std::string &path) {
+OwnedBitmap load_at(int depth, const std::string &path) {
     set_color_depth(depth);
     set_color_conversion(COLORCONV_TOTAL);
     PALETTE pal;
     std::string lower = path;
     for (char &c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     bool jpeg = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".jpg") == 0;
-    return BitmapPtr(jpeg ? load_jpg(path.c_str(), pal) : load_pcx(path.c_str(), pal));
+    return OwnedBitmap(jpeg ? load_jpg(path.c_str(), pal) : load_pcx(path.c_str(), pal));
 }
 
 struct Picture {
@@ -73,7 +71,7 @@ TEST(Pictures, EveryPictureHasItsSizeMaskAndColoursAtBothDepths) {
     for (const Picture &p : kPictures) all.push_back({kGame + "/" + p.file, p});
     for (const Picture &p : kSheets_) all.push_back({kSheets + "/" + p.file, p});
     for (const auto &[path, p] : all) {
-        BitmapPtr b32 = load_at(32, path), b16 = load_at(16, path);
+        OwnedBitmap b32 = load_at(32, path), b16 = load_at(16, path);
         ASSERT_TRUE(b32 && b16) << path;
         for (BITMAP *b : {b16.get(), b32.get()}) {
             EXPECT_EQ(b->w, p.w) << p.file;

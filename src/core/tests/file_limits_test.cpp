@@ -190,7 +190,7 @@ TEST(FileLimits, AnEightBitPictureWithoutItsPaletteIsDrawnBlack) {
     TempDir dir(true);
     const int depth = get_color_depth();
     set_color_depth(32);
-    testing_support::BitmapPtr b = testing_support::make_bitmap(8, 4, 2);
+    OwnedBitmap b = testing_support::make_bitmap(8, 4, 2);
     clear_to_color(b.get(), 200);
     PALETTE pal;
     for (int i = 0; i < PAL_SIZE; ++i) pal[i] = RGB{63, 40, 20, 0};
@@ -201,9 +201,9 @@ TEST(FileLimits, AnEightBitPictureWithoutItsPaletteIsDrawnBlack) {
 
     RGB caller[PAL_SIZE];
     for (RGB &c : caller) c = RGB{63, 63, 63, 0}; // what a caller's palette held before
-    testing_support::BitmapPtr full(data_load_pcx("full.pcx", nullptr));
-    testing_support::BitmapPtr bare(data_load_pcx("bare.pcx", caller));
-    testing_support::BitmapPtr bare2(data_load_bitmap("bare.pcx", nullptr));
+    OwnedBitmap full(data_load_pcx("full.pcx", nullptr));
+    OwnedBitmap bare(data_load_pcx("bare.pcx", caller));
+    OwnedBitmap bare2(data_load_bitmap("bare.pcx", nullptr));
     ASSERT_TRUE(full && bare && bare2);
     EXPECT_EQ(getpixel(full.get(), 3, 1), makecol32(255, 162, 81)) << "the file's own colour";
     EXPECT_EQ(getpixel(bare.get(), 3, 1), makecol32(0, 0, 0));

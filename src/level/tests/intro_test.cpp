@@ -54,7 +54,7 @@ protected:
     }
 
     GameConfig saved{};
-    testing_support::BitmapPtr screen = make_bitmap(kDepth, 640, 480), screen_copy = make_bitmap(kDepth, 640, 480),
+    OwnedBitmap screen = make_bitmap(kDepth, 640, 480), screen_copy = make_bitmap(kDepth, 640, 480),
                                while_shown = make_bitmap(kDepth, 640, 480);
     testing_support::NumberedCells menu{kDepth, 0}, sprites{kDepth, 1};
     std::vector<KeyRecord> records;

@@ -25,7 +25,6 @@
 
 namespace {
 
-using testing_support::BitmapPtr;
 using testing_support::golden_screen;
 using testing_support::make_bitmap;
 using testing_support::screen_hash;
@@ -49,8 +48,8 @@ class LookTest : public ::testing::TestWithParam<int> {
 protected:
     const int depth = GetParam();
     testing_support::NumberedCells room_tiles{depth, 0}, sprite_tiles{depth, 1};
-    BitmapPtr backdrop = make_bitmap(depth, kW, kH), view = make_bitmap(depth, kW, kH),
-              work = make_bitmap(depth, kWorkBitmapW, kWorkBitmapH);
+    OwnedBitmap backdrop = make_bitmap(depth, kW, kH), view = make_bitmap(depth, kW, kH),
+                work = make_bitmap(depth, kWorkBitmapW, kWorkBitmapH);
     BITMAP *backdrops[kBackdropCount] = {};
     std::unique_ptr<LevelMap> map = std::make_unique<LevelMap>();
     HeroState hero{};
@@ -109,7 +108,7 @@ protected:
     }
 
     // The nine frames one under the other, played as the level run plays them.
-    BitmapPtr film(int map_id) {
+    OwnedBitmap film(int map_id) {
         world.map_id = map_id;
         const MapLook look = map_look(map_id);
         set_up_map();
@@ -121,7 +120,7 @@ protected:
             fx.particles[0] = EffectParticle{-8000, 40 * 256, -300, 0, 0, 0};
             fx.particles[1] = EffectParticle{100 * 256, -8100, 0, -200, 0, 0};
         }
-        BitmapPtr strip = make_bitmap(depth, kW, kH * kFrameCount);
+        OwnedBitmap strip = make_bitmap(depth, kW, kH * kFrameCount);
         for (int i = 0; i < kFrameCount; ++i) {
             const Frame &f = kFrames[i];
             if (i > 0 && (i == 1 || f.column != kFrames[i - 1].column || f.row != kFrames[i - 1].row)) {
@@ -144,7 +143,7 @@ protected:
 
 TEST_P(LookTest, EachMapIdsLookOverNineFrames) {
     for (int map_id : {0, 1, 2, 3, 4, 5, 6, 9, 22, 98, 99, 100}) {
-        const BitmapPtr strip = film(map_id);
+        const OwnedBitmap strip = film(map_id);
         EXPECT_TRUE(golden_screen("look_" + std::to_string(map_id) + "_" + std::to_string(depth), strip.get()));
         // A level start forgets everything the last run left.
         EXPECT_EQ(screen_hash(film(map_id).get()), screen_hash(strip.get())) << map_id;
@@ -178,8 +177,8 @@ TEST_P(LookTest, WavesAndScrollsComeRoundAgain) {
 // energy bar at both sizes for a few energies, each cut out with a margin.
 TEST_P(LookTest, PresentationsAndTheEnergyBar) {
     const GameConfig saved = game_config;
-    BitmapPtr strip = make_bitmap(depth, kDoubledW, 1), doubled = make_bitmap(depth, kDoubledW, kDoubledH),
-              screen = make_bitmap(depth, 640, 480);
+    OwnedBitmap strip = make_bitmap(depth, kDoubledW, 1), doubled = make_bitmap(depth, kDoubledW, kDoubledH),
+                screen = make_bitmap(depth, 640, 480);
     clear_to_color(strip.get(), 0);
     blit(backdrop.get(), view.get(), 0, 0, 0, 0, kW, kH);
     putpixel(view.get(), 0, 0, makecol(0, 255, 0));
@@ -194,8 +193,8 @@ TEST_P(LookTest, PresentationsAndTheEnergyBar) {
         present_room_view_to(view.get(), strip.get(), doubled.get(), screen.get());
         EXPECT_TRUE(golden_screen(std::string("present_") + m.name + "_" + std::to_string(depth), screen.get()));
     }
-    BitmapPtr full = make_bitmap(depth, 205, 16), empty = make_bitmap(depth, 205, 16),
-              bars = make_bitmap(depth, 209, 2 * 6 * 20);
+    OwnedBitmap full = make_bitmap(depth, 205, 16), empty = make_bitmap(depth, 205, 16),
+                bars = make_bitmap(depth, 209, 2 * 6 * 20);
     for (int x = 0; x < 205; ++x) {
         vline(full.get(), x, 0, 15, makecol(255, x, 0));
         vline(empty.get(), x, 0, 15, makecol(60, 60, x));

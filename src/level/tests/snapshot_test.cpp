@@ -16,7 +16,6 @@
 
 namespace {
 
-using testing_support::BitmapPtr;
 using testing_support::make_bitmap;
 using testing_support::TempDir;
 
@@ -48,9 +47,9 @@ protected:
         }
     }
     TempDir dir{true};
-    BitmapPtr screen = make_bitmap(kDepth, 640, 480);
-    BitmapPtr copy = make_bitmap(kDepth, 640, 480);
-    std::vector<BitmapPtr> glyphs;
+    OwnedBitmap screen = make_bitmap(kDepth, 640, 480);
+    OwnedBitmap copy = make_bitmap(kDepth, 640, 480);
+    std::vector<OwnedBitmap> glyphs;
     CellSet cells{};
     SnapshotState state;
 };
@@ -60,7 +59,7 @@ TEST_F(SnapshotTest, APictureIsWrittenWholeAndLoadsBack) {
     EXPECT_EQ(pcx_size(dir.file("snapshot.pcx")), (std::pair<int, int>{640, 480}));
     EXPECT_EQ(testing_support::dir_entries(dir.path()), std::vector<std::string>{"snapshot.pcx"});
     // Overwritten by the next one.
-    BitmapPtr small = make_bitmap(kDepth, 320, 200);
+    OwnedBitmap small = make_bitmap(kDepth, 320, 200);
     ASSERT_TRUE(save_snapshot(small.get(), "snapshot.pcx"));
     EXPECT_EQ(pcx_size(dir.file("snapshot.pcx")), (std::pair<int, int>{320, 200}));
 }
@@ -70,7 +69,7 @@ TEST_F(SnapshotTest, AFailedSaveLeavesTheOldPictureAndNoPartBehind) {
     const auto good = testing_support::read_file(dir.file("snapshot.pcx"));
     // The temporary file cannot be made: a directory holds its name.
     testing_support::make_dirs(dir.file("snapshot.pcx.part"));
-    BitmapPtr other = make_bitmap(kDepth, 320, 200);
+    OwnedBitmap other = make_bitmap(kDepth, 320, 200);
     EXPECT_FALSE(save_snapshot(other.get(), "snapshot.pcx"));
     EXPECT_EQ(testing_support::read_file(dir.file("snapshot.pcx")), good);
 

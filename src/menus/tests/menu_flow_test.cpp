@@ -91,7 +91,7 @@ TEST_F(MenuFlowTest, WhatTheKeysLeadTo) {
 
 // The translucency in force: the red of white laid over black by draw_trans_sprite.
 int translucent_white_over_black() {
-    BitmapPtr white = make_bitmap(32, 1, 1), black = make_bitmap(32, 1, 1);
+    OwnedBitmap white = make_bitmap(32, 1, 1), black = make_bitmap(32, 1, 1);
     clear_to_color(white.get(), makecol32(255, 255, 255));
     clear_to_color(black.get(), makecol32(0, 0, 0));
     draw_trans_sprite(black.get(), white.get(), 0, 0);

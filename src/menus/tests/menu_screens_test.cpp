@@ -30,7 +30,7 @@ const char *const kLanguageNames[kLanguageCount] = {"spanish", "english", "frenc
 
 // The frame of `s`, run in a directory of its own that holds the game's pictures
 // (a picture that differs from its golden is written where the test started).
-BitmapPtr menu_screen(const MenuScreen &s, int language, bool low) {
+OwnedBitmap menu_screen(const MenuScreen &s, int language, bool low) {
     TempDir dir(true);
     dir.link_game_folder("GFX");
     HeadlessGame game;
@@ -70,7 +70,7 @@ TEST(MenuScreens, EveryScreenInEveryLanguageAtBothSizes) {
             for (int language = 0; language < kLanguageCount; ++language) {
                 const std::string name = std::string("menu_") + s.name + "_" +
                                          kLanguageNames[language] + (low ? "_low" : "_high");
-                const BitmapPtr shown = menu_screen(s, language, low);
+                const OwnedBitmap shown = menu_screen(s, language, low);
                 ASSERT_NE(shown, nullptr) << name;
                 EXPECT_TRUE(golden_screen(name, shown.get()));
             }

@@ -17,7 +17,7 @@ using namespace testing_support;
 
 TEST(LogoSplash, TheLogoAtBothSizes) {
     for (bool low : {false, true}) {
-        BitmapPtr shown;
+        OwnedBitmap shown;
         {
             TempDir dir(true); // the game's pictures; a PNG that differs goes where we were
             dir.link_game_folder("GFX");

@@ -13,7 +13,6 @@
 #include <climits>
 #include <string>
 
-using testing_support::BitmapPtr;
 using testing_support::golden_screen;
 using testing_support::make_bitmap;
 using testing_support::screen_hash;
@@ -41,7 +40,7 @@ void use_depth(int depth) {
 // strips, and four yellow rows past its place (which must never show).
 struct Scene {
     const Version &v;
-    BitmapPtr background, logo, work, dest;
+    OwnedBitmap background, logo, work, dest;
     Scene(const Version &version, int depth)
         : v(version), background(make_bitmap(depth, v.w, v.h)),
           logo(make_bitmap(depth, v.w, v.logo_h + 4)), work(make_bitmap(depth, v.w, v.logo_h)),
@@ -99,8 +98,8 @@ TEST(MenuBackdrop, WithoutAUsableLogoOrWorkBitmapTheBackgroundAloneAndBlackWitho
     use_depth(32);
     for (const Version &v : kVersions) {
         Scene s(v, 32);
-        BitmapPtr narrow = make_bitmap(32, v.w - 1, v.logo_h), short_work = make_bitmap(32, v.w, v.logo_h - 1),
-                  sixteen_bit = make_bitmap(16, v.w, v.logo_h), black = make_bitmap(32, v.w, v.h);
+        OwnedBitmap narrow = make_bitmap(32, v.w - 1, v.logo_h), short_work = make_bitmap(32, v.w, v.logo_h - 1),
+                    sixteen_bit = make_bitmap(16, v.w, v.logo_h), black = make_bitmap(32, v.w, v.h);
         clear_to_color(black.get(), 0);
         BITMAP *bg = s.background.get(), *logo = s.logo.get();
         const struct {
@@ -121,7 +120,7 @@ TEST(MenuBackdrop, WithoutAUsableLogoOrWorkBitmapTheBackgroundAloneAndBlackWitho
 // frame 0 without a maximum), then the two ends again with three cells missing.
 TEST(VolumeDial, Frames) {
     testing_support::NumberedCells cells(32, 0);
-    BitmapPtr dest = make_bitmap(32, 9 * 52, 3 * 52);
+    OwnedBitmap dest = make_bitmap(32, 9 * 52, 3 * 52);
     clear_to_color(dest.get(), makecol32(13, 250, 7));
     const struct {
         int16_t value, maximum;

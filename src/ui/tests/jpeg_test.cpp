@@ -17,7 +17,6 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-using testing_support::BitmapPtr;
 using testing_support::write_file;
 
 namespace {
@@ -78,9 +77,9 @@ std::vector<unsigned char> with_declared_size(std::vector<unsigned char> jpg, in
     return jpg;
 }
 
-BitmapPtr load_at(int depth, const std::string &name) {
+OwnedBitmap load_at(int depth, const std::string &name) {
     set_color_depth(depth);
-    BitmapPtr b(load_jpg(name.c_str(), nullptr));
+    OwnedBitmap b(load_jpg(name.c_str(), nullptr));
     set_color_depth(32);
     return b;
 }
@@ -152,7 +151,7 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
     for (const Row &r : rows) {
         write_file("p.jpg", r.file);
         testing::internal::CaptureStderr();
-        BitmapPtr b = load_at(r.depth, "p.jpg");
+        OwnedBitmap b = load_at(r.depth, "p.jpg");
         testing::internal::GetCapturedStderr();
         if (r.w == 0) {
             EXPECT_FALSE(b) << r.what;
@@ -171,7 +170,7 @@ TEST(Jpeg, FollowsAScreenWithBlueInTheHighBits) {
     const int saved[3] = {_rgb_r_shift_32, _rgb_g_shift_32, _rgb_b_shift_32};
     _rgb_r_shift_32 = 0;
     _rgb_b_shift_32 = 16;
-    BitmapPtr b = load_at(32, "red.jpg");
+    OwnedBitmap b = load_at(32, "red.jpg");
     _rgb_r_shift_32 = saved[0], _rgb_g_shift_32 = saved[1], _rgb_b_shift_32 = saved[2];
     ASSERT_TRUE(b);
     EXPECT_GE(b->line[2][4 * 2 + 0], 250) << "red belongs in the low byte on this layout";

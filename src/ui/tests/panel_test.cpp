@@ -18,7 +18,7 @@ class PanelTest : public ::testing::TestWithParam<int> {};
 TEST_P(PanelTest, Panels) {
     const int depth = GetParam();
     set_trans_blender(0, 0, 0, 64);
-    testing_support::BitmapPtr b = testing_support::make_bitmap(depth, 160, 96);
+    OwnedBitmap b = testing_support::make_bitmap(depth, 160, 96);
     for (int x = 0; x < b->w; ++x)
         vline(b.get(), x, 0, b->h - 1,
               makecol_depth(depth, x % 3 ? 240 : 0, x % 5 ? 200 : 96, (x * 7) & 255));

@@ -16,7 +16,7 @@ using testing_support::golden_screen;
 
 TEST(GlyphText, Lines) {
     testing_support::NumberedCells menu(32, 0), map(32, 1);
-    testing_support::BitmapPtr dest = testing_support::make_bitmap(32, 400, 224);
+    OwnedBitmap dest = testing_support::make_bitmap(32, 400, 224);
     clear_to_color(dest.get(), makecol32(10, 20, 30));
     const char *lines[] = {"CUEVA sET UP", "jfcsplezk", "ESPAnOL", "0189.,:-@?!",
                            "gIOCARE", "\xC9" "A\x7F" "B#\xFF" "C", ""};

@@ -14,7 +14,6 @@
 #include <set>
 #include <string>
 
-using testing_support::BitmapPtr;
 using testing_support::golden_screen;
 using testing_support::make_bitmap;
 
@@ -24,7 +23,7 @@ constexpr int kOld = 0x203040; // what the screen showed before
 
 class ScreenTest : public ::testing::Test {
 protected:
-    BitmapPtr screen_bmp, picture;
+    OwnedBitmap screen_bmp, picture;
     std::string name;    // of the transition under way
     std::set<int> shots; // the retraces whose screen is checked
     int retraces = 0;

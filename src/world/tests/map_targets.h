@@ -17,7 +17,7 @@ struct MapTargets {
     RoomRecord rooms[kRoomCount];
     SwitchPlacement switches[kSwitchCount];
     RefillPlacement refills[kRefillCount];
-    std::vector<testing_support::BitmapPtr> owned;
+    std::vector<OwnedBitmap> owned;
     BITMAP *backdrops[kBackdropCount] = {};
     CellSet room_tiles = {};
     CellSet sprite_tiles = {};
@@ -32,7 +32,7 @@ struct MapTargets {
         }
     }
 
-    BITMAP *keep(testing_support::BitmapPtr b) {
+    BITMAP *keep(OwnedBitmap b) {
         owned.push_back(std::move(b));
         return owned.back().get();
     }

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-using testing_support::BitmapPtr;
 using testing_support::make_bitmap;
 
 namespace {
@@ -22,7 +21,7 @@ namespace {
 class TileSheet : public ::testing::TestWithParam<int> {
 protected:
     testing_support::TempDir dir;
-    std::vector<BitmapPtr> owned;
+    std::vector<OwnedBitmap> owned;
     CellSet cut = {};
     CellSet reference = {};
     int old_depth = 8;
@@ -60,7 +59,7 @@ protected:
     // Runs of random colours, the mask and near-magenta ones among them.
     std::string random_sheet(int w, int h, int bits, unsigned seed) {
         std::mt19937 rng(seed);
-        BitmapPtr sheet = make_bitmap(bits, w, h);
+        OwnedBitmap sheet = make_bitmap(bits, w, h);
         PALETTE pal;
         for (RGB &c : pal) c = RGB{static_cast<unsigned char>(rng() % 64), static_cast<unsigned char>(rng() % 64),
                                    static_cast<unsigned char>(rng() % 64), 0};

@@ -39,7 +39,7 @@ TEST(MapPreview, ShowsEveryRoomWithItsLayersObjectsAndTracks) {
         maps::preview_map(*img, map_id, out);
         ASSERT_EQ(out.w, 5 * 240 + 4 * 2); // two pixels between rooms
         ASSERT_EQ(out.h, 5 * 144 + 4 * 2);
-        testing_support::BitmapPtr b = testing_support::make_bitmap(32, out.w, out.h);
+        OwnedBitmap b = testing_support::make_bitmap(32, out.w, out.h);
         for (int y = 0; y < out.h; ++y)
             for (int x = 0; x < out.w; ++x) putpixel(b.get(), x, y, makecol32(out.at(x, y)[0], out.at(x, y)[1], out.at(x, y)[2]));
         EXPECT_TRUE(testing_support::golden_screen("map_preview_id" + std::to_string(map_id), b.get()));

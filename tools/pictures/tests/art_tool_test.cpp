@@ -51,7 +51,7 @@ TEST(ArtTool, WritesASheetThatLoadsWithItsColours) {
     set_color_depth(32);
     set_color_conversion(COLORCONV_TOTAL);
     PALETTE pal;
-    testing_support::BitmapPtr b(load_pcx(dir.file("s.pcx").c_str(), pal));
+    OwnedBitmap b(load_pcx(dir.file("s.pcx").c_str(), pal));
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->w, 384);
     EXPECT_EQ(b->h, 160);

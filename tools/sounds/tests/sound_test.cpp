@@ -9,6 +9,7 @@
 #include "../../common/tests/tool_promises.h"
 #include "support/corpus_seeds.h"
 
+#include "core/owners.h"
 #include "core/paths.h"
 
 #include <allegro.h>
@@ -215,11 +216,6 @@ TEST(WavBytes, SamplesAreScaledClampedAndAnOddChunkPadded) {
     EXPECT_EQ(b[4] | b[5] << 8, static_cast<int>(b.size() - 8));
 }
 
-struct SampleDeleter {
-    void operator()(SAMPLE *s) const { destroy_sample(s); }
-};
-using SamplePtr = std::unique_ptr<SAMPLE, SampleDeleter>;
-
 const char *kJump = "rate 22050\nbits 16\nlength 0.2\nlayer square\npitch 200 800\nenvelope 0.005 1  0.2 0\n";
 
 TEST(SoundFiles, TheGameLoadsWhatTheToolWrites) {
@@ -228,7 +224,7 @@ TEST(SoundFiles, TheGameLoadsWhatTheToolWrites) {
     testing_support::write_file(dir.file("jump.sfx"), std::string(kJump));
     std::string error;
     ASSERT_TRUE(make_sound_file(dir.file("jump.sfx"), dir.file("sfx/jump.wav"), error)) << error;
-    SamplePtr s(data_load_wav("SFX/jump.wav"));
+    OwnedSample s(data_load_wav("SFX/jump.wav"));
     ASSERT_TRUE(s);
     EXPECT_EQ(std::vector<long>({s->bits, s->stereo, s->freq, static_cast<long>(s->len)}),
               std::vector<long>({16, 0, 22050, 4410}));
@@ -242,7 +238,7 @@ TEST(SoundFiles, TheGameLoadsWhatTheToolWrites) {
     eight_bit.replace(eight_bit.find("bits 16"), 7, "bits 8");
     testing_support::write_file(dir.file("jump.sfx"), eight_bit);
     ASSERT_TRUE(make_sound_file(dir.file("jump.sfx"), dir.file("sfx/salto.wav"), error)) << error;
-    SamplePtr eight(data_load_wav("SFX/salto.wav"));
+    OwnedSample eight(data_load_wav("SFX/salto.wav"));
     ASSERT_TRUE(eight);
     EXPECT_EQ(eight->bits, 8);
     EXPECT_EQ(eight->len, 4410u);
