@@ -86,6 +86,7 @@ struct Scene {
     Bitmaps bmp;
     BITMAP *work = create_bitmap_ex(kDepth, kWorkBitmapW, kWorkBitmapH);
     PlayState state{};
+    MapLook look = kPlainLook;
     EffectState fx{};
     bool loaded = false;
 
@@ -96,10 +97,10 @@ struct Scene {
         game_config.render_mode = kRenderScanLines;
         std::string path = std::string(VESPERTIL_GAME_DIR) + "/MAP/" + which.file;
         loaded = load_map_file(path.c_str(), map->header, map->rooms, map->switches,
-                               map->refills, bmp.backdrops, bmp.room_tiles, bmp.sprite_tiles) == 1;
+                               map->refills, bmp.backdrops, bmp.room_tiles, bmp.sprite_tiles)
+                     .loaded == 1;
         if (!loaded) return;
-        world.map_id = which.map_id;
-        const MapLook look = map_look(which.map_id);
+        look = map_look(which.map_id);
         srand(1);
         start_level_effects(fx, work);
         start_level_rules(state, *map);
@@ -125,10 +126,9 @@ void BM_LevelFrame(benchmark::State &st) {
     for (auto _ : st) {
         FrameEvents ev;
         frame_rules_before_render(s, *scene.map, 0, ev);
-        render_room(s.hero, s.enemies, s.platforms, scene.map->rooms, scene.map->switches,
-                    scene.map->refills, static_cast<uint8_t>(frame_room_index(s)),
-                    scene.bmp.room_tiles, scene.bmp.sprite_tiles, scene.bmp.backdrops,
-                    scene.bmp.view, scene.map->header, scene.fx);
+        render_room(RoomScene{scene.look, *scene.map, s, scene.bmp.room_tiles,
+                              scene.bmp.sprite_tiles, scene.bmp.backdrops, scene.bmp.view,
+                              scene.fx});
         frame_rules_after_render(s, *scene.map, ev);
         present_room_view_to(scene.bmp.view, scene.bmp.strip, scene.bmp.doubled, scene.bmp.screen);
         if (s.room_exit) s = start; // keep playing the same room

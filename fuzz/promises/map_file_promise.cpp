@@ -337,15 +337,13 @@ std::string map_file_promise(const uint8_t *data, std::size_t size) {
     for (auto &e : after.switches) e.spare = kSpareMark;
     for (auto &e : after.refills) e.spare = kSpareMark;
     before = after;
-    world.map_id_override_present = 7;
-    world.map_id_override = 0x13572468;
 
-    int16_t loaded = load_map_file(target->path.c_str(), after.header, after.rooms,
-                                   after.switches, after.refills, set.backdrops, set.room_tiles,
-                                   set.sprite_tiles);
+    const MapLoad loaded = load_map_file(target->path.c_str(), after.header, after.rooms,
+                                         after.switches, after.refills, set.backdrops,
+                                         set.room_tiles, set.sprite_tiles);
 
     const bool whole = length >= kMapFileSize;
-    CHECK(loaded == (whole ? 1 : 0), "a file of %zu bytes gave %d", length, loaded);
+    CHECK(loaded.loaded == (whole ? 1 : 0), "a file of %zu bytes gave %d", length, loaded.loaded);
     const uint8_t *file = target->image.data();
     for_each_bitmap(set, [&](BITMAP *b, int w, int h, const char *what, int index, auto where) {
         check_bitmap(b, w, h, salt, whole, file, where, what, index);
@@ -353,8 +351,7 @@ std::string map_file_promise(const uint8_t *data, std::size_t size) {
     if (!whole) {
         CHECK(std::memcmp(&before, &after, sizeof before) == 0,
                    "a refused file changed the records");
-        CHECK(world.map_id_override_present == 7 && world.map_id_override == 0x13572468,
-                   "a refused file changed the override");
+        CHECK(!loaded.file_id.present, "a refused file gave a map id");
         return finding;
     }
     check_header(after.header, file + kMapHeaderOffset);
@@ -363,11 +360,10 @@ std::string map_file_promise(const uint8_t *data, std::size_t size) {
     check_placements(after.switches, file + kSwitchRecordsOffset, kSwitchCount, "switch");
     check_placements(after.refills, file + kRefillRecordsOffset, kRefillCount, "refill");
     const bool has_override = length >= kMapFileSizeWithOverride;
-    CHECK(world.map_id_override_present == (has_override ? 1 : 0),
-               "override present %d for a file of %zu bytes", world.map_id_override_present,
-               length);
+    CHECK(loaded.file_id.present == has_override, "map id present %d for a file of %zu bytes",
+          loaded.file_id.present, length);
     if (has_override)
-        CHECK(world.map_id_override == static_cast<int32_t>(read_le32(file + kMapOverrideOffset)),
-                   "override %d is not the file's", world.map_id_override);
+        CHECK(loaded.file_id.map_id == static_cast<int32_t>(read_le32(file + kMapOverrideOffset)),
+                   "map id %d is not the file's", loaded.file_id.map_id);
     return finding;
 }

@@ -2,7 +2,7 @@
 // moves them on a frame at a time.
 #include "level/effects.h"
 
-#include "level/render.h"
+#include "level/look.h"
 
 #include <allegro.h>
 

@@ -113,10 +113,8 @@ bool create_bitmaps(LevelRun &run) {
 }
 
 void draw_room(LevelRun &run) {
-    PlayState &s = run.state;
-    render_room(s.hero, s.enemies, s.platforms, run.map.rooms, run.map.switches, run.map.refills,
-                static_cast<uint8_t>(frame_room_index(s)), run.room_tiles.cells,
-                run.sprite_tiles.cells, run.backdrops, run.view.get(), run.map.header, run.fx);
+    render_room(RoomScene{run.look, run.map, run.state, run.room_tiles.cells,
+                          run.sprite_tiles.cells, run.backdrops, run.view.get(), run.fx});
 }
 
 // The first image of the level, revealed by a transition: frame, room, full bar and,
@@ -260,7 +258,6 @@ int finish(const LevelRun &run, LevelOutcome *outcome, int32_t result) {
 int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
     run.low = game_config.low_resolution != 0;
     normalise_map_name(map_name, run.name, sizeof run.name);
-    world.map_id = map_id_for_name(run.name);
     char music_name[kMapNameSize];
     music_file_name(run.name, music_name, sizeof music_name);
     run.music.module = music_load(music_name);
@@ -271,13 +268,14 @@ int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
         return finish(run, outcome, kLevelUnreadable);
     }
     cut_tile_sheet("GFX/menu_spr.pcx", run.menu_cells.cells);
-    if (!load_map(run.name, run.map.header, run.map.rooms, run.map.switches, run.map.refills,
-                  run.backdrops, run.room_tiles.cells, run.sprite_tiles.cells)) {
+    const MapLoad load = load_map(run.name, run.map.header, run.map.rooms, run.map.switches,
+                                  run.map.refills, run.backdrops, run.room_tiles.cells,
+                                  run.sprite_tiles.cells);
+    if (!load.loaded) {
         report_data_problem(run.name, "is missing, or not a map the game can read");
         return finish(run, outcome, kLevelUnreadable);
     }
-    apply_map_id_override();
-    run.look = map_look(world.map_id);
+    run.look = map_look(level_map_id(run.name, load.file_id));
     start_level_effects(run.fx, run.effect_work.get());
     start_level_rules(run.state, run.map);
     prepare_first_picture(run.fx, run.look, run.state.hero);

@@ -3,9 +3,6 @@
 // from its MapLook; the effects themselves are drawn by effects.cpp.
 #include "level/render.h"
 
-#include "level/rules.h"
-#include "world/map_identity.h"
-
 #include <allegro.h>
 
 namespace {
@@ -151,29 +148,29 @@ int hero_picture(const HeroState &hero) {
     return base + hero.facing;
 }
 
-void render_room(const HeroState &hero, const ObjectGroup &enemies, const ObjectGroup &platforms,
-                 RoomRecord (&rooms)[kRoomCount], const SwitchPlacement (&switches)[kSwitchCount],
-                 const RefillPlacement (&refills)[kRefillCount], uint8_t room_index,
-                 const CellSet &room_tiles, const CellSet &sprite_tiles,
-                 BITMAP *const (&backdrops)[kBackdropCount], BITMAP *view,
-                 const MapHeader &header, EffectState &fx) {
+void render_room(const RoomScene &scene) {
+    const uint8_t room_index = static_cast<uint8_t>(frame_room_index(scene.state));
+    BITMAP *view = scene.view;
     if (!view || room_index >= kRoomCount) return;
-    RoomRecord &room = rooms[room_index];
-    const MapLook look = map_look(world.map_id);
+    const MapLook &look = scene.look;
+    const HeroState &hero = scene.state.hero;
+    const CellSet &room_tiles = scene.room_tiles, &sprite_tiles = scene.sprite_tiles;
+    EffectState &fx = scene.fx;
+    RoomRecord &room = scene.map.rooms[room_index];
     const int column = room_index % kWorldColumns, row = room_index / kWorldColumns;
 
     if (has_effect(look, kRain)) trigger_lightning(fx, row);
-    draw_backdrop(look, fx, backdrop_of(room, backdrops), column, row, view);
+    draw_backdrop(look, fx, backdrop_of(room, scene.backdrops), column, row, view);
     draw_cells(room, false, [&](int16_t &t, int x, int y) {
         draw_back_cell(look, room_tiles, t, view, x, y);
     });
-    draw_door(header, room_index, hero.switches_thrown, sprite_tiles, view);
+    draw_door(scene.map.header, room_index, hero.switches_thrown, sprite_tiles, view);
     for (int i = 0; i < kSwitchCount; ++i) {
-        draw_pickup(switches[i], room_index, kSwitchCell, sprite_tiles, view);
-        draw_pickup(refills[i], room_index, kRefillCell, sprite_tiles, view);
+        draw_pickup(scene.map.switches[i], room_index, kSwitchCell, sprite_tiles, view);
+        draw_pickup(scene.map.refills[i], room_index, kRefillCell, sprite_tiles, view);
     }
-    draw_group(enemies, true, sprite_tiles, view);
-    if (!look.platforms_over_front) draw_group(platforms, false, sprite_tiles, view);
+    draw_group(scene.state.enemies, true, sprite_tiles, view);
+    if (!look.platforms_over_front) draw_group(scene.state.platforms, false, sprite_tiles, view);
     if (has_effect(look, kHeroLight)) draw_hero_light(hero, sprite_tiles, view);
     if (has_effect(look, kSparks)) draw_sparks(fx, hero, sprite_tiles, view);
 
@@ -185,7 +182,7 @@ void render_room(const HeroState &hero, const ObjectGroup &enemies, const Object
     draw_cells(room, true, [&](int16_t &t, int x, int y) {
         draw_front_cell(look, room_tiles, torches ? animate_torch(fx, t) : t, view, x, y);
     });
-    if (look.platforms_over_front) draw_group(platforms, false, sprite_tiles, view);
+    if (look.platforms_over_front) draw_group(scene.state.platforms, false, sprite_tiles, view);
     if (has_effect(look, kDrifters)) draw_drifters(fx, sprite_tiles, view);
     if (has_effect(look, kRain) && row < kRainRows) draw_rain(fx, view);
     draw_lightning_flash(fx, view);

@@ -129,7 +129,7 @@ void take_placements(std::size_t offset, PickupPlacement *entries, int count) {
 
 } // namespace
 
-int16_t load_map(const char *name, MapHeader &header, RoomRecord (&rooms)[kRoomCount],
+MapLoad load_map(const char *name, MapHeader &header, RoomRecord (&rooms)[kRoomCount],
                  SwitchPlacement (&switches)[kSwitchCount],
                  RefillPlacement (&refills)[kRefillCount],
                  BITMAP *const (&backdrops)[kBackdropCount], const CellSet &room_tiles,
@@ -139,7 +139,7 @@ int16_t load_map(const char *name, MapHeader &header, RoomRecord (&rooms)[kRoomC
                          sprite_tiles);
 }
 
-int16_t load_map_file(const char *path, MapHeader &header, RoomRecord (&rooms)[kRoomCount],
+MapLoad load_map_file(const char *path, MapHeader &header, RoomRecord (&rooms)[kRoomCount],
                       SwitchPlacement (&switches)[kSwitchCount],
                       RefillPlacement (&refills)[kRefillCount],
                       BITMAP *const (&backdrops)[kBackdropCount], const CellSet &room_tiles,
@@ -147,7 +147,7 @@ int16_t load_map_file(const char *path, MapHeader &header, RoomRecord (&rooms)[k
     std::size_t size = read_map_bytes(path);
     if (size < kMapFileSize) { // missing, unreadable or cut short: refused whole
         report_data_problem(path, size == 0 ? "cannot be read" : "is shorter than a map file");
-        return 0;
+        return MapLoad{0, FileMapId{false, 0}};
     }
 
     parse_map_header(file_image + kMapHeaderOffset, header);
@@ -167,12 +167,11 @@ int16_t load_map_file(const char *path, MapHeader &header, RoomRecord (&rooms)[k
     put_tile_set(room_tiles, TileSet::Room, conv);
     put_tile_set(sprite_tiles, TileSet::Sprite, conv);
 
-    // Fewer than four bytes past the fixed part cannot hold an id: no override.
+    // Fewer than four bytes past the fixed part cannot hold an id.
+    MapLoad load{1, FileMapId{false, 0}};
     if (size >= kMapFileSizeWithOverride) {
-        world.map_id_override = static_cast<int32_t>(read_le32(file_image + kMapOverrideOffset));
-        world.map_id_override_present = 1;
-    } else {
-        world.map_id_override_present = 0;
+        load.file_id.present = true;
+        load.file_id.map_id = static_cast<int32_t>(read_le32(file_image + kMapOverrideOffset));
     }
-    return 1;
+    return load;
 }

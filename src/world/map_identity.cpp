@@ -4,8 +4,6 @@
 #include <cstdio>
 #include <cstring>
 
-WorldState world = {};
-
 void normalise_map_name(const char *name, char *out, std::size_t out_size) {
     if (!out || out_size == 0) return;
     std::size_t n = 0;
@@ -35,6 +33,6 @@ void music_file_name(const char *normalised_name, char *out, std::size_t out_siz
     out[n - 1] = '\0';
 }
 
-void apply_map_id_override() {
-    if (world.map_id_override_present == 1) world.map_id = world.map_id_override;
+int32_t level_map_id(const char *normalised_name, const FileMapId &file_id) {
+    return file_id.present ? file_id.map_id : map_id_for_name(normalised_name);
 }

@@ -6,14 +6,11 @@
 #include <cstddef>
 #include <cstdint>
 
-// The process-wide identity of the level being played. `map_id` selects per-map
-// effects, music and sounds; the loader sets the two override fields.
-struct WorldState {
+// The map id a map file may carry after its fixed part; the loader hands it back.
+struct FileMapId {
+    bool present;
     int32_t map_id;
-    int16_t map_id_override_present; // 1 when the map file carried its own id
-    int32_t map_id_override;
 };
-extern WorldState world;
 
 struct MapIdentityEntry {
     const char *file_name; // normalised: lower case, no blank
@@ -41,5 +38,6 @@ int32_t map_id_for_name(const char *normalised_name);
 // sfx/cueva.xm. Cut to fit `out`, never overflowing it.
 void music_file_name(const char *normalised_name, char *out, std::size_t out_size);
 
-// After a successful load: the map file's own id, when it has one, replaces map_id.
-void apply_map_id_override();
+// The map id a level plays with, which chooses its look: the map file's own when it
+// carries one, else the one its normalised name gives.
+int32_t level_map_id(const char *normalised_name, const FileMapId &file_id);

@@ -21,10 +21,9 @@ int usage() {
 }
 
 int32_t map_id_of(const std::string &path, const MapImage &img) {
-    if (img.has_override) return img.map_id_override;
     char name[kMapNameSize];
     normalise_map_name(maps::base_name(path).c_str(), name, sizeof name);
-    return map_id_for_name(name);
+    return level_map_id(name, FileMapId{img.has_override, img.map_id_override});
 }
 
 // The records as the loader leaves them, so the picture shows what the game plays.

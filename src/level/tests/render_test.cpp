@@ -10,7 +10,6 @@
 #include "level/present.h"
 #include "level/render.h"
 #include "level/rules.h"
-#include "world/map_identity.h"
 
 #include "support/golden_screen.h"
 #include "support/test_support.h"
@@ -52,8 +51,10 @@ protected:
                 work = make_bitmap(depth, kWorkBitmapW, kWorkBitmapH);
     BITMAP *backdrops[kBackdropCount] = {};
     std::unique_ptr<LevelMap> map = std::make_unique<LevelMap>();
-    HeroState hero{};
-    ObjectGroup enemies{}, platforms{};
+    PlayState state{};
+    HeroState &hero = state.hero;
+    ObjectGroup &enemies = state.enemies, &platforms = state.platforms;
+    MapLook look = kPlainLook;
     EffectState fx{};
 
     void SetUp() override {
@@ -103,14 +104,14 @@ protected:
     }
 
     void render(int column, int row) {
-        render_room(hero, enemies, platforms, map->rooms, map->switches, map->refills, room_index_of(column, row),
-                    room_tiles.cells, sprite_tiles.cells, backdrops, view.get(), map->header, fx);
+        state.start_column = column;
+        state.start_row = row;
+        render_room(RoomScene{look, *map, state, room_tiles.cells, sprite_tiles.cells, backdrops, view.get(), fx});
     }
 
     // The nine frames one under the other, played as the level run plays them.
     OwnedBitmap film(int map_id) {
-        world.map_id = map_id;
-        const MapLook look = map_look(map_id);
+        look = map_look(map_id);
         set_up_map();
         srand(kSeed);
         clear_to_color(view.get(), makecol(100, 100, 100));
@@ -153,14 +154,13 @@ TEST_P(LookTest, EachMapIdsLookOverNineFrames) {
             EXPECT_TRUE(fx.thunder.frequency >= 500 && fx.thunder.frequency < 1500) << fx.thunder.frequency;
         }
     }
-    world.map_id = 0;
 }
 
 // The waving backdrop comes round again after its 144 rows, the scrolling sky after
 // its 240 columns (and the torches with it).
 TEST_P(LookTest, WavesAndScrollsComeRoundAgain) {
     for (auto [map_id, period] : {std::pair{5, 144}, std::pair{9, 240}}) {
-        world.map_id = map_id;
+        look = map_look(map_id);
         set_up_map();
         start_level_effects(fx, work.get());
         uint64_t shown = 0;
@@ -170,7 +170,6 @@ TEST_P(LookTest, WavesAndScrollsComeRoundAgain) {
         }
         EXPECT_EQ(screen_hash(view.get()), shown) << map_id;
     }
-    world.map_id = 0;
 }
 
 // The view at 320 x 200, doubled at 640 x 480, and doubled with scan lines; then the

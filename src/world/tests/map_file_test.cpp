@@ -29,14 +29,12 @@ class MapLoad : public ::testing::Test, protected MapTargets {
 protected:
     TempDir dir;
 
-    // Records and override as no loader would leave them, so a write is seen.
+    // Records as no loader would leave them, so a write is seen.
     void SetUp() override {
         std::memset(&header, 0xAB, sizeof header);
         std::memset(rooms, 0xAB, sizeof rooms);
         std::memset(switches, 0xAB, sizeof switches);
         std::memset(refills, 0xAB, sizeof refills);
-        world.map_id_override = 5678;
-        world.map_id_override_present = 7;
         make_bitmaps(16);
     }
     int16_t load(const std::vector<uint8_t> &bytes) {

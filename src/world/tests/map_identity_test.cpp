@@ -65,15 +65,9 @@ TEST(MapIdentity, NamesGiveTheirIdAndTheirMusic) {
     EXPECT_EQ(std::string(n), "sfx/" + std::string(248, 'X') + "xm") << "cut to 255, then one shorter";
 }
 
-TEST(MapIdentity, OverrideAppliesOnlyWhenPresent) {
-    world.map_id = 5;
-    world.map_id_override = 98;
-    world.map_id_override_present = 0;
-    apply_map_id_override();
-    EXPECT_EQ(world.map_id, 5);
-    world.map_id_override_present = 1;
-    apply_map_id_override();
-    EXPECT_EQ(world.map_id, 98);
+TEST(MapIdentity, AFilesOwnIdWinsOnlyWhenPresent) {
+    EXPECT_EQ(level_map_id("cueva.map", FileMapId{false, 98}), 1);
+    EXPECT_EQ(level_map_id("cueva.map", FileMapId{true, 98}), 98);
 }
 
 } // namespace

@@ -39,10 +39,10 @@ struct MapTargets {
 
     int16_t load_file(const char *path) {
         return load_map_file(path, header, rooms, switches, refills, backdrops, room_tiles,
-                             sprite_tiles);
+                             sprite_tiles).loaded;
     }
     int16_t load_named(const char *name) {
         return load_map(name, header, rooms, switches, refills, backdrops, room_tiles,
-                        sprite_tiles);
+                        sprite_tiles).loaded;
     }
 };

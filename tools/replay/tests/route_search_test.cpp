@@ -425,7 +425,8 @@ void expect_loader_records(const std::vector<unsigned char> &bytes) {
     BITMAP *const no_backdrops[kBackdropCount] = {};
     CellSet no_cells{};
     ASSERT_EQ(load_map_file(path.c_str(), loaded->header, loaded->rooms, loaded->switches,
-                            loaded->refills, no_backdrops, no_cells, no_cells),
+                            loaded->refills, no_backdrops, no_cells, no_cells)
+                  .loaded,
               1);
     ASSERT_TRUE(route::level_map_from_bytes(bytes.data(), bytes.size(), *parsed));
     EXPECT_EQ(std::memcmp(&loaded->header, &parsed->header, sizeof loaded->header), 0);
