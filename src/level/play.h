@@ -20,13 +20,6 @@ struct LevelObserver {
                        const FrameEvents &events) = nullptr;
 };
 
-struct LevelOutcome {
-    int32_t result = kLevelUnreadable;
-    int frames = 0;    // frames of play run
-    int switches = 0;  // switches thrown
-    int energy = 0;
-};
-
 int play_level(const char *map_name);
 int play_level_observed(const char *map_name, const LevelObserver *observer,
                         LevelOutcome *outcome);

@@ -307,3 +307,15 @@ bool replay_map_digest(const std::string &map_name, char (&path)[kMaxDataPath],
     const std::string name = "MAP\\" + map_name;
     return resolve_data_path(name.c_str(), path, sizeof path) && sha256_file(path, digest);
 }
+
+std::string outcome_line(const LevelOutcome &o) {
+    char result[16];
+    if (o.result == kLevelUnfinished)
+        std::snprintf(result, sizeof result, "unfinished");
+    else
+        std::snprintf(result, sizeof result, "%d", o.result);
+    char line[96];
+    std::snprintf(line, sizeof line, "result %s frames %d switches %d energy %d", result,
+                  o.frames, o.switches, o.energy);
+    return line;
+}

@@ -26,6 +26,7 @@
 #include "core/paths.h"
 #include "core/platform.h"
 #include "core/sha256.h"
+#include "level/rules.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -73,3 +74,7 @@ std::string format_replay(const std::string &map_name, const uint8_t sha256[kSha
 // One record as a replay writes it: "-" for no key, else the names joined by '+', in
 // the order of the list above ("LEFT+UP"). Keys without a name are left out.
 std::string key_record_text(KeyRecord r);
+
+// The last line of a run, which a replay's "# expect:" comment states: "result R frames
+// F switches S energy E", R being the level's result code or "unfinished".
+std::string outcome_line(const LevelOutcome &outcome);

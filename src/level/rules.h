@@ -27,6 +27,14 @@ enum LevelResult : int32_t {
     kLevelUnfinished = -2,  // a replay ran out of key records first (replays only)
 };
 
+// How a run of a level ended: the level run's, a replay's or a route's.
+struct LevelOutcome {
+    int32_t result = kLevelUnreadable;
+    int frames = 0;    // frames of play run
+    int switches = 0;  // switches thrown
+    int energy = 0;
+};
+
 struct PlayState {
     HeroState hero;
     ObjectGroup enemies;   // group 1

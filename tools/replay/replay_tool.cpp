@@ -109,18 +109,6 @@ struct FileCloser {
 
 } // namespace
 
-std::string outcome_line(const LevelOutcome &o) {
-    char result[16];
-    if (o.result == kLevelUnfinished)
-        snprintf(result, sizeof result, "unfinished");
-    else
-        snprintf(result, sizeof result, "%d", o.result);
-    char line[96];
-    snprintf(line, sizeof line, "result %s frames %d switches %d energy %d", result, o.frames,
-             o.switches, o.energy);
-    return line;
-}
-
 std::string trace_line(int frame, const PlayState &s) {
     const HeroState &h = s.hero;
     char line[160];

@@ -41,10 +41,6 @@ int play_replay(const PlayOptions &options, FILE *out, FILE *err);
 // replay of what was played.
 int record_replay(const RecordOptions &options, FILE *out, FILE *err);
 
-// The last line of a run: "result R frames F switches S energy E", R being the level's
-// result code or "unfinished".
-std::string outcome_line(const LevelOutcome &outcome);
-
 // One trace line: frame, room column and row, x, y, walk phase, falling, jumping,
 // jump step, jump kind, facing, energy, switches.
 std::string trace_line(int frame, const PlayState &state);

@@ -8,7 +8,6 @@
 #include "core/sha256.h"
 #include "file_out.h"
 #include "level/replay_file.h"
-#include "replay_tool.h"
 #include "world/map_format.h"
 
 #include <chrono>
@@ -82,7 +81,7 @@ std::string replay_text(const std::string &map_name, const uint8_t (&digest)[kSh
     text += "# The map can be completed: every switch thrown, then the exit door reached.\n"
             "# Found by vespertil-route, which seeks the nearest switch still up (those of\n"
             "# the hero's row of rooms and above first), again and again, then the door.\n";
-    text += "# expect: " + replay_tool::outcome_line(outcome) + "\n";
+    text += "# expect: " + outcome_line(outcome) + "\n";
     text += "# frame 1 closes the intro panel\n";
     text += frame_lines(map_name, digest, found.frames, 0, 1);
     std::size_t done = 1;
@@ -180,7 +179,7 @@ std::string write_check_replay(const Options &o, const LevelMap &map,
     const std::string path = o.replays_dir + "/" + file;
     const std::string header = format_replay(o.map_name, digest, {});
     std::string text = header + "# " + what + "\n# Written by vespertil-route --check.\n";
-    text += "# expect: " + replay_tool::outcome_line(route::run_route(map, frames)) + "\n";
+    text += "# expect: " + outcome_line(route::run_route(map, frames)) + "\n";
     text += format_replay(o.map_name, digest, frames).substr(header.size());
     return save_text(path, text);
 }
@@ -275,7 +274,7 @@ int run_check(Options &o, const LevelMap &map, const uint8_t (&digest)[kSha256By
         ++problems;
     } else if (outcome.result != kLevelCompleted) {
         printf("no route: the route found plays back to \"%s\"\n",
-               replay_tool::outcome_line(outcome).c_str());
+               outcome_line(outcome).c_str());
         ++problems;
     } else {
         std::string path;
@@ -351,7 +350,7 @@ int main(int argc, char **argv) {
         outcome.frames != static_cast<int>(found.frames.size())) {
         fprintf(stderr, "vespertil-route: %s: the route found plays back to \"%s\", not to the "
                         "exit door on frame %zu\n",
-                map_path, replay_tool::outcome_line(outcome).c_str(), found.frames.size());
+                map_path, outcome_line(outcome).c_str(), found.frames.size());
         return kExitNoRoute;
     }
     std::string text = replay_text(o.map_name, digest, found, outcome);
@@ -361,6 +360,6 @@ int main(int argc, char **argv) {
     }
     printf("wrote %s, %d frames as map %s, searched in %.2f s\n", o.out_path.c_str(),
            outcome.frames, o.map_name.c_str(), seconds);
-    printf("%s\n", replay_tool::outcome_line(outcome).c_str());
+    printf("%s\n", outcome_line(outcome).c_str());
     return kExitFound;
 }

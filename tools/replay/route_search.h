@@ -5,7 +5,6 @@
 #pragma once
 
 #include "core/platform.h"
-#include "level/play.h"
 #include "level/rules.h"
 
 #include <cstddef>
