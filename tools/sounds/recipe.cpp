@@ -69,17 +69,6 @@ bool count_is(const std::vector<std::string> &w, std::size_t low, std::size_t hi
     return true;
 }
 
-// A cut-off sweep: "lowpass 2000" or "lowpass 4000 300".
-bool filter_line(const std::vector<std::string> &w, double &from, double &to,
-                 std::string &error) {
-    if (!count_is(w, 1, 2, "a cut-off in Hz, or a cut-off to start and one to end at", error))
-        return false;
-    if (!number_in(w[1], {10, 20000}, w[0].c_str(), from, error)) return false;
-    to = from;
-    if (w.size() == 3 && !number_in(w[2], {10, 20000}, w[0].c_str(), to, error)) return false;
-    return true;
-}
-
 LineResult sample_line(RecipeParser &p, const std::vector<std::string> &w, std::string &error) {
     Recipe &r = *p.recipe;
     const std::string &key = w[0];
@@ -160,99 +149,138 @@ bool envelope_line(Layer &l, const std::vector<std::string> &w, std::string &err
     return true;
 }
 
-LineResult layer_line(Layer &l, const std::vector<std::string> &w, std::string &error) {
-    const std::string &key = w[0];
-    bool ok = true;
-    double v = 0;
-    if (key == "start") {
-        ok = count_is(w, 1, 1, "one time in seconds", error) &&
-             number_in(w[1], {0, kMaxSeconds}, "start", l.start, error);
-    } else if (key == "length") {
-        ok = count_is(w, 1, 1, "one length in seconds", error) &&
-             number_in(w[1], {0.001, kMaxSeconds}, "length", l.length, error);
-    } else if (key == "pitch") {
-        ok = count_is(w, 1, 3, "a pitch, or a start and end pitch and 'lin' or 'exp'", error) &&
-             pitch_in(w[1], l.pitch_from, error);
-        l.pitch_to = l.pitch_from;
-        if (ok && w.size() >= 3) ok = pitch_in(w[2], l.pitch_to, error);
-        if (ok && w.size() == 4) {
-            ok = w[3] == "lin" || w[3] == "exp";
-            if (!ok) error = "pitch sweep '" + w[3] + "': write lin or exp";
-            l.sweep = w[3] == "lin" ? Sweep::linear : Sweep::exponential;
-        }
-        l.pitch_given = ok;
-    } else if (key == "detune") {
-        ok = count_is(w, 1, 1, "one offset in cents", error) &&
-             number_in(w[1], {-1200, 1200}, "detune", l.detune_cents, error);
-    } else if (key == "vibrato") {
-        ok = count_is(w, 2, 2, "a rate in Hz and a depth in semitones", error) &&
-             number_in(w[1], {0, 50}, "vibrato rate", l.vibrato_rate, error) &&
-             number_in(w[2], {0, 12}, "vibrato depth", l.vibrato_depth, error);
-    } else if (key == "duty") {
-        ok = count_is(w, 1, 1, "one share of the cycle", error) &&
-             number_in(w[1], {0.01, 0.99}, "duty", l.duty, error);
-    } else if (key == "partials") {
-        ok = count_is(w, 1, kMaxPartials, "1 to 16 strengths", error);
-        for (std::size_t i = 1; ok && i < w.size(); ++i)
-            ok = number_in(w[i], {0, 10}, "partial", l.partials[i - 1], error);
-        if (ok) l.partial_count = static_cast<int>(w.size() - 1);
-    } else if (key == "fm") {
-        ok = count_is(w, 2, 2, "a frequency ratio and an index", error) &&
-             number_in(w[1], {0, 32}, "fm ratio", l.fm_ratio, error) &&
-             number_in(w[2], {0, 50}, "fm index", l.fm_index, error);
-    } else if (key == "envelope") {
-        ok = envelope_line(l, w, error);
-    } else if (key == "decay") {
-        ok = count_is(w, 1, 1, "one time constant in seconds", error) &&
-             number_in(w[1], {0.001, 20}, "decay", l.decay, error);
-    } else if (key == "gain") {
-        ok = count_is(w, 1, 1, "one factor", error) && number_in(w[1], {0, 10}, "gain", l.gain, error);
-    } else if (key == "lowpass") {
-        ok = filter_line(w, l.lowpass_from, l.lowpass_to, error);
-    } else if (key == "highpass") {
-        ok = filter_line(w, l.highpass_from, l.highpass_to, error);
-    } else if (key == "bandpass") {
-        ok = filter_line(w, l.bandpass_from, l.bandpass_to, error);
-    } else if (key == "resonance") {
-        ok = count_is(w, 1, 1, "one Q", error) &&
-             number_in(w[1], {0.1, 20}, "resonance", l.resonance, error);
-    } else if (key == "wobble") {
-        ok = count_is(w, 2, 2, "a rate in Hz and a depth", error) &&
-             number_in(w[1], {0.1, 200}, "wobble rate", l.wobble_rate, error) &&
-             number_in(w[2], {0, 1}, "wobble depth", l.wobble_depth, error);
-    } else if (key == "scatter") {
-        ok = count_is(w, 1, 2, "a count and optionally a seed", error) &&
-             number_in(w[1], {1, kMaxScatter}, "scatter count", v, error);
-        if (ok) {
-            l.scatter_count = static_cast<int>(v);
-            ok = v == l.scatter_count;
-            if (!ok) error = "scatter count " + w[1] + " is not a whole number";
-        }
-        if (ok && w.size() == 3) {
-            ok = number_in(w[2], {1, 2147483647.0}, "seed", v, error);
-            l.seed = static_cast<std::uint32_t>(v);
-        }
-    } else if (key == "spread") {
-        ok = count_is(w, 1, 1, "semitones", error) && number_in(w[1], {0, 24}, "spread", l.spread, error);
-    } else if (key == "jitter") {
-        ok = count_is(w, 1, 1, "a share", error) && number_in(w[1], {0, 1}, "jitter", l.jitter, error);
-    } else if (key == "repeat") {
-        ok = count_is(w, 3, 3, "a count, an interval in seconds and a gain per repeat", error) &&
-             number_in(w[1], {1, kMaxRepeats}, "repeat count", v, error) &&
-             number_in(w[2], {0.001, kMaxSeconds}, "repeat interval", l.repeat_interval, error) &&
-             number_in(w[3], {0, 1}, "repeat gain", l.repeat_gain, error);
-        l.repeat_count = static_cast<int>(v);
-        if (ok && v != l.repeat_count) {
-            ok = false;
-            error = "repeat count " + w[1] + " is not a whole number";
-        }
-    } else if (key == "seed") {
-        ok = count_is(w, 1, 1, "one number", error) && number_in(w[1], {1, 2147483647.0}, "seed", v, error);
-        l.seed = static_cast<std::uint32_t>(v);
-    } else {
-        return LineResult::unknown;
+// The keywords of a layer that take plain numbers, each into a field of its own. A
+// keyword taking fewer values than it may (a filter's cut-off without an end) gives
+// each value left out the one before it.
+struct LayerValue {
+    const char *name; // in messages
+    Range range;
+    double Layer::*field;
+};
+struct LayerKeyword {
+    const char *keyword;
+    std::size_t fewest, most;
+    const char *usage;
+    LayerValue values[2];
+};
+
+constexpr const char *kCutOffUsage = "a cut-off in Hz, or a cut-off to start and one to end at";
+
+constexpr LayerKeyword kLayerKeywords[] = {
+    {"start", 1, 1, "one time in seconds", {{"start", {0, kMaxSeconds}, &Layer::start}}},
+    {"length", 1, 1, "one length in seconds", {{"length", {0.001, kMaxSeconds}, &Layer::length}}},
+    {"detune", 1, 1, "one offset in cents", {{"detune", {-1200, 1200}, &Layer::detune_cents}}},
+    {"vibrato", 2, 2, "a rate in Hz and a depth in semitones",
+     {{"vibrato rate", {0, 50}, &Layer::vibrato_rate},
+      {"vibrato depth", {0, 12}, &Layer::vibrato_depth}}},
+    {"duty", 1, 1, "one share of the cycle", {{"duty", {0.01, 0.99}, &Layer::duty}}},
+    {"fm", 2, 2, "a frequency ratio and an index",
+     {{"fm ratio", {0, 32}, &Layer::fm_ratio}, {"fm index", {0, 50}, &Layer::fm_index}}},
+    {"decay", 1, 1, "one time constant in seconds", {{"decay", {0.001, 20}, &Layer::decay}}},
+    {"gain", 1, 1, "one factor", {{"gain", {0, 10}, &Layer::gain}}},
+    {"lowpass", 1, 2, kCutOffUsage,
+     {{"lowpass", {10, 20000}, &Layer::lowpass_from}, {"lowpass", {10, 20000}, &Layer::lowpass_to}}},
+    {"highpass", 1, 2, kCutOffUsage,
+     {{"highpass", {10, 20000}, &Layer::highpass_from},
+      {"highpass", {10, 20000}, &Layer::highpass_to}}},
+    {"bandpass", 1, 2, kCutOffUsage,
+     {{"bandpass", {10, 20000}, &Layer::bandpass_from},
+      {"bandpass", {10, 20000}, &Layer::bandpass_to}}},
+    {"resonance", 1, 1, "one Q", {{"resonance", {0.1, 20}, &Layer::resonance}}},
+    {"wobble", 2, 2, "a rate in Hz and a depth",
+     {{"wobble rate", {0.1, 200}, &Layer::wobble_rate},
+      {"wobble depth", {0, 1}, &Layer::wobble_depth}}},
+    {"spread", 1, 1, "semitones", {{"spread", {0, 24}, &Layer::spread}}},
+    {"jitter", 1, 1, "a share", {{"jitter", {0, 1}, &Layer::jitter}}},
+};
+
+bool numbers_line(const LayerKeyword &k, Layer &l, const std::vector<std::string> &w,
+                  std::string &error) {
+    if (!count_is(w, k.fewest, k.most, k.usage, error)) return false;
+    for (std::size_t i = 0; i < k.most; ++i) {
+        const LayerValue &v = k.values[i];
+        if (i + 1 >= w.size()) l.*v.field = l.*k.values[i - 1].field;
+        else if (!number_in(w[i + 1], v.range, v.name, l.*v.field, error)) return false;
     }
-    return ok ? LineResult::taken : LineResult::bad;
+    return true;
+}
+
+// The keywords whose values are more than numbers into fields.
+bool pitch_line(Layer &l, const std::vector<std::string> &w, std::string &error) {
+    bool ok = count_is(w, 1, 3, "a pitch, or a start and end pitch and 'lin' or 'exp'", error) &&
+              pitch_in(w[1], l.pitch_from, error);
+    l.pitch_to = l.pitch_from;
+    if (ok && w.size() >= 3) ok = pitch_in(w[2], l.pitch_to, error);
+    if (ok && w.size() == 4) {
+        ok = w[3] == "lin" || w[3] == "exp";
+        if (!ok) error = "pitch sweep '" + w[3] + "': write lin or exp";
+        l.sweep = w[3] == "lin" ? Sweep::linear : Sweep::exponential;
+    }
+    l.pitch_given = ok;
+    return ok;
+}
+
+bool partials_line(Layer &l, const std::vector<std::string> &w, std::string &error) {
+    bool ok = count_is(w, 1, kMaxPartials, "1 to 16 strengths", error);
+    for (std::size_t i = 1; ok && i < w.size(); ++i)
+        ok = number_in(w[i], {0, 10}, "partial", l.partials[i - 1], error);
+    if (ok) l.partial_count = static_cast<int>(w.size() - 1);
+    return ok;
+}
+
+bool seed_in(const std::string &word, Layer &l, std::string &error) {
+    double v = 0;
+    bool ok = number_in(word, {1, 2147483647.0}, "seed", v, error);
+    l.seed = static_cast<std::uint32_t>(v);
+    return ok;
+}
+
+bool scatter_line(Layer &l, const std::vector<std::string> &w, std::string &error) {
+    double v = 0;
+    bool ok = count_is(w, 1, 2, "a count and optionally a seed", error) &&
+              number_in(w[1], {1, kMaxScatter}, "scatter count", v, error);
+    if (ok) {
+        l.scatter_count = static_cast<int>(v);
+        ok = v == l.scatter_count;
+        if (!ok) error = "scatter count " + w[1] + " is not a whole number";
+    }
+    if (ok && w.size() == 3) ok = seed_in(w[2], l, error);
+    return ok;
+}
+
+bool repeat_line(Layer &l, const std::vector<std::string> &w, std::string &error) {
+    double v = 0;
+    bool ok = count_is(w, 3, 3, "a count, an interval in seconds and a gain per repeat", error) &&
+              number_in(w[1], {1, kMaxRepeats}, "repeat count", v, error) &&
+              number_in(w[2], {0.001, kMaxSeconds}, "repeat interval", l.repeat_interval, error) &&
+              number_in(w[3], {0, 1}, "repeat gain", l.repeat_gain, error);
+    l.repeat_count = static_cast<int>(v);
+    if (ok && v != l.repeat_count) {
+        ok = false;
+        error = "repeat count " + w[1] + " is not a whole number";
+    }
+    return ok;
+}
+
+bool seed_line(Layer &l, const std::vector<std::string> &w, std::string &error) {
+    return count_is(w, 1, 1, "one number", error) && seed_in(w[1], l, error);
+}
+
+struct LayerSpecial {
+    const char *keyword;
+    bool (*line)(Layer &, const std::vector<std::string> &, std::string &);
+};
+constexpr LayerSpecial kLayerSpecials[] = {
+    {"pitch", pitch_line},     {"partials", partials_line}, {"envelope", envelope_line},
+    {"scatter", scatter_line}, {"repeat", repeat_line},     {"seed", seed_line},
+};
+
+LineResult layer_line(Layer &l, const std::vector<std::string> &w, std::string &error) {
+    for (const LayerKeyword &k : kLayerKeywords)
+        if (w[0] == k.keyword) return numbers_line(k, l, w, error) ? LineResult::taken : LineResult::bad;
+    for (const LayerSpecial &k : kLayerSpecials)
+        if (w[0] == k.keyword) return k.line(l, w, error) ? LineResult::taken : LineResult::bad;
+    return LineResult::unknown;
 }
 
 bool known_sample_word(const std::string &w) {
