@@ -7,29 +7,15 @@
 #include "file_out.h"
 #include "tool_common.h"
 
-#include <cstdio>
-#include <cstring>
-
-namespace {
-
 constexpr const char *kTool = "vespertil-mapc";
-
-int usage() {
-    std::fprintf(stderr, "usage: %s [-I DIR]... SOURCE OUT.map\n", kTool);
-    return 2;
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     maps::CompileOptions options;
-    std::vector<const char *> paths;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-I") == 0 && i + 1 < argc) options.search_dirs.push_back(argv[++i]);
-        else if (argv[i][0] == '-' && argv[i][1] != '\0') return usage();
-        else paths.push_back(argv[i]);
-    }
-    if (paths.size() != 2) return usage();
+    std::vector<const char *> dirs;
+    const char *paths[2];
+    if (!maps::read_arguments(argc, argv, kTool, "-I", "[-I DIR]... SOURCE OUT.map", dirs, paths))
+        return 2;
+    options.search_dirs.assign(dirs.begin(), dirs.end());
     if (!maps::start_allegro(kTool)) return 1;
     maps::Report report;
     std::vector<uint8_t> bytes;

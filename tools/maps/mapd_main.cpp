@@ -6,29 +6,16 @@
 #include "map_decompile.h"
 #include "tool_common.h"
 
-#include <cstdio>
-#include <cstring>
-
-namespace {
-
 constexpr const char *kTool = "vespertil-mapd";
-
-int usage() {
-    std::fprintf(stderr, "usage: %s [--names FILE] IN.map OUT\n", kTool);
-    return 2;
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     maps::DecompileOptions options;
-    std::vector<const char *> paths;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--names") == 0 && i + 1 < argc) options.names_path = argv[++i];
-        else if (argv[i][0] == '-' && argv[i][1] != '\0') return usage();
-        else paths.push_back(argv[i]);
-    }
-    if (paths.size() != 2) return usage();
+    std::vector<const char *> names;
+    const char *paths[2];
+    if (!maps::read_arguments(argc, argv, kTool, "--names", "[--names FILE] IN.map OUT", names,
+                              paths))
+        return 2;
+    if (!names.empty()) options.names_path = names.back(); // the last one given counts
     if (!maps::start_allegro(kTool)) return 1;
     maps::Report report;
     std::vector<uint8_t> bytes;

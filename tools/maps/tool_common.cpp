@@ -6,8 +6,25 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace maps {
+
+bool read_arguments(int argc, char **argv, const char *tool, const char *option,
+                    const char *usage, std::vector<const char *> &values,
+                    const char *(&paths)[2]) {
+    int count = 0;
+    bool ok = true;
+    for (int i = 1; i < argc && ok; ++i) {
+        if (std::strcmp(argv[i], option) == 0 && i + 1 < argc) values.push_back(argv[++i]);
+        else if (argv[i][0] == '-' && argv[i][1] != '\0') ok = false;
+        else if (count < 2) paths[count++] = argv[i];
+        else ok = false;
+    }
+    if (ok && count == 2) return true;
+    std::fprintf(stderr, "usage: %s %s\n", tool, usage);
+    return false;
+}
 
 bool start_allegro(const char *tool) {
     if (install_allegro(SYSTEM_NONE, &errno, atexit) == 0) return true;
