@@ -623,6 +623,161 @@ bool scene_level_room(const Paint &p, const std::string &name, Image &img) {
     return true;
 }
 
+// The haunted village of salem.map: roofs and the meeting house's spire under a
+// low moon, the graveyard in its fog, and the meeting house's dark panelled hall.
+void village_roofs(Image &img, const Paint &p, int base, int seed, Rgb c) {
+    for (int x0 = -10, i = 0; x0 < img.w; x0 += 26 + static_cast<int>(hash01(seed, i, 0) * 16), ++i) {
+        int wide = 18 + static_cast<int>(hash01(seed, i, 1) * 12), tall = 14 + static_cast<int>(hash01(seed, i, 2) * 16);
+        rect(img, x0, base - tall, x0 + wide, img.h - 1, c);
+        for (int y = 0; y < wide / 2 + 2; ++y) rect(img, x0 + y - 2, base - tall - y, x0 + wide - y + 2, base - tall - y, c);
+        if (hash01(seed, i, 3) < 0.6) rect(img, x0 + 5, base - tall + 5, x0 + 7, base - tall + 8, at_ramp(*p.ember, 3));
+    }
+}
+
+void fog_bands(Image &img, const Paint &p, int y0, int y1, int seed) {
+    for (int y = y0; y < std::min(y1, img.h); ++y)
+        for (int x = 0; x < img.w; ++x) {
+            double f = value_noise(x, y * 3.0, 30, seed) * (y - y0) / std::max(1, y1 - y0);
+            if (f > 0.25 && bayer(x, y) < f) img.set(x, y, at_ramp(*p.violet, f > 0.5 ? 4 : 3));
+        }
+}
+
+void salem_village(Image &img, const Paint &p) {
+    gradient(img, *p.dusk, 0, img.h, 0.1, 0.75);
+    stars(img, p, 66, 70, 0.01);
+    moon(img, p, 190, 30, 11);
+    ridge(img, 110, 20, 60, 67, at_ramp(*p.violet, 1));
+    tower(img, p, 70, 112, 14, 44, at_ramp(*p.violet, 0), true);
+    village_roofs(img, p, 125, 68, p.ink);
+    fog_bands(img, p, 96, img.h, 69);
+}
+
+void salem_graveyard(Image &img, const Paint &p) {
+    gradient(img, *p.sky, 0, img.h, 0.05, 0.45);
+    moon(img, p, 40, 28, 16);
+    for (int k = 0; k < 4; ++k) { // bare trees, a trunk and crooked branches
+        int x = 30 + k * 60 + static_cast<int>(hash01(71, k, 0) * 20), top = 40 + static_cast<int>(hash01(71, k, 1) * 30);
+        rect(img, x, top, x + 2, img.h - 1, p.ink);
+        for (int b = 0; b < 5; ++b) {
+            int by = top + b * 9, dir = (b % 2) ? 1 : -1, len = 8 + static_cast<int>(hash01(72, k, b) * 10);
+            for (int i = 0; i < len; ++i) img.set(x + 1 + dir * i, by - i / 2, p.ink);
+        }
+    }
+    for (int i = 0; i < 14; ++i) { // the stones on the rise
+        int x = static_cast<int>(hash01(73, i, 0) * img.w), y = 112 + static_cast<int>(hash01(73, i, 1) * 14);
+        rect(img, x, y, x + 4, y + 8, at_ramp(*p.castle, 2));
+        rect(img, x + 1, y - 1, x + 3, y - 1, at_ramp(*p.castle, 2));
+    }
+    ridge(img, 132, 8, 50, 74, p.ink);
+    fog_bands(img, p, 70, img.h, 75);
+    bats(img, p.ink, 76, 3, 120, 15, 230, 60);
+}
+
+void salem_hall(Image &img, const Paint &p) {
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) {
+            bool seam = x % 20 == 0 || y % 48 == 47;
+            double t = 0.3 + 0.3 * value_noise(x * 0.3, y * 3.0, 6, 81) + 0.15 * hash01(82, x / 20, y / 48);
+            img.set(x, y, seam ? p.ink : dither(*p.earth, t, x, y));
+        }
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x)
+            if (img.at(x, y) != p.ink && bayer(x, y) < 0.5) img.set(x, y, at_ramp(*p.earth, 1));
+    for (int k = 0; k < 2; ++k) { // two tall windows full of fog
+        int x0 = 50 + k * 120;
+        rect(img, x0 - 1, 19, x0 + 21, 81, p.ink);
+        for (int y = 20; y < 80; ++y)
+            for (int x = x0; x < x0 + 20; ++x) img.set(x, y, dither(*p.violet, 0.4 + 0.6 * (y - 20) / 60.0, x, y));
+        rect(img, x0 + 10, 20, x0 + 10, 80, p.ink);
+        rect(img, x0, 50, x0 + 20, 50, p.ink);
+    }
+}
+
+// The city of ciudad.map in its storm: towers of lit windows under a torn sky,
+// a street of wet brick, and the drain under the streets (the bottom row, no rain).
+void city_blocks(Image &img, const Paint &p, int base, int seed, Rgb body, double lit) {
+    for (int x0 = -6, i = 0; x0 < img.w; x0 += 20 + static_cast<int>(hash01(seed, i, 0) * 18), ++i) {
+        int wide = 16 + static_cast<int>(hash01(seed, i, 1) * 14), top = base - 30 - static_cast<int>(hash01(seed, i, 2) * 60);
+        rect(img, x0, top, x0 + wide, img.h - 1, body);
+        if (hash01(seed, i, 3) < 0.3) rect(img, x0 + wide / 2, top - 10, x0 + wide / 2, top, body);
+        for (int y = top + 4; y < img.h - 2; y += 6)
+            for (int x = x0 + 3; x + 1 < x0 + wide - 2; x += 4)
+                if (hash01(seed + 1, x, y) < lit) rect(img, x, y, x + 1, y + 2, at_ramp(*p.ember, 2 + (x + y) % 3));
+    }
+}
+
+void city_storm(Image &img, const Paint &p) {
+    gradient(img, *p.night, 0, img.h, 0.3, 1.0);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < img.w; ++x) {
+            double c = value_noise(x, y * 2.5, 26, 91) * 0.7 + value_noise(x, y * 2, 8, 92) * 0.3;
+            if (c > 0.5) img.set(x, y, dither(*p.sky, 0.3 + (c - 0.5) * 1.6, x, y));
+        }
+    for (int i = 0, x = 170, y = 0; y < 60; ++i, y += 3) { // a fork of lightning far off
+        x += static_cast<int>(hash01(93, i, 0) * 7) - 3;
+        rect(img, x, y, x, y + 3, at_ramp(*p.moon, 2));
+    }
+    city_blocks(img, p, 150, 94, at_ramp(*p.sky, 1), 0.15);
+    city_blocks(img, p, 160, 95, p.ink, 0.3);
+}
+
+void city_street(Image &img, const Paint &p) {
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) {
+            int row = y / 6, shift = (row % 2) * 6;
+            bool seam = y % 6 == 5 || (x + shift) % 12 == 11;
+            // Dark and wet, so that the rooms' red brick stands out in front of it.
+            double t = 0.1 + 0.25 * hash01(96, (x + shift) / 12, row);
+            img.set(x, y, seam || bayer(x, y) < 0.4 ? p.ink : dither(*p.blood, t, x, y));
+        }
+    for (int k = 0; k < 3; ++k) { // lit windows in the wall across the street
+        int x0 = 24 + k * 80;
+        for (int r = 0; r < 2; ++r) {
+            int y0 = 16 + r * 56;
+            rect(img, x0 - 1, y0 - 1, x0 + 30, y0 + 36, p.ink);
+            for (int y = y0; y < y0 + 36; ++y)
+                for (int x = x0; x < x0 + 30; ++x)
+                    img.set(x, y, hash01(97, k, r) < 0.5 ? dither(*p.lamp, 0.3 + 0.4 * (y - y0) / 36.0, x, y)
+                                                         : dither(*p.sky, 0.2, x, y));
+            rect(img, x0 + 14, y0, x0 + 15, y0 + 35, p.ink);
+            rect(img, x0, y0 + 17, x0 + 29, y0 + 18, p.ink);
+        }
+    }
+}
+
+void city_drain(Image &img, const Paint &p) {
+    gradient(img, *p.castle, 0, img.h, 0.35, 0.05);
+    for (int y = 0; y < img.h; ++y) // the vault's ribs
+        for (int x = 0; x < img.w; ++x)
+            if (x % 48 < 6) img.set(x, y, dither(*p.castle, 0.5 - 0.3 * (x % 48) / 6.0, x, y));
+    for (int x = 0; x < img.w; ++x) { // water running along the bottom
+        for (int y = 120; y < img.h; ++y) img.set(x, y, dither(*p.water, 0.3 + 0.3 * value_noise(x, y * 4.0, 9, 98), x, y));
+    }
+    for (int i = 0; i < 30; ++i) { // drips from the vault
+        int x = static_cast<int>(hash01(99, i, 0) * img.w), y = static_cast<int>(hash01(99, i, 1) * 110);
+        img.set(x, y, at_ramp(*p.teal, 2));
+        img.set(x, y + 1, at_ramp(*p.teal, 1));
+    }
+}
+
+struct RoomPainter {
+    const char *name;
+    void (*paint)(Image &, const Paint &);
+};
+const RoomPainter kVillageAndCityRooms[] = {
+    {"salem_village", salem_village}, {"salem_graveyard", salem_graveyard}, {"salem_hall", salem_hall},
+    {"city_storm", city_storm},       {"city_street", city_street},         {"city_drain", city_drain},
+};
+
+bool paint_listed_room(const Paint &p, const std::string &name, Image &img) {
+    for (const RoomPainter &r : kVillageAndCityRooms)
+        if (name == r.name) {
+            r.paint(img, p);
+            return true;
+        }
+    return false;
+}
+
 bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &out, std::string &why) {
     if (w != 240 || h != 144) {
         why = "a room backdrop is 240 x 144";
@@ -730,7 +885,7 @@ bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &ou
                 double band = turn - std::floor(turn);
                 img.set(x, y, dither(*p.teal, band < 0.5 ? 0.0 : 0.15, x, y));
             }
-    } else if (!scene_level_room(p, name, img)) {
+    } else if (!scene_level_room(p, name, img) && !paint_listed_room(p, name, img)) {
         why = "no room backdrop named \"" + name + "\"";
         return false;
     }
@@ -742,7 +897,9 @@ const char *const kScenes[] = {"splash", "menu_backdrop", "title", "frame", "bar
                                "end_1", "end_2", "cave_deep", "cave_lake", "cave_mouth", "tower_sky",
                                "tower_hall", "tower_storm", "battlement_dusk", "battlement_night",
                                "dream_moons", "dream_floor", "dream_spiral", "dream_tunnel", "castle_night", "castle_dusk",
-                               "demo_dark", "demo_roots", "pachin_garden", "pachin_deep", nullptr};
+                               "demo_dark", "demo_roots", "pachin_garden", "pachin_deep", "salem_village",
+                               "salem_graveyard", "salem_hall", "city_storm", "city_street",
+                               "city_drain", nullptr};
 
 bool need(const Palette &pal, const char *name, const Ramp *&r, std::string &why) {
     r = pal.ramp(name);
@@ -787,7 +944,8 @@ bool render_scene(const std::string &name, int w, int h, const Palette &pal, con
     if (name == "bar_empty") return scene_bar(p, w, h, false, out, why);
     if (name == "end_1") return scene_end(p, w, h, 1, out, why);
     if (name == "end_2") return scene_end(p, w, h, 2, out, why);
-    for (const char *prefix : {"cave_", "tower_", "battlement_", "dream_", "castle_", "demo_", "pachin_"})
+    for (const char *prefix : {"cave_", "tower_", "battlement_", "dream_", "castle_", "demo_", "pachin_", "salem_",
+                               "city_"})
         if (name.rfind(prefix, 0) == 0) return scene_room(p, name, w, h, out, why);
     why = "no scene named \"" + name + "\"";
     return false;

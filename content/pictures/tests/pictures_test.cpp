@@ -54,6 +54,10 @@ const Picture kSheets_[] = {
     {"castle_back_night.pcx", 240, 144, false}, {"castle_back_dusk.pcx", 240, 144, false},
     {"demo_back_dark.pcx", 240, 144, false},  {"demo_back_roots.pcx", 240, 144, false},
     {"pachin_back_garden.pcx", 240, 144, false}, {"pachin_back_deep.pcx", 240, 144, false},
+    {"salem_tiles.pcx", 384, 160, true},      {"ciudad_tiles.pcx", 384, 160, true},
+    {"salem_back_village.pcx", 240, 144, false}, {"salem_back_graveyard.pcx", 240, 144, false},
+    {"salem_back_hall.pcx", 240, 144, false}, {"ciudad_back_storm.pcx", 240, 144, false},
+    {"ciudad_back_street.pcx", 240, 144, false}, {"ciudad_back_drain.pcx", 240, 144, false},
 };
 
 int mask_pixels(BITMAP *b) {
