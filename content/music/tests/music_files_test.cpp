@@ -19,7 +19,7 @@ namespace {
 
 // The menu module is named with a backslash, as the menu opens it.
 constexpr const char *kModules[] = {"sfx\\menu.xm", "sfx/cueva.xm", "sfx/vusk.xm", "sfx/prueba.xm",
-                                    "sfx/salem.xm"};
+                                    "sfx/salem.xm", "sfx/ciudad.xm"};
 constexpr int kRate = 44100;
 constexpr double kMinSeconds = 30.0;
 
