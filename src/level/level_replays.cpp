@@ -45,12 +45,12 @@ bool load_level_replay(const std::string &path, const char *map_name, ReplayScri
     return true;
 }
 
-int play_level_replayed(const ReplayScript &script, const LevelObserver *observer,
+LevelResult play_level_replayed(const ReplayScript &script, const LevelObserver *observer,
                         LevelOutcome *outcome) {
     const Pacing pacing = platform.pacing;
     platform.pacing = Pacing::Immediate;
     input_begin_replay(script.frames.data(), static_cast<int>(script.frames.size()));
-    const int result = play_level_observed(script.map_name.c_str(), observer, outcome);
+    const LevelResult result = play_level_observed(script.map_name.c_str(), observer, outcome);
     input_use_keyboard();
     platform.pacing = pacing;
     return result;

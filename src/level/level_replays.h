@@ -35,5 +35,5 @@ bool load_level_replay(const std::string &path, const char *map_name, ReplayScri
 // Plays the map of `script` with its keys and without pacing (the replay tool's runs
 // and the whole-road test's alike); the keyboard and the pace from before come back
 // when the level ends. Observer and outcome as play_level_observed, both optional.
-int play_level_replayed(const ReplayScript &script, const LevelObserver *observer = nullptr,
+LevelResult play_level_replayed(const ReplayScript &script, const LevelObserver *observer = nullptr,
                         LevelOutcome *outcome = nullptr);

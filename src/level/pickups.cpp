@@ -96,7 +96,7 @@ void check_pickups_and_harm(PlayState &s, LevelMap &map, FrameEvents &ev) {
     throw_switches(s, map, c, ev);
     take_refills(s, map, c, ev);
     touch_harmful_cell(s, map, c, ev);
-    if (s.hero.energy < 1) end_level(s, kLevelLeft);
+    if (s.hero.energy < 1) end_level(s, LevelResult::Left);
     // Checked last, so that reaching the door with the last point of energy still wins.
-    if (in_open_door(s, map.header, c)) end_level(s, kLevelCompleted);
+    if (in_open_door(s, map.header, c)) end_level(s, LevelResult::Completed);
 }

@@ -210,7 +210,7 @@ bool next_frame_keys(const LevelRun &run, KeyRecord &keys) {
 }
 
 void stop_unfinished(PlayState &s) {
-    s.result = kLevelUnfinished;
+    s.result = LevelResult::Unfinished;
     s.quit = true;
     s.room_exit = true;
 }
@@ -245,7 +245,7 @@ void run_rooms(LevelRun &run, KeyRecord first_keys) {
     }
 }
 
-int finish(const LevelRun &run, LevelOutcome *outcome, int32_t result) {
+LevelResult finish(const LevelRun &run, LevelOutcome *outcome, LevelResult result) {
     if (outcome) {
         outcome->result = result;
         outcome->frames = run.frames;
@@ -255,7 +255,7 @@ int finish(const LevelRun &run, LevelOutcome *outcome, int32_t result) {
     return result;
 }
 
-int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
+LevelResult play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
     run.low = game_config.low_resolution != 0;
     normalise_map_name(map_name, run.name, sizeof run.name);
     char music_name[kMapNameSize];
@@ -265,7 +265,7 @@ int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
 
     if (!create_bitmaps(run)) {
         report_data_problem(run.name, "cannot be played: out of memory for its pictures");
-        return finish(run, outcome, kLevelUnreadable);
+        return finish(run, outcome, LevelResult::Unreadable);
     }
     cut_tile_sheet("GFX/menu_spr.pcx", run.menu_cells.cells);
     const MapLoad load = load_map(run.name, run.map.header, run.map.rooms, run.map.switches,
@@ -273,7 +273,7 @@ int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
                                   run.sprite_tiles.cells);
     if (!load.loaded) {
         report_data_problem(run.name, "is missing, or not a map the game can read");
-        return finish(run, outcome, kLevelUnreadable);
+        return finish(run, outcome, LevelResult::Unreadable);
     }
     run.look = map_look(level_map_id(run.name, load.file_id));
     start_level_effects(run.fx, run.effect_work.get());
@@ -286,12 +286,12 @@ int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
     if (!show_level_intro_panel(run.map.header.title.text, run.menu_cells.cells,
                                 run.sprite_tiles.cells, run.screen_copy.get(), run.observer,
                                 closing))
-        return finish(run, outcome, kLevelUnfinished);
+        return finish(run, outcome, LevelResult::Unfinished);
     if (game_config.sound_available) {
         music_play(run.music.module, 1);
         load_cue_samples(run);
         if (has_effect(run.look, kRain) && !load_weather_samples(run))
-            return finish(run, outcome, kLevelNoRain);
+            return finish(run, outcome, LevelResult::NoRain);
     }
     run_rooms(run, closing);
     if (game_config.sound_available) {
@@ -303,11 +303,11 @@ int play(LevelRun &run, const char *map_name, LevelOutcome *outcome) {
 
 } // namespace
 
-int play_level_observed(const char *map_name, const LevelObserver *observer,
+LevelResult play_level_observed(const char *map_name, const LevelObserver *observer,
                         LevelOutcome *outcome) {
     auto run = std::make_unique<LevelRun>();
     run->observer = observer;
     return play(*run, map_name ? map_name : "", outcome);
 }
 
-int play_level(const char *map_name) { return play_level_observed(map_name, nullptr, nullptr); }
+LevelResult play_level(const char *map_name) { return play_level_observed(map_name, nullptr, nullptr); }

@@ -20,6 +20,6 @@ struct LevelObserver {
                        const FrameEvents &events) = nullptr;
 };
 
-int play_level(const char *map_name);
-int play_level_observed(const char *map_name, const LevelObserver *observer,
+LevelResult play_level(const char *map_name);
+LevelResult play_level_observed(const char *map_name, const LevelObserver *observer,
                         LevelOutcome *outcome);

@@ -310,10 +310,10 @@ bool replay_map_digest(const std::string &map_name, char (&path)[kMaxDataPath],
 
 std::string outcome_line(const LevelOutcome &o) {
     char result[16];
-    if (o.result == kLevelUnfinished)
+    if (o.result == LevelResult::Unfinished)
         std::snprintf(result, sizeof result, "unfinished");
     else
-        std::snprintf(result, sizeof result, "%d", o.result);
+        std::snprintf(result, sizeof result, "%d", static_cast<int>(o.result));
     char line[96];
     std::snprintf(line, sizeof line, "result %s frames %d switches %d energy %d", result,
                   o.frames, o.switches, o.energy);

@@ -30,7 +30,7 @@ void start_level_rules(PlayState &s, LevelMap &map) {
     s.falling_cue_started = 0;
     s.room_exit = false;
     s.quit = false;
-    s.result = kLevelLeft;
+    s.result = LevelResult::Left;
 }
 
 void enter_room(PlayState &s, const LevelMap &map) {

@@ -19,17 +19,18 @@ struct LevelMap {
     RefillPlacement refills[kRefillCount];
 };
 
-enum LevelResult : int32_t {
-    kLevelUnreadable = 0,   // the map file cannot be read; nothing was shown
-    kLevelNoRain = -1,      // a rain sample of the rainy map is missing
-    kLevelLeft = 1,         // ESC, or the energy ran out
-    kLevelCompleted = 3,    // the hero stood in the open exit door
-    kLevelUnfinished = -2,  // a replay ran out of key records first (replays only)
+// How a level ended; replays and their traces write it as its number.
+enum class LevelResult : int32_t {
+    Unreadable = 0,   // the map file cannot be read; nothing was shown
+    NoRain = -1,      // a rain sample of the rainy map is missing
+    Left = 1,         // ESC, or the energy ran out
+    Completed = 3,    // the hero stood in the open exit door
+    Unfinished = -2,  // a replay ran out of key records first (replays only)
 };
 
 // How a run of a level ended: the level run's, a replay's or a route's.
 struct LevelOutcome {
-    int32_t result = kLevelUnreadable;
+    LevelResult result = LevelResult::Unreadable;
     int frames = 0;    // frames of play run
     int switches = 0;  // switches thrown
     int energy = 0;
@@ -44,7 +45,7 @@ struct PlayState {
     int16_t falling_cue_started;       // the falling cue has started during this fall
     bool room_exit;                    // leave the room at the end of the frame
     bool quit;                         // end the level at the end of the frame
-    int32_t result;                    // LevelResult
+    LevelResult result;
 };
 
 constexpr int room_index_of(int column, int row) { return row * kWorldColumns + column; }

@@ -117,7 +117,7 @@ void draw_browser(BrowserRun &run, BITMAP *frame) {
 
 // Plays the chosen map by its full name, then brings the menu back.
 void play_selected(BrowserRun &run) {
-    const int32_t result = [&] {
+    const LevelResult result = [&] {
         if (game_config.sound_available == 1) music_stop();
         return play_level(run.list.entries[run.selection].name);
     }();
@@ -127,7 +127,7 @@ void play_selected(BrowserRun &run) {
     input_clear_keybuf();
     // Quitting a level (or running out of energy) comes back to the list; anything
     // else closes the browser.
-    if (result != kLevelLeft) run.done = true;
+    if (result != LevelResult::Left) run.done = true;
 }
 
 void take_keys(BrowserRun &run) {

@@ -13,7 +13,7 @@
 // Plays the sequence from its first level; true when every level was completed.
 static bool play_the_game(PlayLevelFn play) {
     for (const char *level : kGameLevels)
-        if (play(level) != kLevelCompleted) return false;
+        if (play(level) != LevelResult::Completed) return false;
     return true;
 }
 
@@ -31,7 +31,7 @@ static ReplayList road_replays;
 // A refused replay ends the game at once, with a status of its own: the test that set
 // the variable learns it from the status and the message, not from a level waiting
 // for keys that never come.
-static int play_level_from_road_replays(const char *map_name) {
+static LevelResult play_level_from_road_replays(const char *map_name) {
     std::string path, error;
     if (!next_replay_path(road_replays, path)) {
         fprintf(stderr, "vespertil: %s: no replay left in %s, played from the keyboard\n",

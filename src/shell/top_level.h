@@ -2,13 +2,15 @@
 // the menu asks for play.
 #pragma once
 
+#include "level/rules.h"
+
 #include <cstdint>
 
 // The levels of the game, played one after the other.
 constexpr const char *kGameLevels[] = {"cueva.map", "vusk.map"};
 
 // How a level is played: play_level in the game, something scripted in tests.
-typedef int (*PlayLevelFn)(const char *map_name);
+typedef LevelResult (*PlayLevelFn)(const char *map_name);
 typedef int32_t (*MainMenuFn)();
 
 // Runs the menu until the player leaves it or completes every level of the

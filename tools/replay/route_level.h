@@ -348,7 +348,7 @@ public:
         s.falling_cue_started = n.falling_cue_started;
         s.room_exit = false;
         s.quit = false;
-        s.result = kLevelLeft;
+        s.result = LevelResult::Left;
         objects_.place(n.room, n.phase, s);
         phase_ = n.phase;
         set_present(map_.switches, n.switches);
@@ -373,7 +373,7 @@ public:
         int room = current_room_index(s);
         FrameEvents ev;
         bool left_room = run_frame_rules(s, map_, keys, ev);
-        if (s.quit) return s.result == kLevelCompleted ? FrameEnd::Completed : FrameEnd::Lost;
+        if (s.quit) return s.result == LevelResult::Completed ? FrameEnd::Completed : FrameEnd::Lost;
         if (left_room) {
             enter_room(s, map_);
             phase_ = 0;

@@ -272,7 +272,7 @@ int run_check(Options &o, const LevelMap &map, const uint8_t (&digest)[kSha256By
     if (!found.found) {
         printf("no route: %s\n", found.failure.c_str());
         ++problems;
-    } else if (outcome.result != kLevelCompleted) {
+    } else if (outcome.result != LevelResult::Completed) {
         printf("no route: the route found plays back to \"%s\"\n",
                outcome_line(outcome).c_str());
         ++problems;
@@ -346,7 +346,7 @@ int main(int argc, char **argv) {
     // The keys are played once more from the start as the level run plays them, so
     // what is written is checked against the rules as a whole and not only step by step.
     LevelOutcome outcome = route::run_route(*map, found.frames);
-    if (outcome.result != kLevelCompleted ||
+    if (outcome.result != LevelResult::Completed ||
         outcome.frames != static_cast<int>(found.frames.size())) {
         fprintf(stderr, "vespertil-route: %s: the route found plays back to \"%s\", not to the "
                         "exit door on frame %zu\n",

@@ -643,7 +643,7 @@ LevelOutcome run_route(const LevelMap &map, const std::vector<KeyRecord> &frames
         enter_room(s, *level);
         while (!s.room_exit) {
             if (next == frames.size()) {
-                s.result = kLevelUnfinished;
+                s.result = LevelResult::Unfinished;
                 s.quit = true;
                 break;
             }

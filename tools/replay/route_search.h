@@ -65,7 +65,7 @@ SearchResult search_route(const LevelMap &map, const SearchOptions &options);
 
 // Plays `frames` through the rules from the level's start the way the level run does
 // (a room entry at the top of every pass of the room loop) and returns how the level
-// ends; kLevelUnfinished when the frames run out first.
+// ends; LevelResult::Unfinished when the frames run out first.
 // `lowest_energy`, when given, gets the least energy the hero had after any frame.
 LevelOutcome run_route(const LevelMap &map, const std::vector<KeyRecord> &frames,
                        int *lowest_energy = nullptr);

@@ -84,7 +84,7 @@ TEST(LevelReplays, KeyboardAndPaceComeBackAfterTheLevel) {
     const Pacing saved = platform.pacing;
     for (Pacing before : {Pacing::Real, Pacing::Immediate}) {
         platform.pacing = before;
-        EXPECT_EQ(play_level_replayed(script), kLevelUnreadable);
+        EXPECT_EQ(play_level_replayed(script), LevelResult::Unreadable);
         EXPECT_EQ(platform.pacing, before);
         EXPECT_EQ(platform.keys, KeySource::Keyboard);
     }

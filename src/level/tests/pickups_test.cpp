@@ -49,7 +49,7 @@ TEST(FrameRules, EscInTheFirstFrameEndsTheLevelAfterTheWholeFrame) {
     EXPECT_EQ(l.s.room_column, 4);
     EXPECT_EQ(l.s.room_row, 0);
     EXPECT_TRUE(l.s.quit);
-    EXPECT_EQ(l.s.result, kLevelLeft);
+    EXPECT_EQ(l.s.result, LevelResult::Left);
     EXPECT_EQ(px_of(l.s), 34) << "the hero still moved in that frame";
 }
 
@@ -66,7 +66,7 @@ TEST(FrameRules, TwoEnemiesInOneFrameCostTwoPointsAndTheLastEndsTheLevel) {
     EXPECT_EQ(l.ev.list[1].pan, 72);
     EXPECT_EQ(l.s.hero.energy, -1);
     EXPECT_TRUE(l.ev.energy_changed);
-    EXPECT_EQ(l.s.result, kLevelLeft);
+    EXPECT_EQ(l.s.result, LevelResult::Left);
     EXPECT_TRUE(l.s.quit && l.s.room_exit);
 }
 
@@ -112,17 +112,17 @@ TEST(FrameRules, OnlyTheCellOfTheTopLeftPixelHarms) {
 }
 
 TEST(FrameRules, ExitDoorOpensWith25SwitchesForTheLowerCellOnly) {
-    struct Case { int switches; int room_column; int px, py; int16_t energy; int result; bool quit; };
+    struct Case { int switches; int room_column; int px, py; int16_t energy; LevelResult result; bool quit; };
     const Case cases[] = {
-        {25, 2, 144, 112, 255, kLevelCompleted, true},
-        {24, 2, 144, 112, 255, kLevelLeft, false},  // door still closed
-        {25, 2, 144, 96, 255, kLevelLeft, false},   // upper door cell
-        {25, 2, 146, 112, 255, kLevelLeft, false},
-        {25, 2, 144, 113, 255, kLevelLeft, false},
-        {25, 3, 144, 112, 255, kLevelLeft, false},  // same cell, another room
-        {25, 2, 144, 112, 0, kLevelCompleted, true}, // energy out and exit together
-        {24, 2, 144, 112, 0, kLevelLeft, true},     // energy out
-        {24, 2, 144, 112, 1, kLevelLeft, false},    // the last point left
+        {25, 2, 144, 112, 255, LevelResult::Completed, true},
+        {24, 2, 144, 112, 255, LevelResult::Left, false},  // door still closed
+        {25, 2, 144, 96, 255, LevelResult::Left, false},   // upper door cell
+        {25, 2, 146, 112, 255, LevelResult::Left, false},
+        {25, 2, 144, 113, 255, LevelResult::Left, false},
+        {25, 3, 144, 112, 255, LevelResult::Left, false},  // same cell, another room
+        {25, 2, 144, 112, 0, LevelResult::Completed, true}, // energy out and exit together
+        {24, 2, 144, 112, 0, LevelResult::Left, true},     // energy out
+        {24, 2, 144, 112, 1, LevelResult::Left, false},    // the last point left
     };
     for (const Case &t : cases) {
         Level l;

@@ -92,7 +92,7 @@ TEST_F(PlayLevelTest, AMissingOrShortMapEndsAtOnceWithNothingShown) {
     write_map("short.map", 1000);
     for (const char *name : {"missing.map", "short.map"}) {
         LevelOutcome o = play(name, {kEnter, kEsc});
-        EXPECT_EQ(o.result, kLevelUnreadable) << name;
+        EXPECT_EQ(o.result, LevelResult::Unreadable) << name;
         EXPECT_EQ(o.frames, 0) << name;
         EXPECT_TRUE(consumed.empty()) << name;
         EXPECT_EQ(getpixel(screen_bitmap, 320, 240), makecol(40, 80, 120)) << name;
@@ -104,7 +104,7 @@ TEST_F(PlayLevelTest, AFrameOfPlayLastsTwoTicks) {
     std::vector<long> ticks;
     each_frame = [&] { ticks.push_back(platform.ticks_waited); };
     LevelOutcome o = play("test.map", {kRight, kRight, kRight, 0, 0, kEsc});
-    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(o.result, LevelResult::Left);
     ASSERT_EQ(ticks.size(), 6u);
     for (std::size_t i = 1; i < ticks.size(); ++i) EXPECT_EQ(ticks[i] - ticks[i - 1], 2) << i;
 }
@@ -112,7 +112,7 @@ TEST_F(PlayLevelTest, AFrameOfPlayLastsTwoTicks) {
 TEST_F(PlayLevelTest, EscOnThePanelDoesNotCloseItAndTheClosingKeyIsTheFirstFrames) {
     write_map("test.map");
     LevelOutcome o = play("test.map", {kEsc, kEsc, kRight, kRight, 0});
-    EXPECT_EQ(o.result, kLevelUnfinished);
+    EXPECT_EQ(o.result, LevelResult::Unfinished);
     EXPECT_EQ(o.frames, 3); // the panel closed on the first RIGHT, which is frame 1
     // Two panel polls without a closing key, then the closing record, passed once.
     EXPECT_EQ(consumed, (std::vector<KeyRecord>{kEsc, kEsc, kRight, kRight, 0}));
@@ -125,7 +125,7 @@ TEST_F(PlayLevelTest, EscOnThePanelDoesNotCloseItAndTheClosingKeyIsTheFirstFrame
 TEST_F(PlayLevelTest, RecordsThatRunOutOnThePanelLeaveTheLevelUnplayed) {
     write_map("test.map");
     LevelOutcome o = play("test.map", {0, kEsc});
-    EXPECT_EQ(o.result, kLevelUnfinished);
+    EXPECT_EQ(o.result, LevelResult::Unfinished);
     EXPECT_EQ(o.frames, 0);
     EXPECT_EQ(consumed.size(), 2u);
 }
@@ -148,7 +148,7 @@ TEST_F(PlayLevelTest, ThePlayScreenAtLowResolution) {
 
     game_config.render_mode = kRenderOwnSize;
     game.replay({}, true); // no key records at all: the panel stays up
-    ASSERT_EQ(play_level("test.map"), kLevelUnfinished);
+    ASSERT_EQ(play_level("test.map"), LevelResult::Unfinished);
     BITMAP *const screen_bitmap = game.screen(true);
     EXPECT_EQ(getpixel(screen_bitmap, 0, 0), blue);
     EXPECT_EQ(getpixel(screen_bitmap, 39, 8), blue);
@@ -163,7 +163,7 @@ TEST_F(PlayLevelTest, ThePlayScreenAtLowResolution) {
 TEST_F(PlayLevelTest, TheMapNameIsCutAtItsFirstBlankAndLowerCased) {
     write_map("test.map");
     LevelOutcome o = play("TEST.MAP and more", {kEnter | kEsc});
-    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(o.result, LevelResult::Left);
 }
 
 bool file_exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
@@ -213,7 +213,7 @@ TEST_F(PlayLevelTest, CtrlAltPDuringPlayWritesTheScreenAndSaysSo) {
                           getpixel(screen_bitmap, 320 + 112, 142) != yellow);
     };
     LevelOutcome o = play("test.map", {kEnter | snap, snap, 0, kEsc});
-    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(o.result, LevelResult::Left);
     EXPECT_EQ(saved, (std::vector<bool>{true, true, true, true}));
     EXPECT_EQ(message, (std::vector<bool>{false, true, true, true})); // "SNAPSHOT SAVED"
     BITMAP *shot = load_pcx(dir.file("snapshot.pcx").c_str(), nullptr);
@@ -244,17 +244,17 @@ TEST_F(PlayLevelTest, TheRainyMapWithoutItsRainCannotBePlayed) {
     write_map("wet.map", 0, 22);
     game_config.sound_available = 1;
     LevelOutcome o = play("wet.map", {kEnter, 0, kEsc});
-    EXPECT_EQ(o.result, kLevelNoRain);
+    EXPECT_EQ(o.result, LevelResult::NoRain);
     EXPECT_EQ(o.frames, 0);
     testing_support::make_dirs(dir.file("sfx"));
     testing_support::write_silent_wav(dir.file("sfx/lluvia1.wav"));
     testing_support::write_silent_wav(dir.file("sfx/lluvia2.wav"));
     o = play("wet.map", {kEnter, 0, kEsc}); // without its thunder it plays
-    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(o.result, LevelResult::Left);
     game_config.sound_available = 0;
     std::remove(dir.file("sfx/lluvia1.wav").c_str());
     o = play("wet.map", {kEnter, 0, kEsc}); // without sound it plays, silently
-    EXPECT_EQ(o.result, kLevelLeft);
+    EXPECT_EQ(o.result, LevelResult::Left);
 }
 
 

@@ -64,7 +64,7 @@ inline PlayState hero_at(int px, int py, int column = 2, int row = 2) {
     s.hero.energy = kFullEnergy;
     s.room_column = s.start_column = column;
     s.room_row = s.start_row = row;
-    s.result = kLevelLeft;
+    s.result = LevelResult::Left;
     clear_objects(s);
     return s;
 }

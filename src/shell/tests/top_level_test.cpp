@@ -14,7 +14,7 @@ namespace {
 // A scripted run: the menu gives its results in order (then -1), each level its
 // result (then "left").
 std::deque<int32_t> menu_results;
-std::deque<int> level_results;
+std::deque<LevelResult> level_results;
 std::vector<std::string> seen;
 
 int32_t scripted_menu() {
@@ -24,9 +24,9 @@ int32_t scripted_menu() {
     return r;
 }
 
-int scripted_level(const char *name) {
+LevelResult scripted_level(const char *name) {
     seen.push_back(name);
-    const int r = level_results.empty() ? kLevelLeft : level_results.front();
+    const LevelResult r = level_results.empty() ? LevelResult::Left : level_results.front();
     if (!level_results.empty()) level_results.pop_front();
     return r;
 }
@@ -35,13 +35,13 @@ TEST(TopLevel, WhatFollowsWhat) {
     using Lines = std::vector<std::string>;
     const struct {
         std::deque<int32_t> menu;
-        std::deque<int> levels;
+        std::deque<LevelResult> levels;
         Lines seen;
     } runs[] = {
-        {{9}, {kLevelCompleted, kLevelCompleted}, {"menu", "cueva.map", "vusk.map"}},
-        {{9}, {kLevelLeft}, {"menu", "cueva.map", "menu"}},
-        {{9}, {kLevelCompleted, kLevelLeft}, {"menu", "cueva.map", "vusk.map", "menu"}},
-        {{9}, {kLevelUnreadable}, {"menu", "cueva.map", "menu"}},
+        {{9}, {LevelResult::Completed, LevelResult::Completed}, {"menu", "cueva.map", "vusk.map"}},
+        {{9}, {LevelResult::Left}, {"menu", "cueva.map", "menu"}},
+        {{9}, {LevelResult::Completed, LevelResult::Left}, {"menu", "cueva.map", "vusk.map", "menu"}},
+        {{9}, {LevelResult::Unreadable}, {"menu", "cueva.map", "menu"}},
         {{}, {}, {"menu"}},
         // A password's other value opens the menu again without playing.
         {{1, 31, 8}, {}, {"menu", "menu", "menu", "menu"}},

@@ -5,6 +5,7 @@
 
 #include "level_check.h"
 
+#include "level/replay_file.h"
 #include "support/test_support.h"
 #include "world/map_file.h"
 
@@ -79,11 +80,6 @@ std::unique_ptr<LevelMap> corridor() {
     return map;
 }
 
-std::string outcome_text(const LevelOutcome &o) {
-    return "result " + std::to_string(o.result) + " frames " + std::to_string(o.frames) +
-           " switches " + std::to_string(o.switches) + " energy " + std::to_string(o.energy);
-}
-
 // Breadth first, the fewest frames: from pixel 32, two pixels a frame from frame 2
 // (walking or a long jump), the switches' cell at 96 is first touched at pixel 82, on
 // frame 26; with the switches on the start cell, the door's 160 is 64 frames on.
@@ -107,7 +103,7 @@ TEST(RouteSearch, BreadthFirstFindsTheFewestFrames) {
             EXPECT_EQ(found.goals.back().frame, t.door_frame);
         }
         LevelOutcome o = route::run_route(*map, found.frames);
-        EXPECT_EQ(outcome_text(o), "result 3 frames " + std::to_string(found.goals.back().frame) +
+        EXPECT_EQ(outcome_line(o), "result 3 frames " + std::to_string(found.goals.back().frame) +
                                        " switches 25 energy 255");
     }
 }
@@ -160,9 +156,9 @@ TEST(RouteSearch, NamesWhatItCannotReach) {
 
 TEST(RouteSearch, APlaybackStopsAtEscOrWhenTheKeysRunOut) {
     auto map = corridor();
-    EXPECT_EQ(outcome_text(route::run_route(*map, {kEnter, 0, kEsc, 0})),
+    EXPECT_EQ(outcome_line(route::run_route(*map, {kEnter, 0, kEsc, 0})),
               "result 1 frames 3 switches 0 energy 255");
-    EXPECT_EQ(route::run_route(*map, {kEnter, 0}).result, kLevelUnfinished);
+    EXPECT_EQ(route::run_route(*map, {kEnter, 0}).result, LevelResult::Unfinished);
     EXPECT_EQ(route::run_route(*map, {kEnter, 0}).frames, 2);
 }
 
@@ -408,7 +404,7 @@ TEST(RouteSearch, SmallMapsWithAKnownAnswer) {
             EXPECT_EQ(found.goals[0].switch_number, t.first_switch);
         }
         LevelOutcome o = route::run_route(*map, found.frames);
-        EXPECT_EQ(o.result, kLevelCompleted);
+        EXPECT_EQ(o.result, LevelResult::Completed);
         EXPECT_EQ(o.frames, static_cast<int>(found.frames.size()));
         EXPECT_EQ(o.frames, found.goals.back().frame);
     }
