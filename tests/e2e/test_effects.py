@@ -1,7 +1,7 @@
-"""A level's sound in a real window, through ALSA's file device: the rainy map, reached
-through the level browser (main menu: DOWN, ENTER; MAP/ holds only that map), sounds
-its rain loop until the level ends, and again when it is played a second time. Which
-cues a level asks for, and where, and the snapshot are checked headless
+"""A level's sound in a real window, through ALSA's file device: the city in the
+storm, reached through the level browser (main menu: DOWN, ENTER; MAP/ holds only that
+map), sounds its rain loop until the level ends, and again when it is played a second
+time. Which cues a level asks for, and where, and the snapshot are checked headless
 (src/level/tests)."""
 
 import os
@@ -17,7 +17,7 @@ class LevelSound(unittest.TestCase):
     def test_the_rain_loop_sounds_and_again_on_a_second_play(self):
         game = Game(self, audio="record")
         for name in os.listdir(game.path("MAP")):
-            if name != "fxrain.map":
+            if name != "ciudad.map":
                 os.remove(game.path("MAP/" + name))
         # Quiet stand-ins for the jingle and the panel's hum, and no music: the
         # recording holds little besides the rain.
