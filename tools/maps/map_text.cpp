@@ -2,6 +2,8 @@
 // writing for the map tools.
 #include "map_text.h"
 
+#include "whole_number.h"
+
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -55,22 +57,7 @@ std::vector<Line> split_lines(const std::string &text) {
 }
 
 bool parse_number(const std::string &word, long lo, long hi, long &out) {
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < word.size() && (word[i] == '-' || word[i] == '+')) {
-        negative = word[i] == '-';
-        ++i;
-    }
-    if (i == word.size() || word.size() - i > 10) return false;
-    long v = 0;
-    for (; i < word.size(); ++i) {
-        if (word[i] < '0' || word[i] > '9') return false;
-        v = v * 10 + (word[i] - '0');
-    }
-    if (negative) v = -v;
-    if (v < lo || v > hi) return false;
-    out = v;
-    return true;
+    return parse_whole_number(word, lo, hi, out);
 }
 
 bool parse_pair(const std::string &word, int &column, int &row) {

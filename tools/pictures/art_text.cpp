@@ -1,6 +1,8 @@
 // Line splitting and small parsing helpers shared by every source reader.
 #include "art_text.h"
 
+#include "whole_number.h"
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -54,21 +56,8 @@ bool fail(Diag &err, const Line &ln, const std::string &message) {
 }
 
 bool parse_int(const std::string &word, int lo, int hi, int &value) {
-    if (word.empty() || word.size() > 9) return false;
-    size_t i = 0;
-    bool neg = false;
-    if (word[0] == '-') {
-        neg = true;
-        i = 1;
-        if (word.size() == 1) return false;
-    }
     long v = 0;
-    for (; i < word.size(); ++i) {
-        if (word[i] < '0' || word[i] > '9') return false;
-        v = v * 10 + (word[i] - '0');
-    }
-    if (neg) v = -v;
-    if (v < lo || v > hi) return false;
+    if (!parse_whole_number(word, lo, hi, v)) return false;
     value = static_cast<int>(v);
     return true;
 }
