@@ -103,6 +103,19 @@ void on_keys(void *context, KeyRecord keys) {
     if (run.recorded) run.recorded->push_back(keys);
 }
 
+// Into the game directory, and the map's path and digest there; false, with a
+// message (after `label`, where the map's name came from), when either is missing.
+bool enter_game_dir(const std::string &game_dir, const std::string &map_name, const char *label,
+                    char (&path)[kMaxDataPath], uint8_t (&digest)[kSha256Bytes], FILE *err) {
+    if (chdir(game_dir.c_str()) != 0) {
+        fprintf(err, "vespertil-replay: %s: no such game directory\n", game_dir.c_str());
+        return false;
+    }
+    if (replay_map_digest(map_name, path, digest)) return true;
+    fprintf(err, "vespertil-replay: %sthe map MAP/%s is missing\n", label, map_name.c_str());
+    return false;
+}
+
 struct FileCloser {
     void operator()(FILE *f) const { fclose(f); }
 };
@@ -170,17 +183,11 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
         }
     }
     const std::string shots = absolute_path(o.shots_dir);
-    if (chdir(o.game_dir.c_str()) != 0) {
-        fprintf(err, "vespertil-replay: %s: no such game directory\n", o.game_dir.c_str());
-        return kExitRefused;
-    }
     char path[kMaxDataPath];
     uint8_t digest[kSha256Bytes];
-    if (!replay_map_digest(script.map_name, path, digest)) {
-        fprintf(err, "vespertil-replay: %s: the map MAP/%s is missing\n", o.replay_path.c_str(),
-                script.map_name.c_str());
+    if (!enter_game_dir(o.game_dir, script.map_name, (o.replay_path + ": ").c_str(), path, digest,
+                        err))
         return kExitRefused;
-    }
     if (memcmp(digest, script.map_sha256, sizeof digest) != 0) {
         fprintf(err, "vespertil-replay: %s: recorded on a different map than %s\n",
                 o.replay_path.c_str(), path);
@@ -246,16 +253,9 @@ bool open_window() {
 
 int record_replay(const RecordOptions &o, FILE *out, FILE *err) {
     const std::string out_path = absolute_path(o.out_path);
-    if (chdir(o.game_dir.c_str()) != 0) {
-        fprintf(err, "vespertil-replay: %s: no such game directory\n", o.game_dir.c_str());
-        return kExitRefused;
-    }
     char path[kMaxDataPath];
     uint8_t digest[kSha256Bytes];
-    if (!replay_map_digest(o.map_name, path, digest)) {
-        fprintf(err, "vespertil-replay: the map MAP/%s is missing\n", o.map_name.c_str());
-        return kExitRefused;
-    }
+    if (!enter_game_dir(o.game_dir, o.map_name, "", path, digest, err)) return kExitRefused;
     if (!open_window()) {
         fprintf(err, "vespertil-replay: no window could be opened\n");
         return kExitFailed;
