@@ -580,47 +580,63 @@ void strands(Image &img, Rgb c, int seed, int count, int from, int to) {
     }
 }
 
-bool scene_level_room(const Paint &p, const std::string &name, Image &img) {
+// The sky behind the glass castle's panes.
+void castle_night(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.sky, 0, h, 0.05, 0.65);
+    stars(img, p, 71, h, 0.02);
+    moon(img, p, 186, 30, 11);
+    ridge(img, 120, 34, 46, 72, at_ramp(*p.sky, 1));
+    for (int k = 0; k < 3; ++k) tower(img, p, 40 + k * 34, 132, 12 + 4 * (k % 2), 40 + 14 * k, at_ramp(*p.night, 1), true);
+    ridge(img, 144, 16, 30, 73, p.ink);
+}
+
+// A violet dusk with banks of cloud.
+void castle_dusk(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.dusk, 0, h, 0.1, 0.95);
+    stars(img, p, 74, 50, 0.01);
+    clouds(img, *p.violet, 75, 0.35, 2.4);
+    ridge(img, 144, 22, 36, 76, at_ramp(*p.night, 1));
+}
+
+// Far rock barely seen, and glow-worms.
+void demo_dark(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.22, 0.0);
+    cave_columns(img, p, 81, at_ramp(*p.earth, 0), 26, 0.3);
+    motes(img, *p.teal, 82, 30, 0, h / 2);
+}
+
+// Roots hanging in the dark over still air.
+void demo_roots(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.05, 0.25);
+    strands(img, at_ramp(*p.earth, 1), 83, 40, 0, h);
+    strands(img, at_ramp(*p.earth, 2), 84, 14, 0, h / 2);
+    motes(img, *p.ember, 85, 12, h / 2, h);
+}
+
+// A night garden round a pool.
+void pachin_garden(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.night, 0, 96, 0.15, 0.75);
+    stars(img, p, 91, 96, 0.02);
+    moon(img, p, 60, 26, 9);
+    ridge(img, 96, 20, 24, 92, at_ramp(*p.moss, 1));
+    reflect(img, p, 96, h);
+}
+
+// Under the water: light from above, weed, bubbles.
+void pachin_deep(Image &img, const Paint &p) {
     const int w = img.w, h = img.h;
-    if (name == "castle_night") { // the sky behind the glass castle's panes
-        gradient(img, *p.sky, 0, h, 0.05, 0.65);
-        stars(img, p, 71, h, 0.02);
-        moon(img, p, 186, 30, 11);
-        ridge(img, 120, 34, 46, 72, at_ramp(*p.sky, 1));
-        for (int k = 0; k < 3; ++k) tower(img, p, 40 + k * 34, 132, 12 + 4 * (k % 2), 40 + 14 * k, at_ramp(*p.night, 1), true);
-        ridge(img, 144, 16, 30, 73, p.ink);
-    } else if (name == "castle_dusk") { // a violet dusk with banks of cloud
-        gradient(img, *p.dusk, 0, h, 0.1, 0.95);
-        stars(img, p, 74, 50, 0.01);
-        clouds(img, *p.violet, 75, 0.35, 2.4);
-        ridge(img, 144, 22, 36, 76, at_ramp(*p.night, 1));
-    } else if (name == "demo_dark") { // far rock barely seen, and glow-worms
-        gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.22, 0.0);
-        cave_columns(img, p, 81, at_ramp(*p.earth, 0), 26, 0.3);
-        motes(img, *p.teal, 82, 30, 0, h / 2);
-    } else if (name == "demo_roots") { // roots hanging in the dark over still air
-        gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.05, 0.25);
-        strands(img, at_ramp(*p.earth, 1), 83, 40, 0, h);
-        strands(img, at_ramp(*p.earth, 2), 84, 14, 0, h / 2);
-        motes(img, *p.ember, 85, 12, h / 2, h);
-    } else if (name == "pachin_garden") { // a night garden round a pool
-        gradient(img, *p.night, 0, 96, 0.15, 0.75);
-        stars(img, p, 91, 96, 0.02);
-        moon(img, p, 60, 26, 9);
-        ridge(img, 96, 20, 24, 92, at_ramp(*p.moss, 1));
-        reflect(img, p, 96, h);
-    } else if (name == "pachin_deep") { // under the water: light from above, weed, bubbles
-        gradient(img, *p.water, 0, h, 0.85, 0.1);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                if (value_noise(x + y * 0.5, 0, 18, 93) > 0.7 && bayer(x, y) < 0.5 - y / 300.0)
-                    img.set(x, y, at_ramp(*p.water, 4));
-        strands(img, at_ramp(*p.moss, 2), 94, 24, h - 1, h / 3);
-        motes(img, *p.moon, 95, 26, 10, h - 10);
-    } else {
-        return false;
-    }
-    return true;
+    gradient(img, *p.water, 0, h, 0.85, 0.1);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (value_noise(x + y * 0.5, 0, 18, 93) > 0.7 && bayer(x, y) < 0.5 - y / 300.0)
+                img.set(x, y, at_ramp(*p.water, 4));
+    strands(img, at_ramp(*p.moss, 2), 94, 24, h - 1, h / 3);
+    motes(img, *p.moon, 95, 26, 10, h - 10);
 }
 
 // The haunted village of salem.map: roofs and the meeting house's spire under a
@@ -760,146 +776,189 @@ void city_drain(Image &img, const Paint &p) {
     }
 }
 
+void cave_deep(Image &img, const Paint &p) {
+    const int w = img.w, h = img.h;
+    gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.45, 0.05);
+    cave_columns(img, p, 4, at_ramp(*p.earth, 1), 30, 0.35);
+    cave_columns(img, p, 8, at_ramp(*p.earth, 0), 22, 0.3);
+    for (int i = 0; i < 40; ++i) { // glints of crystal in the far rock
+        int x = static_cast<int>(hash01(17, i, 0) * w), y = static_cast<int>(hash01(17, i, 1) * h);
+        img.set(x, y, at_ramp(*p.teal, 2 + (i % 2)));
+    }
+}
+
+void cave_lake(Image &img, const Paint &p) {
+    const int w = img.w, h = img.h;
+    gradient(img, *p.pal.ramp("cavewall"), 0, 90, 0.35, 0.1);
+    cave_columns(img, p, 12, at_ramp(*p.earth, 1), 26, 0.3);
+    for (int x = 0; x < w; ++x) {
+        int top = static_cast<int>(value_noise(x, 0, 14, 3) * 14);
+        for (int y = 0; y < top; ++y) img.set(x, y, p.ink);
+    }
+    for (int i = 0; i < 8; ++i) {
+        int x = 20 + i * 28 + static_cast<int>(hash01(5, i, 0) * 10), y = 60 + static_cast<int>(hash01(5, i, 1) * 24);
+        for (int k = 0; k < 6; ++k) img.set(x + (k % 3) - 1, y - k, at_ramp(*p.teal, 3 - k / 2));
+    }
+    reflect(img, p, 90, h);
+}
+
+void cave_mouth(Image &img, const Paint &p) {
+    const int w = img.w, h = img.h;
+    gradient(img, *p.sky, 0, h, 0.0, 0.5);
+    stars(img, p, 44, h, 0.015);
+    moon(img, p, 170, 40, 10);
+    ridge(img, 120, 40, 40, 9, at_ramp(*p.sky, 2));
+    // The rim of the cave, open in the middle.
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double dx = (x - 120) / 105.0, dy = (y - 100) / 95.0;
+            double edge = 1.0 + 0.08 * (value_noise(x, y, 7, 2) - 0.5);
+            if (dx * dx + dy * dy > edge * edge) img.set(x, y, dx * dx + dy * dy > edge * edge * 1.12 ? p.ink : at_ramp(*p.earth, 1));
+        }
+}
+
+void tower_sky(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.sky, 0, h, 0.0, 0.6);
+    stars(img, p, 51, h, 0.015);
+    moon(img, p, 60, 36, 14);
+    ridge(img, 130, 50, 50, 21, at_ramp(*p.sky, 2));
+    ridge(img, 144, 30, 30, 22, at_ramp(*p.violet, 0));
+    bats(img, p.ink, 9, 5, 100, 20, 230, 80);
+}
+
+void tower_hall(Image &img, const Paint &p) {
+    const int w = img.w, h = img.h;
+    stone_wall(img, p, 31);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            Rgb c = img.at(x, y);
+            // Darken the hall so that the rooms' cells stand out in front of it.
+            if (c != p.ink && bayer(x, y) < 0.55) img.set(x, y, at_ramp(*p.castle, 1));
+        }
+    for (int k = 0; k < 3; ++k) {
+        int cx = 40 + k * 80, top = 30, bottom = 100, half = 12;
+        for (int y = top - half; y <= bottom; ++y)
+            for (int x = cx - half; x <= cx + half; ++x) {
+                bool inside = y >= top ? true : std::hypot(x - cx, y - top) <= half;
+                if (!inside) continue;
+                bool frame = std::abs(x - cx) >= half - 1 || y == bottom || (y < top && std::hypot(x - cx, y - top) > half - 1.5);
+                img.set(x, y, frame ? p.ink : dither(*p.sky, 0.15 + 0.3 * (y - top + half) / (bottom - top + half), x, y));
+            }
+        for (int y = top - half; y <= bottom; ++y) img.set(cx, y, p.ink);
+        for (int x = cx - half; x <= cx + half; ++x) img.set(x, (top + bottom) / 2, p.ink);
+        img.set(cx + 6, top + 6, at_ramp(*p.moon, 2));
+    }
+}
+
+void tower_storm(Image &img, const Paint &p) {
+    const int w = img.w, h = img.h;
+    gradient(img, *p.night, 0, h, 0.2, 0.9);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double c = value_noise(x, y * 2.2, 28, 61) * 0.7 + value_noise(x, y * 2, 9, 62) * 0.3;
+            if (c > 0.55) img.set(x, y, dither(*p.violet, (c - 0.55) * 2.0, x, y));
+        }
+    ridge(img, 144, 26, 40, 63, p.ink);
+}
+
+void battlement_dusk(Image &img, const Paint &p) {
+    const int h = img.h;
+    // After sunset: dark overhead, violet lower down, clouds with burning rims.
+    gradient(img, *p.dusk, 0, h, 0.0, 0.75);
+    drifting_clouds(img, *p.night, at_ramp(*p.ember, 2), 71, 0.35);
+    bats(img, p.ink, 72, 3, 10, 30, 230, 100);
+}
+
+void battlement_night(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.sky, 0, h, 0.0, 0.45);
+    stars(img, p, 73, h, 0.012);
+    drifting_clouds(img, *p.night, at_ramp(*p.sky, 4), 74, 0.4);
+}
+
+void dream_moons_room(Image &img, const Paint &p) {
+    const int h = img.h;
+    gradient(img, *p.dusk, 0, h, 0.25, 0.0);
+    dream_moons(img, p, 81, 7);
+}
+
+void dream_floor(Image &img, const Paint &p) {
+    gradient(img, *p.night, 0, 70, 0.0, 0.5);
+    dream_moons(img, p, 82, 3);
+    checker_floor(img, *p.violet, 70);
+}
+
+void dream_tunnel(Image &img, const Paint &p) {
+    const int w = img.w, h = img.h;
+    // Frames within frames, falling away to a far light.
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double d = std::max(std::abs(x - w / 2.0) / (w / 2.0), std::abs(y - h / 2.0) / (h / 2.0));
+            double ring = std::sqrt(d) * 9.0;
+            bool line = ring - std::floor(ring) < 0.12;
+            img.set(x, y, dither(*p.teal, line ? 0.3 * d + 0.05 : 0.12 * (1.0 - d), x, y));
+        }
+}
+
+void dream_spiral(Image &img, const Paint &p) {
+    const int w = img.w, h = img.h;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            double dx = x - w / 2.0, dy = (y - h / 2.0) * 1.2;
+            double turn = std::atan2(dy, dx) / (2 * kPi) + std::sqrt(std::hypot(dx, dy)) / 3.0;
+            double band = turn - std::floor(turn);
+            img.set(x, y, dither(*p.teal, band < 0.5 ? 0.0 : 0.15, x, y));
+        }
+}
+
+// Every room backdrop, by the name a sheet recipe gives it: a new room is a row here.
 struct RoomPainter {
     const char *name;
     void (*paint)(Image &, const Paint &);
 };
-const RoomPainter kVillageAndCityRooms[] = {
-    {"salem_village", salem_village}, {"salem_graveyard", salem_graveyard}, {"salem_hall", salem_hall},
-    {"city_storm", city_storm},       {"city_street", city_street},         {"city_drain", city_drain},
+const RoomPainter kRooms[] = {
+    {"cave_deep", cave_deep},
+    {"cave_lake", cave_lake},
+    {"cave_mouth", cave_mouth},
+    {"tower_sky", tower_sky},
+    {"tower_hall", tower_hall},
+    {"tower_storm", tower_storm},
+    {"battlement_dusk", battlement_dusk},
+    {"battlement_night", battlement_night},
+    {"dream_moons", dream_moons_room},
+    {"dream_floor", dream_floor},
+    {"dream_tunnel", dream_tunnel},
+    {"dream_spiral", dream_spiral},
+    {"castle_night", castle_night},
+    {"castle_dusk", castle_dusk},
+    {"demo_dark", demo_dark},
+    {"demo_roots", demo_roots},
+    {"pachin_garden", pachin_garden},
+    {"pachin_deep", pachin_deep},
+    {"salem_village", salem_village},
+    {"salem_graveyard", salem_graveyard},
+    {"salem_hall", salem_hall},
+    {"city_storm", city_storm},
+    {"city_street", city_street},
+    {"city_drain", city_drain},
 };
 
-bool paint_listed_room(const Paint &p, const std::string &name, Image &img) {
-    for (const RoomPainter &r : kVillageAndCityRooms)
-        if (name == r.name) {
-            r.paint(img, p);
-            return true;
+bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &out, std::string &why) {
+    for (const RoomPainter &r : kRooms) {
+        if (name != r.name) continue;
+        if (w != 240 || h != 144) {
+            why = "a room backdrop is 240 x 144";
+            return false;
         }
+        Image img(w, h);
+        r.paint(img, p);
+        out = img;
+        return true;
+    }
+    why = "no scene named \"" + name + "\"";
     return false;
 }
-
-bool scene_room(const Paint &p, const std::string &name, int w, int h, Image &out, std::string &why) {
-    if (w != 240 || h != 144) {
-        why = "a room backdrop is 240 x 144";
-        return false;
-    }
-    Image img(w, h);
-    if (name == "cave_deep") {
-        gradient(img, *p.pal.ramp("cavewall"), 0, h, 0.45, 0.05);
-        cave_columns(img, p, 4, at_ramp(*p.earth, 1), 30, 0.35);
-        cave_columns(img, p, 8, at_ramp(*p.earth, 0), 22, 0.3);
-        for (int i = 0; i < 40; ++i) { // glints of crystal in the far rock
-            int x = static_cast<int>(hash01(17, i, 0) * w), y = static_cast<int>(hash01(17, i, 1) * h);
-            img.set(x, y, at_ramp(*p.teal, 2 + (i % 2)));
-        }
-    } else if (name == "cave_lake") {
-        gradient(img, *p.pal.ramp("cavewall"), 0, 90, 0.35, 0.1);
-        cave_columns(img, p, 12, at_ramp(*p.earth, 1), 26, 0.3);
-        for (int x = 0; x < w; ++x) {
-            int top = static_cast<int>(value_noise(x, 0, 14, 3) * 14);
-            for (int y = 0; y < top; ++y) img.set(x, y, p.ink);
-        }
-        for (int i = 0; i < 8; ++i) {
-            int x = 20 + i * 28 + static_cast<int>(hash01(5, i, 0) * 10), y = 60 + static_cast<int>(hash01(5, i, 1) * 24);
-            for (int k = 0; k < 6; ++k) img.set(x + (k % 3) - 1, y - k, at_ramp(*p.teal, 3 - k / 2));
-        }
-        reflect(img, p, 90, h);
-    } else if (name == "cave_mouth") {
-        gradient(img, *p.sky, 0, h, 0.0, 0.5);
-        stars(img, p, 44, h, 0.015);
-        moon(img, p, 170, 40, 10);
-        ridge(img, 120, 40, 40, 9, at_ramp(*p.sky, 2));
-        // The rim of the cave, open in the middle.
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                double dx = (x - 120) / 105.0, dy = (y - 100) / 95.0;
-                double edge = 1.0 + 0.08 * (value_noise(x, y, 7, 2) - 0.5);
-                if (dx * dx + dy * dy > edge * edge) img.set(x, y, dx * dx + dy * dy > edge * edge * 1.12 ? p.ink : at_ramp(*p.earth, 1));
-            }
-    } else if (name == "tower_sky") {
-        gradient(img, *p.sky, 0, h, 0.0, 0.6);
-        stars(img, p, 51, h, 0.015);
-        moon(img, p, 60, 36, 14);
-        ridge(img, 130, 50, 50, 21, at_ramp(*p.sky, 2));
-        ridge(img, 144, 30, 30, 22, at_ramp(*p.violet, 0));
-        bats(img, p.ink, 9, 5, 100, 20, 230, 80);
-    } else if (name == "tower_hall") {
-        stone_wall(img, p, 31);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                Rgb c = img.at(x, y);
-                // Darken the hall so that the rooms' cells stand out in front of it.
-                if (c != p.ink && bayer(x, y) < 0.55) img.set(x, y, at_ramp(*p.castle, 1));
-            }
-        for (int k = 0; k < 3; ++k) {
-            int cx = 40 + k * 80, top = 30, bottom = 100, half = 12;
-            for (int y = top - half; y <= bottom; ++y)
-                for (int x = cx - half; x <= cx + half; ++x) {
-                    bool inside = y >= top ? true : std::hypot(x - cx, y - top) <= half;
-                    if (!inside) continue;
-                    bool frame = std::abs(x - cx) >= half - 1 || y == bottom || (y < top && std::hypot(x - cx, y - top) > half - 1.5);
-                    img.set(x, y, frame ? p.ink : dither(*p.sky, 0.15 + 0.3 * (y - top + half) / (bottom - top + half), x, y));
-                }
-            for (int y = top - half; y <= bottom; ++y) img.set(cx, y, p.ink);
-            for (int x = cx - half; x <= cx + half; ++x) img.set(x, (top + bottom) / 2, p.ink);
-            img.set(cx + 6, top + 6, at_ramp(*p.moon, 2));
-        }
-    } else if (name == "tower_storm") {
-        gradient(img, *p.night, 0, h, 0.2, 0.9);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                double c = value_noise(x, y * 2.2, 28, 61) * 0.7 + value_noise(x, y * 2, 9, 62) * 0.3;
-                if (c > 0.55) img.set(x, y, dither(*p.violet, (c - 0.55) * 2.0, x, y));
-            }
-        ridge(img, 144, 26, 40, 63, p.ink);
-    } else if (name == "battlement_dusk") {
-        // After sunset: dark overhead, violet lower down, clouds with burning rims.
-        gradient(img, *p.dusk, 0, h, 0.0, 0.75);
-        drifting_clouds(img, *p.night, at_ramp(*p.ember, 2), 71, 0.35);
-        bats(img, p.ink, 72, 3, 10, 30, 230, 100);
-    } else if (name == "battlement_night") {
-        gradient(img, *p.sky, 0, h, 0.0, 0.45);
-        stars(img, p, 73, h, 0.012);
-        drifting_clouds(img, *p.night, at_ramp(*p.sky, 4), 74, 0.4);
-    } else if (name == "dream_moons") {
-        gradient(img, *p.dusk, 0, h, 0.25, 0.0);
-        dream_moons(img, p, 81, 7);
-    } else if (name == "dream_floor") {
-        gradient(img, *p.night, 0, 70, 0.0, 0.5);
-        dream_moons(img, p, 82, 3);
-        checker_floor(img, *p.violet, 70);
-    } else if (name == "dream_tunnel") {
-        // Frames within frames, falling away to a far light.
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                double d = std::max(std::abs(x - w / 2.0) / (w / 2.0), std::abs(y - h / 2.0) / (h / 2.0));
-                double ring = std::sqrt(d) * 9.0;
-                bool line = ring - std::floor(ring) < 0.12;
-                img.set(x, y, dither(*p.teal, line ? 0.3 * d + 0.05 : 0.12 * (1.0 - d), x, y));
-            }
-    } else if (name == "dream_spiral") {
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) {
-                double dx = x - w / 2.0, dy = (y - h / 2.0) * 1.2;
-                double turn = std::atan2(dy, dx) / (2 * kPi) + std::sqrt(std::hypot(dx, dy)) / 3.0;
-                double band = turn - std::floor(turn);
-                img.set(x, y, dither(*p.teal, band < 0.5 ? 0.0 : 0.15, x, y));
-            }
-    } else if (!scene_level_room(p, name, img) && !paint_listed_room(p, name, img)) {
-        why = "no room backdrop named \"" + name + "\"";
-        return false;
-    }
-    out = img;
-    return true;
-}
-
-const char *const kScenes[] = {"splash", "menu_backdrop", "title", "frame", "bar_full", "bar_empty",
-                               "end_1", "end_2", "cave_deep", "cave_lake", "cave_mouth", "tower_sky",
-                               "tower_hall", "tower_storm", "battlement_dusk", "battlement_night",
-                               "dream_moons", "dream_floor", "dream_spiral", "dream_tunnel", "castle_night", "castle_dusk",
-                               "demo_dark", "demo_roots", "pachin_garden", "pachin_deep", "salem_village",
-                               "salem_graveyard", "salem_hall", "city_storm", "city_street",
-                               "city_drain", nullptr};
 
 bool need(const Palette &pal, const char *name, const Ramp *&r, std::string &why) {
     r = pal.ramp(name);
@@ -908,8 +967,6 @@ bool need(const Palette &pal, const char *name, const Ramp *&r, std::string &why
 }
 
 } // namespace
-
-const char *const *scene_names() { return kScenes; }
 
 bool render_scene(const std::string &name, int w, int h, const Palette &pal, const GlyphSet &glyphs,
                   Image &out, std::string &why) {
@@ -944,11 +1001,7 @@ bool render_scene(const std::string &name, int w, int h, const Palette &pal, con
     if (name == "bar_empty") return scene_bar(p, w, h, false, out, why);
     if (name == "end_1") return scene_end(p, w, h, 1, out, why);
     if (name == "end_2") return scene_end(p, w, h, 2, out, why);
-    for (const char *prefix : {"cave_", "tower_", "battlement_", "dream_", "castle_", "demo_", "pachin_", "salem_",
-                               "city_"})
-        if (name.rfind(prefix, 0) == 0) return scene_room(p, name, w, h, out, why);
-    why = "no scene named \"" + name + "\"";
-    return false;
+    return scene_room(p, name, w, h, out, why);
 }
 
 } // namespace art

@@ -16,7 +16,4 @@ namespace art {
 bool render_scene(const std::string &name, int w, int h, const Palette &pal, const GlyphSet &glyphs,
                   Image &out, std::string &why);
 
-// Names of every scene, for messages and tests.
-const char *const *scene_names();
-
 } // namespace art
