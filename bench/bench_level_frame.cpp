@@ -1,8 +1,8 @@
 // One whole frame of play — the rules, the room drawn into the view with the map's
 // effects, and the view doubled with scan lines onto a 640 x 480 screen — once for
-// every map id the renderer knows, each on its effect test map in the room where its
-// effect shows (map id 0 on the busiest room of prueba), beside a floor case that
-// makes only the library's own drawing calls for that busiest room.
+// every map id the renderer knows, each on the level that shows it (map id 0 on the
+// busiest room of prueba), beside a floor case that makes only the library's own
+// drawing calls for that busiest room.
 #include "core/game_config.h"
 #include "level/effects.h"
 #include "level/present.h"
@@ -66,18 +66,19 @@ int busiest_room(const LevelMap &map) {
     return best;
 }
 
-// Each map id on its test map, in the room where its effect shows (a column of -1:
-// the busiest room). Map id 1 shares map id 3's light map, with map id 1's cells.
+// Each map id on the level that shows it (map id 0 on the test map prueba), in its
+// busiest room (a column of -1) or in a room where its effect shows: a waving room of
+// the tower and of the water garden.
 struct BenchMap {
     int32_t map_id;
     const char *file;
     int column, row;
 };
 constexpr BenchMap kBenchMaps[] = {
-    {0, "prueba.map", -1, -1},   {1, "fxlight.map", 0, 0},  {2, "fxglass.map", 0, 0},
-    {3, "fxlight.map", 0, 0},    {4, "fxsparks.map", 2, 3}, {5, "fxwave.map", 4, 0},
-    {6, "fxdrift.map", 0, 0},    {9, "fxscroll.map", 0, 0}, {22, "fxrain.map", 0, 3},
-    {98, "fxtrail.map", 0, 0},   {99, "fxzoom.map", 0, 0},
+    {0, "prueba.map", -1, -1},  {1, "cueva.map", -1, -1},    {2, "castle.map", -1, -1},
+    {3, "demo.map", -1, -1},    {4, "pachin.map", 2, 3},     {5, "vusk.map", 4, 0},
+    {6, "salem.map", -1, -1},   {9, "almenas.map", -1, -1},  {22, "ciudad.map", -1, -1},
+    {98, "sueno.map", -1, -1},  {99, "vertigo.map", -1, -1},
 };
 constexpr int kBenchMapCount = sizeof kBenchMaps / sizeof kBenchMaps[0];
 
