@@ -26,7 +26,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo > "$log" 2>&1 \
     || { tail -30 "$log" >&2; exit 2; }
 fi
-benches=(bench_map_load bench_tile_sheet bench_music bench_level_frame bench_menu_frame)
+benches=(bench_map_load bench_tile_sheet bench_music bench_level_frame bench_menu_frame bench_present)
 say "building the game, the replay tool, the benchmarks and the game directory (-j$jobs)"
 cmake --build "$build" -j"$jobs" --target vespertil vespertil-replay "${benches[@]}" \
   content_pictures content_sheets content_sounds content_music content_maps >> "$log" 2>&1 \
@@ -51,6 +51,7 @@ bench bench_tile_sheet 'BM_CutTileSheet/32(/|$)'
 bench bench_music 'render_one_second/8(/|$)'
 bench bench_level_frame 'BM_LevelFrame'
 bench bench_menu_frame 'BM_MenuFrame'
+bench bench_present 'BM_ScaledPresent'
 
 say "replaying $(basename "$replay") headless, 5 runs"
 python3 "$root/scripts/measure_table.py" replay "$build/tools/replay/vespertil-replay" \

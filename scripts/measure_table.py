@@ -33,6 +33,7 @@ MUSIC_SECOND_MS = 5.0
 LEVEL_FRAME_MS = 1.0
 LEVEL_FRAME_RATIO = 1.5
 MENU_FRAME_MS = 1.0
+PRESENT_MS = 4.0  # a quarter of a menu frame's 17 ms tick, at every factor up to 4
 REPLAY_FPS = 1000.0
 WAIT_MAIN, WAIT_PROCESS = 0.01, 0.05
 MENU_MAIN, MENU_PROCESS = 0.05, 0.10
@@ -165,6 +166,7 @@ def make_table(directory):
     music = medians(load(directory, "bench_music.json"))
     frames = medians(load(directory, "bench_level_frame.json"))
     menus = medians(load(directory, "bench_menu_frame.json"))
+    presents = medians(load(directory, "bench_present.json"))
 
     bench_row(t, loads, "BM_LoadMapFile/32", "load a whole map, converted to 32-bit pixels",
               "`bench_map_load` `BM_LoadMapFile/32`", MAP_LOAD_MS)
@@ -215,6 +217,20 @@ def make_table(directory):
               "none: the ratio's base", "—")
     else:
         t.missing("one main-menu frame", "`bench_menu_frame` `BM_MenuFrame`", "%g ms" % MENU_FRAME_MS)
+
+    for scale in (2, 3, 4):
+        run, floor = find(presents, "BM_ScaledPresent/%d" % scale), find(presents, "BM_ScaledPresentFloor/%d" % scale)
+        how = "`bench_present` `BM_ScaledPresent/%d`" % scale
+        what = "the scaled window's present: the 640 × 480 picture onto a %d × %d screen, each pixel " \
+               "%d × %d, 32 bits, every row changed" % (640 * scale, 480 * scale, scale, scale)
+        if not run or "error" in run or not floor or "error" in floor:
+            t.missing(what, how, "%g ms" % PRESENT_MS)
+            continue
+        t.add(what, how, "%s, %.2f × floor (wall %s)" % (ms(run["cpu"]), run["cpu"] / floor["cpu"], ms(run["wall"])),
+              "%g ms" % PRESENT_MS, run["cpu"] <= PRESENT_MS)
+        t.add("floor: a %d × %d picture copied whole by the library's blit" % (640 * scale, 480 * scale),
+              "`bench_present` `BM_ScaledPresentFloor/%d`" % scale,
+              "%s (wall %s)" % (ms(floor["cpu"]), ms(floor["wall"])), "none: the ratio's base", "—")
 
     replay = load(directory, "replay.json")
     how = "`vespertil-replay` headless"

@@ -4,6 +4,9 @@
 #include <allegro.h>
 #include <semaphore.h>
 
+#include <cstddef>
+#include <cstring>
+
 volatile int32_t tick_counter = 0;
 PlatformState platform;
 
@@ -59,7 +62,10 @@ bool replaying() { return platform.keys == KeySource::Replay; }
 
 } // namespace
 
-BITMAP *video_screen() { return platform.screen_override ? platform.screen_override : screen; }
+BITMAP *video_screen() {
+    if (platform.screen_override) return platform.screen_override;
+    return platform.scaled_picture ? platform.scaled_picture : screen;
+}
 
 int video_w() {
     BITMAP *s = video_screen();
@@ -71,7 +77,83 @@ int video_h() {
     return s ? s->h : 0;
 }
 
+namespace {
+
+// Each row of the picture written once, each pixel `scale` times, then copied to the
+// rows below it: a fraction of the library's stretch_blit at twice the size. A row
+// the same as the one `kept` holds is on the screen already and is left alone, so a
+// still picture costs a comparison a frame and a moving one only its changed rows.
+template <typename Pixel, int kScale>
+void repeat_row(const Pixel *from, Pixel *to, int w, int) {
+    for (int x = 0; x < w; ++x)
+        for (int k = 0; k < kScale; ++k) *to++ = from[x];
+}
+
+template <typename Pixel>
+void repeat_row_any(const Pixel *from, Pixel *to, int w, int scale) {
+    for (int x = 0; x < w; ++x)
+        for (int k = 0; k < scale; ++k) *to++ = from[x];
+}
+
+template <typename Pixel>
+void repeat_pixels(BITMAP *picture, BITMAP *dest, int scale, BITMAP *kept) {
+    // The usual factors with the count known, so the compiler can unroll the row.
+    void (*const row)(const Pixel *, Pixel *, int, int) =
+        scale == 2 ? repeat_row<Pixel, 2> : scale == 3 ? repeat_row<Pixel, 3>
+        : scale == 4 ? repeat_row<Pixel, 4> : repeat_row_any<Pixel>;
+    const int w = picture->w;
+    const std::size_t picture_row = sizeof(Pixel) * static_cast<std::size_t>(w);
+    const std::size_t row_bytes = picture_row * scale;
+    bool acquired = false; // the screen is only locked when there is something to draw
+    for (int y = 0; y < picture->h; ++y) {
+        const Pixel *from = reinterpret_cast<const Pixel *>(picture->line[y]);
+        if (kept) {
+            if (std::memcmp(kept->line[y], from, picture_row) == 0) continue;
+            std::memcpy(kept->line[y], from, picture_row);
+        }
+        if (!acquired) {
+            acquire_bitmap(dest);
+            bmp_select(dest);
+            acquired = true;
+        }
+        Pixel *first = reinterpret_cast<Pixel *>(bmp_write_line(dest, y * scale));
+        row(from, first, w, scale);
+        for (int k = 1; k < scale; ++k)
+            std::memcpy(reinterpret_cast<void *>(bmp_write_line(dest, y * scale + k)), first, row_bytes);
+    }
+    if (!acquired) return;
+    bmp_unwrite_line(dest);
+    release_bitmap(dest);
+}
+
+} // namespace
+
+void present_scaled(BITMAP *picture, BITMAP *dest, int scale, BITMAP *kept) {
+    if (!picture || !dest || scale < 1) return;
+    const int depth = bitmap_color_depth(picture);
+    const bool direct = is_linear_bitmap(dest) && is_memory_bitmap(picture) &&
+                        bitmap_color_depth(dest) == depth && dest->w >= picture->w * scale &&
+                        dest->h >= picture->h * scale;
+    if (kept && (!is_memory_bitmap(kept) || bitmap_color_depth(kept) != depth ||
+                 kept->w != picture->w || kept->h != picture->h))
+        kept = nullptr;
+    if (direct && (depth == 15 || depth == 16)) {
+        repeat_pixels<uint16_t>(picture, dest, scale, kept);
+    } else if (direct && depth == 32) {
+        repeat_pixels<uint32_t>(picture, dest, scale, kept);
+    } else {
+        stretch_blit(picture, dest, 0, 0, picture->w, picture->h, 0, 0, picture->w * scale,
+                     picture->h * scale);
+    }
+}
+
+void present_screen() {
+    if (platform.scaled_picture && !platform.screen_override && screen)
+        present_scaled(platform.scaled_picture, screen, platform.scale, platform.presented);
+}
+
 void wait_ticks(int ticks) {
+    present_screen();
     platform.ticks_waited += ticks;
     if (platform.pacing == Pacing::Real) {
         // Sleep until the timer posts a tick: a busy wait would cost a whole core.
@@ -92,6 +174,7 @@ void wait_ticks(int ticks) {
 }
 
 void wait_retrace() {
+    present_screen();
     ++platform.retraces;
     if (platform.on_retrace) platform.on_retrace(platform.retrace_context);
     if (platform.pacing == Pacing::Real) vsync();

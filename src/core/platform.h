@@ -88,15 +88,33 @@ struct PlatformState {
     // Opens a video mode in place of the library's set_gfx_mode (same arguments and
     // result); tests put one here to switch resolution without a display.
     int (*set_mode)(int card, int w, int h, int v_w, int v_h) = nullptr;
+
+    // A window `scale` times the game's size: the game draws on `scaled_picture`, a
+    // memory bitmap of its own size, and the present step puts it on the screen.
+    BITMAP *scaled_picture = nullptr;
+    BITMAP *presented = nullptr; // what the window shows now, at the picture's size
+    int scale = 1;
 };
 
 extern PlatformState platform;
 
-// The screen, its width and height: Allegro's screen and SCREEN_W/SCREEN_H, or the
-// override bitmap.
+// The screen, its width and height: Allegro's screen and SCREEN_W/SCREEN_H, the
+// override bitmap, or the picture of a scaled window (the game's own size).
 BITMAP *video_screen();
 int video_w();
 int video_h();
+
+// The one present step. In a scaled window the game's picture goes onto the screen
+// with each pixel repeated scale x scale (square, unblurred); otherwise the game has
+// drawn on the screen itself and there is nothing to do. Every wait below starts with
+// it, so whatever screen is showing (menu, level, transition, fade, end picture) is
+// shown at the window's size once its frame is drawn.
+void present_screen();
+// `picture` onto `dest` with each pixel repeated `scale` times each way, from the
+// corner (the window's present; also measured on its own). With `kept`, a picture of
+// the same size and depth holding what was last presented, only the rows that differ
+// from it are drawn, and it is brought up to date.
+void present_scaled(BITMAP *picture, BITMAP *dest, int scale, BITMAP *kept = nullptr);
 
 // Frame pacing: wait until the tick counter has reached `ticks`, sleeping, then set
 // it back to 0. Immediate pacing only resets the counter.

@@ -93,5 +93,6 @@ void shut_down() {
     fade_to_black();
     remove_timer();
     remove_keyboard();
+    release_scaled_picture();
     allegro_exit();
 }

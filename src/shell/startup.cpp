@@ -12,6 +12,7 @@
 #include <allegro.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 char error_text[kErrorTextSize] = "";
@@ -98,8 +99,24 @@ void set_error_text(int code) {
     std::snprintf(error_text, sizeof error_text, "%s", kErrorTexts[code - 1]);
 }
 
-bool wants_window(int argc, char **argv) {
-    return argc > 1 && argv[1] && std::strcmp(argv[1], "windowed") == 0;
+CommandLine read_command_line(int argc, char **argv) {
+    CommandLine line{false, 0};
+    int at = 1;
+    if (argc > at && argv[at] && std::strcmp(argv[at], "windowed") == 0) {
+        line.windowed = true;
+        ++at;
+    }
+    if (argc <= at || !argv[at] || std::strcmp(argv[at], "--scale") != 0) return line;
+    line.windowed = true;
+    const char *factor = argc > at + 1 && argv[at + 1] ? argv[at + 1] : "";
+    char *end = nullptr;
+    const long n = std::strtol(factor, &end, 10);
+    if (*factor && *end == '\0' && n >= 1 && n <= kMaxWindowScale)
+        line.scale = static_cast<int>(n);
+    else
+        std::fprintf(stderr, "vespertil: --scale takes a whole number from 1 to %d, not \"%s\"\n",
+                     kMaxWindowScale, factor);
+    return line;
 }
 
 bool start_up(int argc, char **argv) {
@@ -115,7 +132,9 @@ bool start_up(int argc, char **argv) {
     install_audio();
     install_tick_timer();
     read_or_create_settings();
-    game_config.windowed = wants_window(argc, argv) ? 1 : 0;
+    const CommandLine line = read_command_line(argc, argv);
+    game_config.windowed = line.windowed ? 1 : 0;
+    window_scale_asked = line.scale;
     close_log();
     set_volume(255, 0);
     return open_game_screen();

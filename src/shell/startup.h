@@ -12,8 +12,15 @@ extern char error_text[kErrorTextSize];
 // Copies the message of `code` (1..5) into error_text; other codes leave it unchanged.
 void set_error_text(int code);
 
-// True when the program's first argument is exactly "windowed".
-bool wants_window(int argc, char **argv);
+// What the command line asks for: a window when the first argument is exactly
+// "windowed" or "--scale"; "--scale N" (after "windowed", or alone) the window's
+// scale, 1 to kMaxWindowScale. Without it, or with a factor out of range (said on
+// stderr), the largest that fits the desktop (0).
+struct CommandLine {
+    bool windowed;
+    int scale;
+};
+CommandLine read_command_line(int argc, char **argv);
 
 // Runs the whole start-up up to an open screen. False when no video mode could be
 // opened (the reason is already reported).

@@ -49,5 +49,6 @@ void fade_to_black() {
             wait_retrace();
             blit(work, scr, 0, 0, 0, 0, w, h);
         }
+        present_screen(); // the last step: nothing waits after it
     }
 }

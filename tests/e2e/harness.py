@@ -75,12 +75,12 @@ def near(colour, expected, tolerance=24):
     return all(abs(a - b) <= tolerance for a, b in zip(colour, expected))
 
 
-def start_xvfb():
-    """A private 800 x 600 X server on a free display it picks and names (-displayfd).
+def start_xvfb(screen="800x600x24"):
+    """A private X server (800 x 600 unless told) on a free display it picks and names (-displayfd).
     It never resets (a game connecting as a screenshot leaves would be refused) and a
     held key repeats only after a minute (repeats would wait in the game's key buffer)."""
     read_fd, write_fd = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "800x600x24",
+    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen,
                              "-nolisten", "tcp", "-noreset", "-ardelay", "60000"],
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
     os.close(write_fd)
@@ -143,9 +143,9 @@ class Game:
             subprocess.run(["convert", "-size", size, "xc:#%02x%02x%02x" % colour, self.path(name)],
                            check=True)
 
-    def start(self, *args, extra_env=None):
+    def start(self, *args, extra_env=None, screen="800x600x24"):
         """No xmessage on its PATH: the library's message box goes to the terminal."""
-        self.xvfb, self.display = start_xvfb()
+        self.xvfb, self.display = start_xvfb(screen)
         env = dict(extra_env or {}, DISPLAY=self.display, HOME=self.dir, PATH=self.path("no-programs"))
         os.makedirs(env["PATH"], exist_ok=True)
         if self.audio:

@@ -8,7 +8,8 @@ import subprocess
 import time
 import unittest
 
-from harness import DEFAULTS_LOG, GAME_BIN, LOGO, Game, near, settings_bytes, tone_wav
+from harness import (DEFAULT_SETTINGS, DEFAULTS_LOG, DIM_RING, END_1, GAME_BIN, LOGO, Game, near,
+                     settings_bytes, tone_wav)
 
 
 class StartUp(unittest.TestCase):
@@ -44,6 +45,35 @@ class StartUp(unittest.TestCase):
                     self.assertLess(process, 0.05)
                 game.finish(low=low, offset=(x0, y0))
                 self.assertEqual(game.read("Vespertil.cfg"), cfg, "a good settings file is left alone")
+
+    def test_a_window_scaled_to_a_large_desktop(self):
+        # On 1920 x 1080 the window is doubled: the menu, the end pictures and the fade
+        # between them are the 640 x 480 picture with every pixel a 2 x 2 block, no blur.
+        # "--scale 1" keeps the plain window there.
+        big = "1920x1080x24"
+        game = Game(self)
+        game.own_pictures()
+        game.write("Vespertil.cfg", DEFAULT_SETTINGS)
+        game.start("windowed", screen=big)
+        game.wait_for_colour(1270, 950, LOGO)
+        self.assertEqual(game.window_geometry(), (0, 0, 1280, 960))
+        game.tap("space")
+        ring = Game.MENU_RING_AT[False]
+        img = game.wait_for_colour(2 * ring[0], 2 * ring[1], DIM_RING, tolerance=8)
+        odd = [(x, y) for y in range(0, 960, 2) for x in range(0, 1280, 2)
+               if len({img.pixel(x + dx, y + dy) for dx in (0, 1) for dy in (0, 1)}) != 1]
+        self.assertEqual(odd[:5], [], "blocks that are not one colour")
+        self.assertFalse(near(img.pixel(1290, 480), DIM_RING, 8), "nothing right of the window")
+        game.tap("Escape")
+        game.wait_until_shown(END_1, 2, 2, 1277, 956)  # probes on the picture's rows 1 and 477
+        game.finish(offset=(320, 240))
+
+        plain = Game(self)
+        plain.own_pictures()
+        plain.write("Vespertil.cfg", DEFAULT_SETTINGS)
+        plain.start("--scale", "1", screen=big)
+        plain.wait_for_colour(320, 240, LOGO)
+        self.assertEqual(plain.window_geometry(), (0, 0, 640, 480))
 
     def test_missing_pictures_are_skipped_not_fatal(self):
         game = Game(self, with_data=False)

@@ -26,21 +26,51 @@ int fake_set_mode(int card, int w, int h, int, int) {
     return accept_after >= 0 && static_cast<int>(attempts.size()) > accept_after ? 0 : -1;
 }
 
-TEST(CommandLine, OnlyTheExactWordOpensAWindow) {
+// A window only for the exact words; "--scale N" after "windowed" or alone, a factor
+// out of range said and replaced by the largest that fits (0).
+TEST(CommandLine, TheWindowAndItsScale) {
     const struct {
         std::vector<std::string> args;
         bool window;
-    } rows[] = {{{"windowed"}, true}, {{"WINDOWED"}, false}, {{"-windowed"}, false},
-                {{"x", "windowed"}, false}, {{}, false}};
+        int scale;
+        bool said;
+    } rows[] = {{{"windowed"}, true, 0, false},       {{"WINDOWED"}, false, 0, false},
+                {{"-windowed"}, false, 0, false},     {{"x", "windowed"}, false, 0, false},
+                {{}, false, 0, false},                {{"windowed", "--scale", "3"}, true, 3, false},
+                {{"--scale", "1"}, true, 1, false},   {{"--scale", "8"}, true, 8, false},
+                {{"--scale", "9"}, true, 0, true},    {{"windowed", "--scale", "0"}, true, 0, true},
+                {{"--scale", "2x"}, true, 0, true},   {{"--scale"}, true, 0, true},
+                {{"x", "--scale", "2"}, false, 0, false}};
     for (const auto &r : rows) {
         std::vector<std::string> words = {"vespertil"};
         words.insert(words.end(), r.args.begin(), r.args.end());
         std::vector<char *> argv;
         for (std::string &w : words) argv.push_back(w.data());
         argv.push_back(nullptr);
-        EXPECT_EQ(wants_window(static_cast<int>(words.size()), argv.data()), r.window)
-            << (r.args.empty() ? "" : r.args.back());
+        testing::internal::CaptureStderr();
+        const CommandLine line = read_command_line(static_cast<int>(words.size()), argv.data());
+        const std::string said = testing::internal::GetCapturedStderr();
+        SCOPED_TRACE(r.args.empty() ? "" : r.args.back());
+        EXPECT_EQ(line.windowed, r.window);
+        EXPECT_EQ(line.scale, r.scale);
+        EXPECT_EQ(said.find("--scale takes") != std::string::npos, r.said) << said;
     }
+}
+
+// The window's factor: the asked one, else the largest whole one that fits the
+// desktop with a sixteenth of its height to spare; 1 when the desktop is unknown.
+TEST(VideoMode, TheWindowsScale) {
+    const struct {
+        int asked, desk_w, desk_h, w, h, scale;
+    } rows[] = {{0, 1920, 1080, 640, 480, 2}, {0, 3840, 2160, 640, 480, 4},
+                {0, 2560, 1600, 640, 480, 3}, {0, 2560, 1440, 640, 480, 2},
+                {0, 1024, 768, 640, 480, 1},  {0, 800, 600, 640, 480, 1},
+                {0, 0, 0, 640, 480, 1},       {0, 1920, 1080, 320, 200, 5},
+                {0, 7680, 4320, 320, 200, 8}, {3, 800, 600, 640, 480, 3},
+                {1, 3840, 2160, 640, 480, 1}, {20, 0, 0, 640, 480, 8}};
+    for (const auto &r : rows)
+        EXPECT_EQ(window_scale_for(r.asked, r.desk_w, r.desk_h, r.w, r.h), r.scale)
+            << r.asked << " on " << r.desk_w << " x " << r.desk_h << " for " << r.w;
 }
 
 TEST(ErrorTexts, CodePage850BytesAndUnknownCodes) {
