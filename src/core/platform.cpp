@@ -53,6 +53,55 @@ constexpr KeyCode kKeyCodes[kKeyCount] = {
     {KEY_LCONTROL, 0}, {KEY_ALT, 0}, {KEY_LSHIFT, 0}, {KEY_RSHIFT, 0},
 };
 
+// What each button the game uses stands for.
+struct PadButton {
+    int button;
+    Key key;
+};
+constexpr PadButton kPadButtons[] = {
+    {kPadHighJumpButton, Key::RightShift},
+    {kPadLongJumpButton, Key::LeftShift},
+    {kPadBackButton, Key::Esc},
+    {kPadStartButton, Key::Enter},
+};
+
+// The library's first joystick. Sticks of two axes are the stick and the pad alike
+// (Linux gives a pad's cross as a stick of its own); a throttle is left out.
+bool library_pad(void *, long, PadState *out) {
+    if (num_joysticks < 1 || poll_joystick() != 0) return false;
+    const JOYSTICK_INFO &j = joy[0];
+    *out = PadState{};
+    for (int s = 0; s < j.num_sticks; ++s) {
+        const JOYSTICK_STICK_INFO &stick = j.stick[s];
+        if (stick.num_axis != 2) continue;
+        out->left |= stick.axis[0].d1 != 0;
+        out->right |= stick.axis[0].d2 != 0;
+        out->up |= stick.axis[1].d1 != 0;
+        out->down |= stick.axis[1].d2 != 0;
+    }
+    for (int b = 0; b < j.num_buttons && b < 32; ++b)
+        if (j.button[b].b) out->buttons |= uint32_t{1} << b;
+    return true;
+}
+
+bool pad_installed = false;
+
+// Takes the pad's state now, whenever the keys are asked for; a button or direction
+// that goes down is also a key press, as the keyboard's buffer would hold it.
+void read_pad() {
+    PadState pad{};
+    bool have = false;
+    if (platform.read_pad)
+        have = platform.read_pad(platform.pad_context, platform.pad_frame, &pad);
+    else if (pad_installed)
+        have = library_pad(nullptr, platform.pad_frame, &pad);
+    const KeyRecord now = have ? pad_key_record(pad) : 0;
+    platform.pad_forgotten &= now;
+    const KeyRecord held = now & ~platform.pad_forgotten;
+    platform.pad_pressed |= held & ~platform.pad_keys;
+    platform.pad_keys = held;
+}
+
 KeyRecord replay_current() {
     if (!platform.replay_frames || platform.replay_pos >= platform.replay_count) return 0;
     return platform.replay_frames[platform.replay_pos];
@@ -61,6 +110,17 @@ KeyRecord replay_current() {
 bool replaying() { return platform.keys == KeySource::Replay; }
 
 } // namespace
+
+KeyRecord pad_key_record(const PadState &pad) {
+    KeyRecord r = 0;
+    if (pad.left) r |= key_bit(Key::Left);
+    if (pad.right) r |= key_bit(Key::Right);
+    if (pad.up) r |= key_bit(Key::Up);
+    if (pad.down) r |= key_bit(Key::Down);
+    for (const PadButton &b : kPadButtons)
+        if (pad.buttons >> b.button & 1) r |= key_bit(b.key);
+    return r;
+}
 
 BITMAP *video_screen() {
     if (platform.screen_override) return platform.screen_override;
@@ -188,12 +248,14 @@ void start_sample(SAMPLE *sample, int volume, int pan, int pitch, bool loop) {
 
 bool input_key_down(Key k) {
     if (replaying()) return (replay_current() & key_bit(k)) != 0;
-    return key[kKeyCodes[static_cast<int>(k)].scancode] != 0;
+    read_pad();
+    return key[kKeyCodes[static_cast<int>(k)].scancode] != 0 || (platform.pad_keys & key_bit(k)) != 0;
 }
 
 KeyRecord input_key_record() {
     if (replaying()) return replay_current();
-    KeyRecord r = 0;
+    read_pad();
+    KeyRecord r = platform.pad_keys;
     for (int k = 0; k < kKeyCount; ++k)
         if (key[kKeyCodes[k].scancode]) r |= KeyRecord{1} << k;
     return r;
@@ -201,19 +263,34 @@ KeyRecord input_key_record() {
 
 bool input_keypressed() {
     if (replaying()) return (replay_current() & ~platform.replay_taken) != 0;
-    return keypressed() != 0;
+    read_pad();
+    return platform.pad_pressed != 0 || keypressed() != 0;
 }
 
-int input_readkey() {
-    if (!replaying()) return readkey();
-    KeyRecord left = replay_current() & ~platform.replay_taken;
+namespace {
+
+// The first key of `left` in readkey's form, marked as taken in `taken`.
+int take_key(KeyRecord left, KeyRecord &taken) {
     for (int k = 0; k < kKeyCount; ++k) {
         if (left & (KeyRecord{1} << k)) {
-            platform.replay_taken |= KeyRecord{1} << k;
+            taken |= KeyRecord{1} << k;
             return kKeyCodes[k].scancode << 8 | kKeyCodes[k].ascii;
         }
     }
     return 0;
+}
+
+} // namespace
+
+int input_readkey() {
+    if (replaying()) return take_key(replay_current() & ~platform.replay_taken, platform.replay_taken);
+    if (platform.pad_pressed) {
+        KeyRecord taken = 0;
+        const int c = take_key(platform.pad_pressed, taken);
+        platform.pad_pressed &= ~taken;
+        return c;
+    }
+    return readkey();
 }
 
 void input_clear_keybuf() {
@@ -221,6 +298,7 @@ void input_clear_keybuf() {
         platform.replay_taken = replay_current();
         return;
     }
+    platform.pad_pressed = 0;
     clear_keybuf();
 }
 
@@ -230,11 +308,21 @@ void input_forget_held_keys() {
         return;
     }
     for (const KeyCode &k : kKeyCodes) key[k.scancode] = 0;
+    platform.pad_forgotten |= platform.pad_keys;
+    platform.pad_keys = 0;
+    platform.pad_pressed = 0;
     clear_keybuf();
 }
 
+void install_pad() {
+    pad_installed = install_joystick(JOY_TYPE_AUTODETECT) == 0 && num_joysticks > 0;
+}
+
 void input_next_frame() {
-    if (!replaying()) return;
+    if (!replaying()) {
+        ++platform.pad_frame;
+        return;
+    }
     if (platform.replay_pos < platform.replay_count) ++platform.replay_pos;
     platform.replay_taken = 0;
 }

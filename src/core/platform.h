@@ -55,6 +55,23 @@ static_assert(kKeyCount <= 64, "a key record is 64 bits");
 typedef uint64_t KeyRecord;
 constexpr KeyRecord key_bit(Key k) { return KeyRecord{1} << static_cast<int>(k); }
 
+// A gamepad's state in one reading: the stick or the pad (any of the joystick's
+// two-way sticks) and its buttons in the library's numbering, bit b for button b.
+struct PadState {
+    bool left, right, up, down;
+    uint32_t buttons;
+};
+// Buttons of the usual layout (the one Linux gives most pads).
+constexpr int kPadHighJumpButton = 0; // A, cross
+constexpr int kPadLongJumpButton = 1; // B, circle
+constexpr int kPadBackButton = 6;     // Back, Select
+constexpr int kPadStartButton = 7;    // Start
+
+// The keys a pad's state stands for: the directions are the arrows (walking and
+// moving in menus), the jump buttons the right and left Shift, Start is ENTER and
+// Back is ESC.
+KeyRecord pad_key_record(const PadState &pad);
+
 struct PlatformState {
     BITMAP *screen_override = nullptr; // when set, the screen is this bitmap
     Pacing pacing = Pacing::Real;
@@ -88,6 +105,17 @@ struct PlatformState {
     // Opens a video mode in place of the library's set_gfx_mode (same arguments and
     // result); tests put one here to switch resolution without a display.
     int (*set_mode)(int card, int w, int h, int v_w, int v_h) = nullptr;
+
+    // The gamepad, read whenever the keys are asked for: false when there is none.
+    // The first joystick the library finds unless a test puts its own here, which is
+    // told how many frames have gone (input_next_frame) and so can script a state per
+    // frame as a replay does keys.
+    bool (*read_pad)(void *context, long frame, PadState *out) = nullptr;
+    void *pad_context = nullptr;
+    long pad_frame = 0;
+    KeyRecord pad_keys = 0;      // held on the pad now, as keys
+    KeyRecord pad_pressed = 0;   // gone down since last read as key presses
+    KeyRecord pad_forgotten = 0; // held across input_forget_held_keys: up until let go
 
     // A window `scale` times the game's size: the game draws on `scaled_picture`, a
     // memory bitmap of its own size, and the present step puts it on the screen.
@@ -125,7 +153,10 @@ void wait_retrace();
 // Starts `sample` on the library's mixer (play_sample), telling the test hook first.
 void start_sample(SAMPLE *sample, int volume, int pan, int pitch, bool loop);
 
-// Keyboard, through the key source.
+// Starts the first joystick the library finds, if any (after the keyboard).
+void install_pad();
+
+// Keyboard, through the key source; with the keyboard, the pad's keys join it.
 bool input_key_down(Key k);
 // Every key of the game that is down now, as one record.
 KeyRecord input_key_record();

@@ -127,6 +127,7 @@ bool start_up(int argc, char **argv) {
         return false;
     }
     install_keyboard();
+    install_pad();
     install_timer();
     disable_close_button();
     install_audio();

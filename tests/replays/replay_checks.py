@@ -9,7 +9,8 @@ directory:
                          first frame, prints both lines and, when a screen hash
                          differs, writes that frame's picture into --out.
                          --ends-by energy|esc: the level ends as said, the energy
-                         reaching 0 with no ESC held, or ESC on the last frame
+                         reaching 0 with no ESC held, or ESC on the last frame;
+                         --pad: the keys held on a scripted gamepad instead
   rewrite  REPLAY...     writes each replay's golden anew and says which changed
   refuse   REPLAY        a changed map, or a replay with another map's digest, is
                          refused with exit status 2 and a message naming the replay
@@ -104,7 +105,7 @@ def golden_path(replay):
 
 def play_golden(args, replay, path):
     """Plays the replay into a golden trace at `path`; returns its lines."""
-    play(args, replay, "--golden", path)
+    play(args, replay, "--golden", path, *(["--pad"] if getattr(args, "pad", False) else []))
     return open(path, encoding="ascii").read().splitlines()
 
 
@@ -148,7 +149,7 @@ def check_digest(args, replay):
 
 
 def check_golden(args):
-    name = os.path.splitext(os.path.basename(args.replay))[0]
+    name = os.path.splitext(os.path.basename(args.replay))[0] + ("_pad" if args.pad else "")
     check_digest(args, args.replay)
     os.makedirs(args.out, exist_ok=True)
     got_path = os.path.join(args.out, name + ".golden")
@@ -281,6 +282,7 @@ def main():
     golden.add_argument("replay")
     golden.add_argument("--out", required=True)
     golden.add_argument("--ends-by", choices=["energy", "esc"])
+    golden.add_argument("--pad", action="store_true", help="the keys held on a scripted gamepad")
     sub.add_parser("rewrite").add_argument("replays", nargs="+")
     sub.add_parser("refuse").add_argument("replay")
     sub.add_parser("route").add_argument("map")

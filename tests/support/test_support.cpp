@@ -12,6 +12,7 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+#include <utility>
 
 namespace testing_support {
 
@@ -147,6 +148,31 @@ void HeadlessGame::replay(const Keys &keys, bool low) {
     platform.screen_override = screen(low);
     keys_ = keys;
     input_begin_replay(keys_.data(), static_cast<int>(keys_.size()));
+}
+
+void HeadlessGame::pad(const Keys &keys, bool low) {
+    replay({}, low);
+    input_use_keyboard();
+    keys_ = keys;
+    platform.read_pad = read_pad;
+    platform.pad_context = this;
+    platform.pad_frame = 0;
+    platform.pad_keys = platform.pad_pressed = platform.pad_forgotten = 0;
+}
+
+bool HeadlessGame::read_pad(void *self, long frame, PadState *out) {
+    const Keys &keys = static_cast<HeadlessGame *>(self)->keys_;
+    const auto at = static_cast<std::size_t>(frame);
+    const KeyRecord k = at < keys.size() ? keys[at] : (at - keys.size()) % 3 == 0 ? key_bit(Key::Esc) : 0;
+    const auto down = [k](Key key) { return (k & key_bit(key)) != 0; };
+    *out = PadState{down(Key::Left), down(Key::Right), down(Key::Up), down(Key::Down), 0};
+    const std::pair<Key, int> buttons[] = {{Key::RightShift, kPadHighJumpButton},
+                                           {Key::LeftShift, kPadLongJumpButton},
+                                           {Key::Esc, kPadBackButton},
+                                           {Key::Enter, kPadStartButton}};
+    for (const auto &[key, button] : buttons)
+        if (down(key)) out->buttons |= uint32_t{1} << button;
+    return true;
 }
 
 BITMAP *HeadlessGame::shown(int from_end) const { return last_[from_end].get(); }

@@ -75,6 +75,10 @@ public:
 
     // Starts the replay of `keys` at 640 x 480, or 320 x 200 with `low`.
     void replay(const Keys &keys, bool low = false);
+    // The same keys held on a scripted gamepad instead, one state a frame, with the
+    // keyboard as the key source: the arrows on the stick, ENTER on Start, ESC on
+    // Back, the Shifts on the jump buttons. Once they run out, Back is tapped.
+    void pad(const Keys &keys, bool low = false);
     BITMAP *screen(bool low) const { return low ? low_.get() : high_.get(); }
     // A frame presented `from_end` frames before the last one (0 or 1), or null.
     BITMAP *shown(int from_end = 0) const;
@@ -88,6 +92,7 @@ private:
     static void keep_frame(void *self);
     static void keep_sample(void *self, const SampleStart &s);
     static int set_mode(int card, int w, int h, int v_w, int v_h);
+    static bool read_pad(void *self, long frame, PadState *out);
 
     OwnedBitmap high_, low_;
     OwnedBitmap last_[2];

@@ -13,7 +13,7 @@ namespace {
 void usage() {
     fprintf(stderr,
             "usage: vespertil-replay REPLAY [--game-dir DIR] [--trace FILE] [--golden FILE]\n"
-            "                        [--shots DIR (--every N | --at FRAME)]\n"
+            "                        [--shots DIR (--every N | --at FRAME)] [--pad]\n"
             "       vespertil-replay --record OUT MAPNAME [--game-dir DIR]\n");
 }
 
@@ -41,6 +41,8 @@ int main(int argc, char **argv) {
             play.trace_path = argv[++i];
         } else if (a == "--golden" && has_value) {
             play.golden_path = argv[++i];
+        } else if (a == "--pad") {
+            play.pad = true;
         } else if (a == "--at" && has_value) {
             if (!positive_number(argv[++i], play.shot_at)) {
                 usage();

@@ -153,6 +153,40 @@ uint32_t screen_hash(BITMAP *bmp) {
     return f.h;
 }
 
+namespace {
+
+// --pad: the recorded keys as a gamepad gives them, read through the keyboard's path:
+// the walking keys on the stick, the jump keys on their buttons, ENTER on Start and
+// ESC on Back. Once the records run out Back is held, so the level ends.
+bool scripted_pad(void *context, long frame, PadState *out) {
+    const auto &frames = static_cast<const ReplayScript *>(context)->frames;
+    const auto at = static_cast<std::size_t>(frame);
+    const KeyRecord k = at < frames.size() ? frames[at] : key_bit(Key::Esc);
+    const auto any = [k](KeyRecord keys) { return (k & keys) != 0; };
+    *out = PadState{any(key_bit(Key::Left) | key_bit(Key::O)), any(key_bit(Key::Right) | key_bit(Key::P)),
+                    false, false, 0};
+    const struct {
+        KeyRecord keys;
+        int button;
+    } buttons[] = {{key_bit(Key::Up) | key_bit(Key::Q) | key_bit(Key::RightShift), kPadHighJumpButton},
+                   {key_bit(Key::Down) | key_bit(Key::A) | key_bit(Key::LeftShift), kPadLongJumpButton},
+                   {key_bit(Key::Esc), kPadBackButton},
+                   {key_bit(Key::Enter), kPadStartButton}};
+    for (const auto &b : buttons)
+        if (any(b.keys)) out->buttons |= uint32_t{1} << b.button;
+    return true;
+}
+
+void play_with_pad(const ReplayScript &script, const LevelObserver *observer, LevelOutcome *outcome) {
+    platform.pacing = Pacing::Immediate;
+    input_use_keyboard();
+    platform.read_pad = scripted_pad;
+    platform.pad_context = const_cast<ReplayScript *>(&script);
+    play_level_observed(script.map_name.c_str(), observer, outcome);
+}
+
+} // namespace
+
 std::string golden_line(int frame, const PlayState &s, const FrameEvents &ev, BITMAP *screen) {
     static const char kLetters[] = "JFHLEXSR"; // in LevelEvent order
     std::string events;
@@ -216,7 +250,10 @@ int play_replay(const PlayOptions &o, FILE *out, FILE *err) {
     observer.frame_done = on_frame;
     LevelOutcome outcome;
     srand(1); // the effects' draws, the same every run
-    play_level_replayed(script, &observer, &outcome);
+    if (o.pad)
+        play_with_pad(script, &observer, &outcome);
+    else
+        play_level_replayed(script, &observer, &outcome);
     if (golden)
         fprintf(golden.get(), "%s screen %08x\n", outcome_line(outcome).c_str(),
                 screen_hash(screen_bitmap.get()));
@@ -235,6 +272,7 @@ namespace {
 bool open_window() {
     if (allegro_init() != 0) return false;
     install_keyboard();
+    install_pad();
     install_timer();
     install_tick_timer();
     static const int depths[] = {16, 32, 24};

@@ -20,6 +20,7 @@ struct PlayOptions {
     int shots_every = 1;
     int shot_at = 0;         // not 0: the one frame to shoot (tests: a differing screen)
     std::string golden_path; // empty: no golden trace (tests/replays/README.md)
+    bool pad = false;        // the keys held on a scripted gamepad instead
 };
 
 struct RecordOptions {

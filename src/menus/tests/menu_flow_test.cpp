@@ -89,6 +89,33 @@ TEST_F(MenuFlowTest, WhatTheKeysLeadTo) {
         << "an empty browser ignores ENTER";
 }
 
+// A gamepad leads where the same keys lead: through the menus, and into a level from
+// the browser (Start closes its panel, Back leaves it), frame for frame.
+TEST_F(MenuFlowTest, AGamepadLeadsWhereTheSameKeysDo) {
+    make_dirs(dir.file("MAP"));
+    write_file(dir.file("MAP/good.map"), playable_map());
+    using K = Key;
+    const Keys then_play = taps({K::Up, K::Enter, K::Enter});
+    const Flow flows[] = {
+        {"ESC leaves", kSpanish, taps({K::Esc}), kMenuLeave},
+        {"UP on play selects exit", kSpanish, taps({K::Up, K::Enter}), kMenuLeave},
+        {"DOWN on exit selects play", kSpanish, taps({K::Up, K::Down, K::Enter, K::Enter}), kMenuPlayGame},
+        {"the jumps are no menu keys", kSpanish, taps({K::RightShift, K::LeftShift, K::Up, K::Enter}), kMenuLeave},
+        {"a level from the browser", kSpanish,
+         taps({K::Down, K::Enter, K::Enter, K::Enter}) + held(K::Right, 30) + taps({K::Esc, K::Esc}) + then_play,
+         kMenuPlayGame},
+    };
+    for (const Flow &f : flows) {
+        game.replay(f.keys);
+        EXPECT_EQ(main_menu(), f.result) << f.what << " by keys";
+        const long by_keys = game.presents;
+        game.pad(f.keys);
+        EXPECT_EQ(main_menu(), f.result) << f.what << " by the pad";
+        EXPECT_EQ(game.presents - by_keys, by_keys) << f.what << ": frames shown";
+        game.presents = 0;
+    }
+}
+
 // The translucency in force: the red of white laid over black by draw_trans_sprite.
 int translucent_white_over_black() {
     OwnedBitmap white = make_bitmap(32, 1, 1), black = make_bitmap(32, 1, 1);
