@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs every Debian 12 package the game, its content tools and its tests need
 # (clang, its sanitizer and libFuzzer runtimes and llvm-symbolizer for the checked
-# builds of scripts/sanitize.sh).
+# builds of scripts/sanitize.sh; file, which CPack reads the game's binary with, and
+# lintian for the package and its check).
 set -euo pipefail
 packages=(
   build-essential cmake pkg-config
@@ -9,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils x11-apps imagemagick python3
   clang libclang-rt-dev llvm
+  file lintian
 )
 missing=()
 for p in "${packages[@]}"; do

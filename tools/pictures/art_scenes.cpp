@@ -481,6 +481,44 @@ bool scene_end(const Paint &p, int w, int h, int which, Image &out, std::string 
     return true;
 }
 
+// ---- the desktop's icon (square, 16 to 256 pixels) -------------------------------
+
+// Whether (u, v), both -1..1 across the bat's span, is on a bat with spread wings:
+// body and head, two ears, and wings whose lower edge falls in three scallops.
+bool on_bat(double u, double v) {
+    const double au = std::fabs(u);
+    const auto sq = [](double a) { return a * a; };
+    if (sq(u / 0.13) + sq((v - 0.05) / 0.3) <= 1) return true;
+    if (sq(u / 0.12) + sq((v + 0.24) / 0.12) <= 1) return true;
+    if (v <= -0.28 && v >= -0.44 + 2.5 * std::fabs(au - 0.07)) return true;
+    if (au < 0.1 || au > 0.96) return false;
+    const double top = au < 0.55 ? -0.15 - 0.25 * (au - 0.1) / 0.45 : -0.4 + 0.3 * (au - 0.55) / 0.41;
+    const double bottom = 0.2 - 0.3 * (au - 0.1) / 0.86 - 0.13 * std::fabs(std::sin(3 * kPi * (au - 0.1) / 0.86));
+    return v >= top && v <= bottom;
+}
+
+// The night sky, the moon and a bat flying across it, painted at up to 64 art
+// pixels a side and enlarged by a whole factor.
+bool scene_icon(const Paint &p, int w, int h, Image &out, std::string &why) {
+    const int art_size = w > 64 ? 64 : w;
+    if (w != h || w < 16 || w > 256 || w % art_size != 0) {
+        why = "an icon is square, 16 to 256 pixels, and above 64 a multiple of 64";
+        return false;
+    }
+    const int n = art_size;
+    Image art(n, n);
+    gradient(art, *p.sky, 0, n, 0.85, 0.35); // light enough behind the bat at 16 pixels
+    moon(art, p, n * 0.72, n * 0.28, n * 0.15);
+    const double cx = n * 0.47, cy = n * 0.6, span = n * 0.47;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            if (on_bat((x + 0.5 - cx) / span, (y + 0.5 - cy) / span)) art.set(x, y, p.ink);
+    const int eye_y = static_cast<int>(cy - 0.25 * span);
+    for (int side : {-1, 1}) art.set(static_cast<int>(cx + side * 0.05 * span), eye_y, at_ramp(*p.ember, 4));
+    out = scale_up(art, w / n);
+    return true;
+}
+
 // ---- room backdrops (240 x 144, one art pixel a pixel) --------------------------
 
 void cave_columns(Image &img, const Paint &p, int seed, Rgb c, double spacing, double width) {
@@ -1001,6 +1039,7 @@ bool render_scene(const std::string &name, int w, int h, const Palette &pal, con
     if (name == "bar_empty") return scene_bar(p, w, h, false, out, why);
     if (name == "end_1") return scene_end(p, w, h, 1, out, why);
     if (name == "end_2") return scene_end(p, w, h, 2, out, why);
+    if (name == "icon") return scene_icon(p, w, h, out, why);
     return scene_room(p, name, w, h, out, why);
 }
 

@@ -2,6 +2,7 @@
 #include "art_write.h"
 
 #include "file_out.h"
+#include "png_write.h"
 
 #include <allegro.h>
 #include <jpeglib.h>
@@ -123,11 +124,33 @@ bool write_jpeg(const std::string &path, const Image &img, int quality, Diag &er
     return finish(part, path, err);
 }
 
+// PNG, for the desktop's icons.
+bool write_png(const std::string &path, const Image &img, Diag &err) {
+    maps::Raster r;
+    r.w = img.w;
+    r.h = img.h;
+    r.rgb.resize(static_cast<size_t>(img.w) * img.h * 3);
+    for (int y = 0; y < img.h; ++y)
+        for (int x = 0; x < img.w; ++x) {
+            const Rgb c = img.at(x, y);
+            uint8_t *o = r.at(x, y);
+            o[0] = c.r;
+            o[1] = c.g;
+            o[2] = c.b;
+        }
+    const std::vector<uint8_t> bytes = maps::encode_png(r);
+    std::string why;
+    if (tool_files::write_file_whole(path, bytes.data(), bytes.size(), why)) return true;
+    err = Diag{path, 0, "cannot be written: " + why};
+    return false;
+}
+
 bool write_picture(const std::string &path, const Image &img, Diag &err) {
     std::string l = lower(path);
+    if (ends_with(l, ".png")) return write_png(path, img, err);
     if (ends_with(l, ".pcx")) return write_pcx(path, img, err);
     if (ends_with(l, ".jpg") || ends_with(l, ".jpeg")) return write_jpeg(path, img, 90, err);
-    err = Diag{path, 0, "is neither .pcx nor .jpg"};
+    err = Diag{path, 0, "is neither .pcx, .jpg nor .png"};
     return false;
 }
 
