@@ -14,18 +14,20 @@ from harness import (DEFAULT_SETTINGS, DEFAULTS_LOG, DIM_RING, END_1, GAME_BIN, 
 
 class StartUp(unittest.TestCase):
     def test_the_screen_the_settings_and_the_command_line_ask_for(self):
-        # what, argument, settings, 320 x 200?, where the picture sits on the 800 x 600
-        # display, the window (none at full screen)
-        rows = [("window", "windowed", settings_bytes(0, 1, 0, 128, 128, 0, 0), False, (0, 0), (0, 0, 640, 480)),
-                ("small window", "windowed", settings_bytes(1, 0, 0, 100, 90, 1, 0), True, (0, 0), (0, 0, 320, 200)),
-                ("not the exact word: full screen", "WINDOWED", settings_bytes(0, 2, 0, 128, 128, 0, 1), False,
+        # what, arguments, settings, 320 x 200?, where the picture sits on the 800 x 600
+        # display, the window (none at full screen). The small window keeps its own size
+        # (the desktop would fit it twice: test_a_window_scaled_to_a_large_desktop).
+        rows = [("window", ["windowed"], settings_bytes(0, 1, 0, 128, 128, 0, 0), False, (0, 0), (0, 0, 640, 480)),
+                ("small window", ["windowed", "--scale", "1"], settings_bytes(1, 0, 0, 100, 90, 1, 0), True, (0, 0),
+                 (0, 0, 320, 200)),
+                ("not the exact word: full screen", ["WINDOWED"], settings_bytes(0, 2, 0, 128, 128, 0, 1), False,
                  (80, 60), None)]
-        for what, arg, cfg, low, (x0, y0), window in rows:
+        for what, args, cfg, low, (x0, y0), window in rows:
             with self.subTest(what):
                 game = Game(self)
                 game.own_pictures(low=low)
                 game.write("Vespertil.cfg", cfg)
-                game.start(arg)
+                game.start(*args)
                 w, h = (320, 200) if low else (640, 480)
                 img = game.wait_for_colour(x0 + w // 2, y0 + h // 2, LOGO)
                 if window:  # the library makes its window before the mode: ask once the logo shows
