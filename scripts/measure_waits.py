@@ -26,7 +26,7 @@ import unittest
 
 # The whole-game tests' driver (Xvfb, keys, screenshots).
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from harness import END_2, END_1, LOGO, REPLAY_BIN, Game, near, settings_bytes
+from harness import DIM_RING, END_2, END_1, LOGO, REPLAY_BIN, Game, near, settings_bytes
 
 TICKS_PER_SECOND = 1000 / 17
 MENU_RING_AT = Game.MENU_RING_AT[False]
@@ -193,7 +193,7 @@ class Measure(unittest.TestCase):
         while True:
             shot = screen.grab()
             if (not any(near(shot.pixel(x, y), LOGO, 8) for x, y in REVEAL_PROBES)
-                    and near(shot.pixel(*MENU_RING_AT), game.MENU_RING, 8)):
+                    and near(shot.pixel(*MENU_RING_AT), DIM_RING, 8)):
                 break
             self.assertLess(time.monotonic(), deadline, "the main menu never showed whole")
             time.sleep(0.01)
