@@ -15,7 +15,7 @@ game=$prefix/lib/games/vespertil/vespertil
 home=${XDG_DATA_HOME:-}
 case $home in
 /*) ;;
-*) home=$HOME/.local/share ;; # unset, empty or relative: the specification's default
+*) home=$HOME/.local/share ;; # unset, empty or relative: the XDG base directory default
 esac
 dir=$home/vespertil
 mkdir -p "$dir/MAP"
