@@ -143,16 +143,12 @@ namespace {
 // rows below it: a fraction of the library's stretch_blit at twice the size. A row
 // the same as the one `kept` holds is on the screen already and is left alone, so a
 // still picture costs a comparison a frame and a moving one only its changed rows.
+// kScale 0 takes the factor as it comes; the usual factors are known at compile time.
 template <typename Pixel, int kScale>
-void repeat_row(const Pixel *from, Pixel *to, int w, int) {
+void repeat_row(const Pixel *from, Pixel *to, int w, int scale) {
+    const int n = kScale ? kScale : scale;
     for (int x = 0; x < w; ++x)
-        for (int k = 0; k < kScale; ++k) *to++ = from[x];
-}
-
-template <typename Pixel>
-void repeat_row_any(const Pixel *from, Pixel *to, int w, int scale) {
-    for (int x = 0; x < w; ++x)
-        for (int k = 0; k < scale; ++k) *to++ = from[x];
+        for (int k = 0; k < n; ++k) *to++ = from[x];
 }
 
 template <typename Pixel>
@@ -160,7 +156,7 @@ void repeat_pixels(BITMAP *picture, BITMAP *dest, int scale, BITMAP *kept) {
     // The usual factors with the count known, so the compiler can unroll the row.
     void (*const row)(const Pixel *, Pixel *, int, int) =
         scale == 2 ? repeat_row<Pixel, 2> : scale == 3 ? repeat_row<Pixel, 3>
-        : scale == 4 ? repeat_row<Pixel, 4> : repeat_row_any<Pixel>;
+        : scale == 4 ? repeat_row<Pixel, 4> : repeat_row<Pixel, 0>;
     const int w = picture->w;
     const std::size_t picture_row = sizeof(Pixel) * static_cast<std::size_t>(w);
     const std::size_t row_bytes = picture_row * scale;
