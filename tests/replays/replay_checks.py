@@ -8,8 +8,6 @@ directory:
                          replay's own "# expect:" line; on a difference it names the
                          first frame, prints both lines and, when a screen hash
                          differs, writes that frame's picture into --out.
-                         --ends-by energy|esc: the level ends as said, the energy
-                         reaching 0 with no ESC held, or ESC on the last frame;
                          --pad: the keys held on a scripted gamepad instead
   rewrite  REPLAY...     writes each replay's golden anew and says which changed
   refuse   REPLAY        a changed map, or a replay with another map's digest, is
@@ -34,7 +32,6 @@ RESULT_LINE = re.compile(r"^result (-?\d+|unfinished) frames (\d+) switches (\d+
 # Trace fields: frame room_col room_row x y walk_phase falling jumping jump_step
 # jump_kind facing energy switches.
 TRACE_FIELDS = 13
-TRACE_ENERGY = 11
 TIMEOUT = 300
 
 
@@ -78,17 +75,6 @@ def expected_line(replay):
     return found[0]
 
 
-def key_records(replay):
-    """The replay's records, one set of key names a frame (header and comments skipped)."""
-    records = []
-    for line in open(replay, encoding="ascii").read().splitlines()[3:]:
-        if not line.strip() or line.startswith("#"):
-            continue
-        count, keys = line.split(" ", 1)
-        records += [set() if keys == "-" else set(keys.split("+"))] * int(count)
-    return records
-
-
 def play(args, replay, *extra, expect_status=0):
     return run([args.replay_tool, replay, "--game-dir", args.game_dir] + list(extra),
                expect_status)
@@ -114,29 +100,6 @@ def first_difference(want, got):
     if at is None and len(want) != len(got):
         at = min(len(want), len(got))
     return at
-
-
-def check_ends_by(how, lines, records):
-    """The level ends by its energy (how == "energy") or by ESC, from the golden."""
-    result, frames, _, energy = parse_result(" ".join(lines[-1].split()[:8]))
-    trace = [[int(v) for v in line.split()[:TRACE_FIELDS]] for line in lines[:-1]]
-    if result != "1":
-        fail("the level ended with result %s, not 1" % result)
-    if frames >= len(records):
-        fail("the level ran all %d records: it must end before they run out" % len(records))
-    escapes = [i + 1 for i, keys in enumerate(records) if "ESC" in keys]
-    if how == "energy":
-        if escapes and escapes[0] <= frames:
-            fail("ESC is held on frame %d: the level did not end by its energy" % escapes[0])
-        if energy > 0 or any(row[TRACE_ENERGY] <= 0 for row in trace[:-1]):
-            fail("the energy must reach 0 on the last frame, not before (ends at %d)" % energy)
-    else:
-        if escapes[:1] != [frames]:
-            fail("the level ended on frame %d, but ESC is first held on frame %s" %
-                 (frames, escapes[0] if escapes else "none"))
-        if energy <= 0:
-            fail("the energy ran out too (%d): ESC is not what ended the level" % energy)
-    print("ends by %s on frame %d, energy %d" % (how, frames, energy))
 
 
 def check_digest(args, replay):
@@ -171,8 +134,6 @@ def check_golden(args):
     expected = expected_line(args.replay)
     if not got[-1].startswith(expected + " screen "):
         fail("%s ends with\n  %s\nbut its '# expect:' line says\n  %s" % (name, got[-1], expected))
-    if args.ends_by:
-        check_ends_by(args.ends_by, got, key_records(args.replay))
     print("%s: %d frames as golden; %s" % (name, len(got) - 1, expected))
 
 
@@ -281,7 +242,6 @@ def main():
     golden = sub.add_parser("golden")
     golden.add_argument("replay")
     golden.add_argument("--out", required=True)
-    golden.add_argument("--ends-by", choices=["energy", "esc"])
     golden.add_argument("--pad", action="store_true", help="the keys held on a scripted gamepad")
     sub.add_parser("rewrite").add_argument("replays", nargs="+")
     sub.add_parser("refuse").add_argument("replay")
