@@ -49,15 +49,12 @@ struct DecodeRow {
 
 const DecodeRow kDecodeRows[] = {
     {"sound", le32s({0, 1, 0, 255, 0, 4, 1}), 0, 1, 255, 0, 4, 1, 0},
-    {"two out of range", le32s({0, 2, 0, 300, 77, 7, 0}), 0, 2, 128, 77, 0, 0, 2},
     {"every field out of range", le32s({5, 9, 0, -1, 256, -3, 9}), 0, 1, 128, 128, 0, 0, 6},
     // Doubling and scan lines need the big screen; the small one shows its own size.
     {"small screen doubled", le32s({1, 2, 0, 128, 128, 0, 0}), 1, 0, 128, 128, 0, 0, 1},
-    {"small screen scan lines", le32s({1, 1, 0, 128, 128, 0, 0}), 1, 0, 128, 128, 0, 0, 1},
     {"big screen own size", le32s({0, 0, 0, 128, 128, 0, 0}), 0, 1, 128, 128, 0, 0, 1},
     {"cut inside the music volume", [] { auto b = le32s({1, 0, 0, 40}); b.resize(14); return b; }(),
      1, 0, 128, 128, 0, 0, 4},
-    {"empty", {}, 0, 1, 128, 128, 0, 0, 6},
 };
 
 TEST(SettingsFile, UnsoundFieldsGetTheirDefaults) {

@@ -4,18 +4,19 @@
 #include "core/settings.h"
 #include "menus/main_menu.h"
 
+#include "core/tests/case_rows.h"
 #include "support/test_support.h"
 
 #include <allegro.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace {
 
 using namespace testing_support;
 
-const Keys kNone{0};
 Keys held(Key k, int frames) { return Keys(static_cast<std::size_t>(frames), key_bit(k)); }
 
 class MenuFlowTest : public testing::Test {
@@ -30,90 +31,29 @@ protected:
     HeadlessGame game;
 };
 
-// What the main menu gives the top level after the keys; a menu whose keys run out
-// leaves as with ESC. The browser lists ABYSS.MAP and GOOD.MAP, which play, and
-// BAD.MAP and ZENITH.MAP, which cannot be read.
-struct Flow {
-    const char *what;
-    int language;
-    Keys keys;
-    int32_t result;
-};
+const char *const kLanguages[kLanguageCount] = {"spanish", "english", "french", "italian", "german"};
 
+// The rows of menu_flows.txt, by keys and, where a row says "pad", on a gamepad.
 TEST_F(MenuFlowTest, WhatTheKeysLeadTo) {
     make_dirs(dir.file("MAP"));
     for (const char *n : {"MAP/abyss.map", "MAP/good.map"}) write_file(dir.file(n), playable_map());
     for (const char *n : {"MAP/bad.map", "MAP/zenith.map"}) write_file(dir.file(n), std::string("short"));
-    using K = Key;
-    const Keys to_password = taps({K::Enter, K::Down}), browser = taps({K::Down, K::Enter});
-    // Back in the main menu on its level entry, UP, ENTER and ENTER play the game.
-    const Keys then_play = taps({K::Up, K::Enter, K::Enter});
-    const Flow flows[] = {
-        {"ESC leaves", kSpanish, taps({K::Esc}), kMenuLeave},
-        {"keys run out", kSpanish, taps({K::Down}), kMenuLeave},
-        {"UP on play selects exit", kSpanish, taps({K::Up, K::Enter}), kMenuLeave},
-        {"DOWN on exit selects play", kSpanish, taps({K::Up, K::Down, K::Enter, K::Enter}), kMenuPlayGame},
-        {"a held key moves one entry", kSpanish, held(K::Down, 5) + kNone + then_play, kMenuPlayGame},
-        {"play menu's first row", kSpanish, taps({K::Enter, K::Enter}), kMenuPlayGame},
-        {"ESC in the play menu keeps the main menu", kSpanish,
-         taps({K::Enter, K::Esc, K::Enter, K::Enter}), kMenuPlayGame},
-        {"English play key", kEnglish, taps({K::P, K::Enter}), kMenuPlayGame},
-        {"English exit key", kEnglish, taps({K::E}), kMenuLeave},
-        {"English set-up key", kEnglish, taps({K::S, K::Esc, K::Up, K::Up, K::Enter, K::Enter}), kMenuPlayGame},
-        {"Italian play key is J", kItalian, taps({K::J, K::Enter}), kMenuPlayGame},
-        {"Italian G does nothing", kItalian, taps({K::G, K::Enter}), kMenuLeave},
-        {"French level key", kFrench, taps({K::P, K::Esc}) + then_play, kMenuPlayGame},
-        {"German play key", kGerman, taps({K::S, K::Enter}), kMenuPlayGame},
-        {"German exit key", kGerman, taps({K::Z}), kMenuLeave},
-        {"Spanish S is exit", kSpanish, taps({K::S}), kMenuLeave},
-        {"password 9", kSpanish, to_password + typed("RSSS") + taps({K::Enter}), 9},
-        {"a refused code keeps the play menu", kSpanish,
-         to_password + typed("ABCD") + taps({K::Enter, K::Up, K::Enter}), kMenuPlayGame},
-        {"letters are not read on the first row", kSpanish,
-         taps({K::Enter}) + typed("VSES") + taps({K::Down, K::Enter, K::Up, K::Enter}), kMenuPlayGame},
-        {"a played map brings the browser back", kSpanish,
-         browser + taps({K::Enter, K::Enter, K::Esc, K::Esc}) + then_play, kMenuPlayGame},
-        {"an unreadable map closes the browser", kSpanish,
-         browser + taps({K::Down, K::Enter}) + then_play, kMenuPlayGame},
-        {"Z reaches the last name", kSpanish, browser + taps({K::Z, K::Enter}) + then_play, kMenuPlayGame},
-        {"DOWN stops at the last name", kSpanish,
-         browser + taps({K::Down, K::Down, K::Down, K::Down, K::Up, K::Up, K::Enter}) + then_play,
-         kMenuPlayGame},
-    };
-    for (const Flow &f : flows) {
-        game_config.language = f.language;
-        EXPECT_EQ(run_menu(f.keys), f.result) << f.what;
+    for (const case_rows::Words &row : case_rows::read(__FILE__, "menu_flows.txt")) {
+        SCOPED_TRACE(case_rows::text(row));
+        game_config.language = static_cast<int>(std::find(kLanguages, kLanguages + kLanguageCount, row[1]) - kLanguages);
+        const int32_t result = row[2] == "leave" ? kMenuLeave : row[2] == "play" ? kMenuPlayGame : case_rows::number(row[2]);
+        const Keys keys = case_rows::keys_of(row, 3);
+        game.presents = 0;
+        EXPECT_EQ(run_menu(keys), result);
+        if (row[0] != "pad") continue;
+        const long by_keys = game.presents;
+        game.pad(keys);
+        EXPECT_EQ(main_menu(), result) << "on the pad";
+        EXPECT_EQ(game.presents - by_keys, by_keys) << "frames shown on the pad";
     }
     std::filesystem::remove_all(dir.file("MAP"));
-    EXPECT_EQ(run_menu(browser + taps({K::Enter, K::Esc}) + then_play), kMenuPlayGame)
-        << "an empty browser ignores ENTER";
-}
-
-// A gamepad leads where the same keys lead: through the menus, and into a level from
-// the browser (Start closes its panel, Back leaves it), frame for frame.
-TEST_F(MenuFlowTest, AGamepadLeadsWhereTheSameKeysDo) {
-    make_dirs(dir.file("MAP"));
-    write_file(dir.file("MAP/good.map"), playable_map());
-    using K = Key;
-    const Keys then_play = taps({K::Up, K::Enter, K::Enter});
-    const Flow flows[] = {
-        {"ESC leaves", kSpanish, taps({K::Esc}), kMenuLeave},
-        {"UP on play selects exit", kSpanish, taps({K::Up, K::Enter}), kMenuLeave},
-        {"DOWN on exit selects play", kSpanish, taps({K::Up, K::Down, K::Enter, K::Enter}), kMenuPlayGame},
-        {"the jumps are no menu keys", kSpanish, taps({K::RightShift, K::LeftShift, K::Up, K::Enter}), kMenuLeave},
-        {"a level from the browser", kSpanish,
-         taps({K::Down, K::Enter, K::Enter, K::Enter}) + held(K::Right, 30) + taps({K::Esc, K::Esc}) + then_play,
-         kMenuPlayGame},
-    };
-    for (const Flow &f : flows) {
-        game.replay(f.keys);
-        EXPECT_EQ(main_menu(), f.result) << f.what << " by keys";
-        const long by_keys = game.presents;
-        game.pad(f.keys);
-        EXPECT_EQ(main_menu(), f.result) << f.what << " by the pad";
-        EXPECT_EQ(game.presents - by_keys, by_keys) << f.what << ": frames shown";
-        game.presents = 0;
-    }
+    EXPECT_EQ(run_menu(taps({Key::Down, Key::Enter, Key::Enter, Key::Esc, Key::Up, Key::Enter, Key::Enter})),
+              kMenuPlayGame) << "an empty browser ignores ENTER";
 }
 
 // The translucency in force: the red of white laid over black by draw_trans_sprite.
@@ -125,56 +65,30 @@ int translucent_white_over_black() {
     return getr32(getpixel(black.get(), 0, 0));
 }
 
-// What a visit of the set-up menu leaves: the settings, the screen, the mode
-// switches asked for, the translucency, and the file (written only on a change).
-struct SetupVisit {
-    const char *what;
-    int refused_width;
-    Keys keys;
-    int low, render, language, music, effects;
-    int mode_calls;
-    bool saved;
-};
-
+// The rows of setup_visits.txt; the screen left open is the one of the size left,
+// and a mode opened takes the start-up translucency again.
 TEST_F(MenuFlowTest, WhatTheSetUpMenuLeaves) {
-    using K = Key;
-    const Keys setup = taps({K::Down, K::Down, K::Enter});
     const int start_up = translucent_white_over_black();
-    const SetupVisit visits[] = {
-        {"LEFT at 640 x 480", 0, setup + taps({K::Left, K::Esc}), 0, kRenderScanLines, kSpanish, 128, 128, 0, false},
-        {"to 320 x 200", 0, setup + taps({K::Right, K::Enter}), 1, kRenderOwnSize, kSpanish, 128, 128, 1, true},
-        {"there and back is plain doubling", 0, setup + taps({K::Right, K::Left, K::Esc}), 0,
-         kRenderDoubled, kSpanish, 128, 128, 2, true},
-        {"no depth takes 320 x 200", 320, setup + held(K::Right, 4) + taps({K::Esc}), 0,
-         kRenderScanLines, kSpanish, 128, 128, 3 * 2 + 1, false},
-        {"language, then music; LEFT taken with ESC", 0,
-         setup + taps({K::Down, K::Down, K::Right, K::Down, K::Down}) + Keys{key_bit(K::Esc) | key_bit(K::Left), key_bit(K::Left), 0},
-         0, kRenderScanLines, kEnglish, 124, 128, 0, true},
-        {"effects row", 0, setup + taps({K::Up, K::Up, K::Right, K::Right, K::Enter}),
-         0, kRenderScanLines, kSpanish, 128, 136, 0, true},
-    };
-    for (const SetupVisit &v : visits) {
-        SCOPED_TRACE(v.what);
+    for (const case_rows::Words &row : case_rows::read(__FILE__, "setup_visits.txt")) {
+        SCOPED_TRACE(case_rows::text(row));
+        int n[7];
+        for (int i = 0; i < 7; ++i) n[i] = case_rows::number(row[i]);
         std::filesystem::remove(dir.file(kSettingsFileName));
         game_config = GameConfig{};
         game_config.render_mode = kRenderScanLines;
         game_config.music_volume = game_config.effects_volume = 128;
-        game.refused_width = v.refused_width;
+        game.refused_width = n[0];
         game.mode_calls = 0;
         set_trans_blender(0, 0, 0, 200);
         const int before = translucent_white_over_black();
-        run_menu(v.keys);
-        EXPECT_EQ(game_config.low_resolution, v.low);
-        EXPECT_EQ(game_config.render_mode, v.render);
-        EXPECT_EQ(game_config.language, v.language);
-        EXPECT_EQ(game_config.music_volume, v.music);
-        EXPECT_EQ(game_config.effects_volume, v.effects);
-        EXPECT_EQ(game.mode_calls, v.mode_calls);
-        EXPECT_EQ(platform.screen_override, game.screen(v.low)) << "the mode left open";
-        EXPECT_EQ(translucent_white_over_black(), v.mode_calls ? start_up : before)
-            << "a mode opened takes the start-up translucency again";
-        ASSERT_EQ(settings_saved(), v.saved);
-        if (!v.saved) continue;
+        run_menu(taps({Key::Down, Key::Down, Key::Enter}) + case_rows::keys_of(row, 8));
+        const int32_t got[] = {game_config.low_resolution, game_config.render_mode, game_config.language,
+                               game_config.music_volume, game_config.effects_volume, game.mode_calls};
+        for (int i = 0; i < 6; ++i) EXPECT_EQ(got[i], n[i + 1]) << "column " << i + 2;
+        EXPECT_EQ(platform.screen_override, game.screen(n[1]));
+        EXPECT_EQ(translucent_white_over_black(), n[6] ? start_up : before);
+        ASSERT_EQ(settings_saved(), row[7] == "yes");
+        if (!settings_saved()) continue;
         std::vector<uint8_t> want(kSettingsFileSize);
         config_encode(game_config, want.data());
         EXPECT_EQ(read_file(dir.file(kSettingsFileName)), want);

@@ -1,8 +1,8 @@
 // Loading module files: the formats the game accepts, recognised from the contents
-// (never the name) and found through the data-path resolver, load and play; other
-// formats, damaged and oversized files give null. Any file at all keeps the promises
-// of fuzz/promises (a file the check refuses is never loaded; one that loads plays,
-// stops and is freed cleanly), over the seeds in fuzz/corpus/module/.
+// (never the name), load and play; other formats, damaged and oversized files give
+// null. Any file at all keeps the promises of fuzz/promises (a file the check refuses
+// is never loaded; one that loads plays, stops and is freed cleanly), over the seeds
+// in fuzz/corpus/module/.
 #include "music_test_support.h"
 
 #include "music/music_private.h"
@@ -22,13 +22,6 @@ using module_builder::half_sounding_song;
 Bytes corpus_file(const char *name) {
     const std::string here = __FILE__;
     return testing_support::read_file(here.substr(0, here.rfind('/')) + "/../../../fuzz/corpus/module/" + name);
-}
-
-TEST_F(MusicTest, GameStylePathsFindTheModule) {
-    testing_support::write_file("sfx/menu.xm", build_xm(half_sounding_song()));
-    for (const char *name : {"sfx\\menu.xm", "SFX\\MENU.XM"}) EXPECT_TRUE(ModulePtr(music_load(name))) << name;
-    for (const char *name : {"sfx\\absent.xm", "", "sfx"}) EXPECT_FALSE(ModulePtr(music_load(name))) << name;
-    EXPECT_FALSE(ModulePtr(music_load(nullptr)));
 }
 
 // Each loaded under a name that says nothing of its format.

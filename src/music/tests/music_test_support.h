@@ -11,7 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -39,13 +38,6 @@ struct Sound {
         return best;
     }
     int peak() const { return peak(0, 1e9); }
-    double rms(double from, double to) const {
-        double sum = 0;
-        std::size_t n = 0;
-        for (std::size_t i = index(from); i < index(to) && i < samples.size(); ++i, ++n)
-            sum += static_cast<double>(samples[i]) * samples[i];
-        return n ? std::sqrt(sum / n) : 0;
-    }
 };
 
 // Renders `seconds` of the playing module in the stream's 1024-frame pieces, as the
