@@ -1,6 +1,6 @@
 // Start-up decisions that do not need a display: the command line, the window's
-// factor and the order in which video modes are tried (startup_cases.txt), the error
-// texts, and the screen the settings ask for.
+// factor, the order in which video modes are tried and the screen the settings ask
+// for (startup_cases.txt), and the error texts.
 #include "shell/startup.h"
 
 #include "core/game_config.h"
@@ -17,6 +17,8 @@
 
 namespace {
 
+using testing_support::HeadlessGame;
+
 struct Attempt {
     int card, w, h, depth;
 };
@@ -30,12 +32,13 @@ int fake_set_mode(int card, int w, int h, int, int) {
 
 int card_of(const std::string &word) { return word == "W" ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN; }
 
-// The rows of startup_cases.txt: the command line, the window's factor, the modes tried.
-TEST(Startup, CommandLineWindowScaleAndModesTried) {
+// The rows of startup_cases.txt: the command line, the window's factor, the modes
+// tried, the screen the settings ask for.
+TEST(Startup, CommandLineWindowScaleModesTriedAndTheGameScreen) {
     for (const case_rows::Words &row : case_rows::read(__FILE__, "startup_cases.txt")) {
         SCOPED_TRACE(case_rows::text(row));
         int n[7] = {};
-        const std::size_t numbers = row[0] == "line" ? 3 : 7; // the words after them are the line's
+        const std::size_t numbers = row[0] == "line" ? 3 : row[0] == "open" ? 4 : 7; // then words
         for (std::size_t i = 1; i < row.size() && i <= numbers; ++i)
             if (row[i] != "F" && row[i] != "W" && row[i] != "-") n[i - 1] = case_rows::number(row[i]);
         if (row[0] == "line") {
@@ -50,6 +53,19 @@ TEST(Startup, CommandLineWindowScaleAndModesTried) {
             EXPECT_EQ(line.windowed, n[0] != 0);
             EXPECT_EQ(line.scale, n[1]);
             EXPECT_EQ(said.find("--scale takes") != std::string::npos, n[2] != 0) << said;
+        } else if (row[0] == "open") {
+            HeadlessGame game; // puts the settings and the platform back
+            platform.set_mode = fake_set_mode;
+            game_config.windowed = n[0];
+            game_config.low_resolution = n[1];
+            attempts.clear();
+            accept_after = n[2];
+            testing::internal::CaptureStderr();
+            EXPECT_EQ(open_game_screen(), n[3] != 0);
+            const std::string said = testing::internal::GetCapturedStderr();
+            const std::string want = case_rows::text(case_rows::Words(row.begin() + 5, row.end()));
+            EXPECT_NE(said.find(want), std::string::npos) << said;
+            EXPECT_EQ(attempts.front().card, n[0] ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN);
         } else if (row[0] == "scale") {
             EXPECT_EQ(window_scale_for(n[0], n[1], n[2], n[3], n[4]), n[5]);
         } else {
@@ -82,31 +98,6 @@ TEST(ErrorTexts, CodePage850BytesAndUnknownCodes) {
     for (const auto &[code, text] : rows) {
         set_error_text(code);
         EXPECT_STREQ(error_text, text) << code;
-    }
-}
-
-// The screen the settings ask for: a refusal of every mode is said on stderr with
-// the size asked for.
-TEST(VideoMode, OpeningTheGameScreenFollowsTheSettings) {
-    testing_support::HeadlessGame game; // puts the settings and the platform back
-    platform.set_mode = fake_set_mode;
-    const struct {
-        int windowed, low, refusals;
-        bool ok;
-        const char *said;
-    } rows[] = {{1, 1, -1, false, "cannot open a windowed screen of 320 x 200"},
-                {0, 0, -1, false, "cannot open a full-screen or windowed screen of 640 x 480"},
-                {1, 0, 0, true, ""}};
-    for (const auto &r : rows) {
-        game_config.windowed = r.windowed;
-        game_config.low_resolution = r.low;
-        attempts.clear();
-        accept_after = r.refusals;
-        testing::internal::CaptureStderr();
-        EXPECT_EQ(open_game_screen(), r.ok);
-        const std::string said = testing::internal::GetCapturedStderr();
-        EXPECT_NE(said.find(r.said), std::string::npos) << said;
-        EXPECT_EQ(attempts.front().card, r.windowed ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN);
     }
 }
 

@@ -3,6 +3,8 @@
 #include "level/rules.h"
 #include "shell/top_level.h"
 
+#include "core/tests/case_rows.h"
+
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -31,27 +33,24 @@ LevelResult scripted_level(const char *name) {
     return r;
 }
 
+// The runs of top_level_runs.txt.
 TEST(TopLevel, WhatFollowsWhat) {
-    using Lines = std::vector<std::string>;
-    const struct {
-        std::deque<int32_t> menu;
-        std::deque<LevelResult> levels;
-        Lines seen;
-    } runs[] = {
-        {{9}, {LevelResult::Completed, LevelResult::Completed}, {"menu", "cueva.map", "vusk.map"}},
-        {{9}, {LevelResult::Left}, {"menu", "cueva.map", "menu"}},
-        {{9}, {LevelResult::Completed, LevelResult::Left}, {"menu", "cueva.map", "vusk.map", "menu"}},
-        {{9}, {LevelResult::Unreadable}, {"menu", "cueva.map", "menu"}},
-        {{}, {}, {"menu"}},
-        // A password's other value opens the menu again without playing.
-        {{1, 31, 8}, {}, {"menu", "menu", "menu", "menu"}},
-    };
-    for (const auto &r : runs) {
-        menu_results = r.menu;
-        level_results = r.levels;
+    for (const case_rows::Words &row : case_rows::read(__FILE__, "top_level_runs.txt")) {
+        menu_results.clear();
+        level_results.clear();
+        std::vector<std::string> shown;
+        int part = 0;
+        for (const std::string &w : row) {
+            if (w == ";") ++part;
+            else if (part == 0) menu_results.push_back(case_rows::number(w));
+            else if (part == 1) level_results.push_back(w == "completed" ? LevelResult::Completed
+                                                        : w == "left"    ? LevelResult::Left
+                                                                         : LevelResult::Unreadable);
+            else shown.push_back(w);
+        }
         seen.clear();
         run_top_level(scripted_menu, scripted_level);
-        EXPECT_EQ(seen, r.seen);
+        EXPECT_EQ(seen, shown) << case_rows::text(row);
     }
 }
 
