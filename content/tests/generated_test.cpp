@@ -1,0 +1,62 @@
+// Every file the content tools make into the game directory (GFX/, MAP/, sfx/) is
+// made the same way each time, so one hash a file, kept in generated.hashes beside
+// this test, catches any change a tool makes to what the game reads. After a meant
+// change, VESPERTIL_REWRITE_GOLDENS=1 writes the list anew and names what changed.
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Hashes = std::map<std::string, std::string>; // file in the game directory -> hash
+
+std::string fnv1a(const std::vector<unsigned char> &bytes) {
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (unsigned char b : bytes) h = (h ^ b) * 0x100000001b3ull;
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
+Hashes generated_files() {
+    Hashes made;
+    for (const char *folder : {"GFX", "MAP", "sfx"})
+        for (const auto &e : fs::directory_iterator(fs::path(VESPERTIL_GAME_DIR) / folder)) {
+            const std::string name = std::string(folder) + "/" + e.path().filename().string();
+            made[name] = fnv1a(testing_support::read_file(e.path().string()));
+        }
+    return made;
+}
+
+TEST(GeneratedFiles, AreTheOnesListedByteForByte) {
+    const std::string list = fs::path(__FILE__).parent_path() / "generated.hashes";
+    Hashes listed;
+    std::ifstream in(list);
+    for (std::string name, hash; in >> name >> hash;) listed[name] = hash;
+    const Hashes made = generated_files();
+    std::string changed;
+    for (const auto &[name, hash] : made)
+        if (listed.count(name) == 0 || listed.at(name) != hash) changed += " " + name;
+    for (const auto &[name, hash] : listed)
+        if (made.count(name) == 0) changed += " " + name + "(gone)";
+    const char *rewrite = std::getenv("VESPERTIL_REWRITE_GOLDENS");
+    if (rewrite && std::string(rewrite) == "1") {
+        std::ofstream out(list, std::ios::trunc);
+        for (const auto &[name, hash] : made) out << name << " " << hash << "\n";
+        std::printf("%s rewritten; changed:%s\n", list.c_str(), changed.empty() ? " none" : changed.c_str());
+        return;
+    }
+    EXPECT_EQ(changed, "") << "these generated files differ from " << list
+                           << "; if the change is meant, run again with VESPERTIL_REWRITE_GOLDENS=1";
+}
+
+} // namespace
