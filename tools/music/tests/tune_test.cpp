@@ -1,6 +1,7 @@
-// The tune notation: where events land, what echoes, pans, phrases and groups
-// produce, and the message for each kind of broken tune (tune_errors.txt). What the
-// shipped tunes compile to is held by content/tests/generated.hashes.
+// The tune compiler: the message for each kind of broken tune (tune_errors.txt), and
+// the tool's exit status and output. Where the notation's events land (notes, holds,
+// echoes, pans, phrases and groups, as the shipped tunes use them) is held by
+// content/tests/generated.hashes.
 #include "tune.h"
 
 #include "../../common/tests/case_table.h"
@@ -42,63 +43,6 @@ Compiled compile(const std::string &text) {
 Compiled compile_body(const std::string &body, int channels = 4) {
     return compile("channels " + std::to_string(channels) + "\n" + kInstruments + body);
 }
-
-struct Event {
-    const char *name;
-    const char *pattern; // the first pattern, its name "a"
-    int row, channel;    // in pattern a, or in the second pattern when row >= 100
-    XmCell want;
-};
-
-void PrintTo(const Event &e, std::ostream *os) { *os << e.name; }
-
-class TuneEvents : public testing::TestWithParam<Event> {};
-
-TEST_P(TuneEvents, LandOnTheRowsTheTuneSays) {
-    const Event &e = GetParam();
-    Compiled c = compile_body(std::string(e.pattern) + "order a b\n");
-    ASSERT_TRUE(c.ok) << c.error;
-    const XmPattern &p = c.module.patterns[e.row >= 100 ? 1 : 0];
-    const XmCell &got = p.cells[static_cast<std::size_t>((e.row % 100) * c.module.channels + e.channel)];
-    EXPECT_EQ(std::vector<int>({got.note, got.instrument, got.volume, got.effect, got.param}),
-              std::vector<int>({e.want.note, e.want.instrument, e.want.volume, e.want.effect, e.want.param}));
-}
-
-// Notes count from C-0 = 1 (A4 is 58); the volume column is 0x10 + the volume.
-const char *kLines = "pattern a 16\n  1 lead A4:4 C5@20:2 - ^:3 E5!401\n  1 lead G4\n  2 -    kick:8 kick\nend\n"
-                     "pattern b 4\nend\n";
-const char *kGroups = "define two A4:2 C5:2\ndefine four $two $two\n"
-                      "pattern a 32\n  1 lead ($four)x2 | :4 E5 ( G5 )x2 :1 A5\nend\npattern b 4\nend\n";
-const char *kEcho = "pattern a 16\n  1 lead A4:4 C5@32:8 ^:2 E5:2\n  echo 1 3 3 50\nend\npattern b 4\nend\n";
-const char *kPans = "pan 1 40\npan 2 200\npattern a 4\n  2 lead A4!A02\nend\npattern b 4\nend\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Notation, TuneEvents,
-    testing::Values(
-        Event{"note_of_the_line_s_instrument", kLines, 0, 0, {58, 1, 0, 0, 0}},
-        Event{"note_with_volume", kLines, 4, 0, {61, 1, 0x10 + 20, 0, 0}},
-        Event{"hold", kLines, 6, 0, {0, 0, 0, 0, 0}},
-        Event{"release", kLines, 7, 0, {kXmKeyOff, 0, 0, 0, 0}},
-        Event{"note_with_effect", kLines, 10, 0, {65, 1, 0, 4, 0x01}},
-        Event{"a_second_line_carries_on", kLines, 11, 0, {56, 1, 0, 0, 0}},
-        Event{"instrument_at_its_root", kLines, 0, 1, {49, 2, 0, 0, 0}},
-        Event{"instrument_after_its_length", kLines, 8, 1, {49, 2, 0, 0, 0}},
-        Event{"phrase_in_a_group", kGroups, 12, 0, {58, 1, 0, 0, 0}},
-        Event{"phrase_second_note", kGroups, 14, 0, {61, 1, 0, 0, 0}},
-        Event{"after_the_bar", kGroups, 16, 0, {65, 1, 0, 0, 0}},
-        Event{"step_changes_the_length", kGroups, 24, 0, {68, 1, 0, 0, 0}},
-        Event{"last_step", kGroups, 28, 0, {70, 1, 0, 0, 0}},
-        Event{"nothing_after_the_last", kGroups, 29, 0, {0, 0, 0, 0, 0}},
-        Event{"echo_of_the_instrument_s_volume", kEcho, 3, 2, {58, 1, 0x10 + 20, 0, 0}},
-        Event{"echo_of_the_note_s_volume", kEcho, 7, 2, {61, 1, 0x10 + 16, 0, 0}},
-        Event{"echo_of_a_release", kEcho, 15, 2, {kXmKeyOff, 0, 0, 0, 0}},
-        Event{"no_echo_past_the_pattern", kEcho, 14, 2, {0, 0, 0, 0, 0}},
-        Event{"no_echo_wrapped_round", kEcho, 1, 2, {0, 0, 0, 0, 0}},
-        Event{"pan_at_the_top", kPans, 0, 0, {0, 0, 0, 8, 40}},
-        Event{"a_note_keeps_its_effect", kPans, 0, 1, {58, 1, 0, 10, 0x02}},
-        Event{"pan_in_every_pattern", kPans, 100, 1, {0, 0, 0, 8, 200}},
-        Event{"no_pan_unless_asked", kPans, 100, 2, {0, 0, 0, 0, 0}}),
-    [](const testing::TestParamInfo<Event> &info) { return std::string(info.param.name); });
 
 class TuneErrors : public testing::TestWithParam<TextCase> {};
 
