@@ -1,7 +1,7 @@
-// vespertil-sfx: an instrument's loop, the WAV bytes of edge values, and the message
-// for each kind of broken recipe (recipe_errors.txt). What every word of the shipped
-// recipes and tunes does to the sound is held by the hashes of the generated files
-// (content/tests/generated.hashes).
+// vespertil-sfx: the WAV bytes of edge values, and the message for each kind of
+// broken recipe (recipe_errors.txt). What every word of the shipped recipes and
+// tunes does to the sound, loops included, is held by the hashes of the generated
+// files (content/tests/generated.hashes).
 #include "recipe.h"
 #include "synth.h"
 #include "wav_file.h"
@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -21,38 +20,6 @@ using testing_support::TempDir;
 namespace {
 
 INSTANTIATE_TEST_SUITE_P(Sounds, CorpusSeed, seeds_of({{"sound_recipe", sound_recipe_promise}}), seed_name);
-
-std::unique_ptr<Recipe> recipe_of(const std::string &text) {
-    auto r = std::make_unique<Recipe>();
-    std::string error;
-    EXPECT_TRUE(parse_recipe_text("test.sfx", "rate 22050\n" + text, *r, error)) << error;
-    return r;
-}
-
-Rendered render(const Recipe &r) {
-    Rendered out;
-    std::string error;
-    EXPECT_TRUE(render_recipe(r, out, error)) << error;
-    return out;
-}
-
-// An instrument of a tune loops from a point inside it (the tune compiler's use).
-TEST(Sound, AnInstrumentLoopRunsOnIntoItsStart) {
-    auto r = recipe_of("length 1\nlayer saw\npitch 220.5\n"); // 100 samples a period
-    r->loop = true;
-    r->loop_crossfade = 0.05;
-    r->loop_from = 0.4;
-    Rendered s = render(*r);
-    ASSERT_TRUE(s.loop);
-    EXPECT_EQ(s.loop_start, std::lround(0.4 * 22050));
-    // Jumping from the end to the loop start continues the wave as before the start.
-    EXPECT_LT(std::fabs(s.samples[s.loop_end - 1] - s.samples[s.loop_start - 1]), 0.05);
-    r->loop_from = 0.03;
-    Rendered out;
-    std::string error;
-    EXPECT_FALSE(render_recipe(*r, out, error));
-    EXPECT_NE(error.find("cross-fade"), std::string::npos) << error;
-}
 
 class RecipeErrors : public testing::TestWithParam<TextCase> {};
 
