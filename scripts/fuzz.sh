@@ -17,8 +17,10 @@ if [ $# -lt 1 ]; then
   exit 2
 fi
 target=$1
+# The targets, as fuzz/CMakeLists.txt makes them (one vespertil_fuzz line each).
+targets() { sed -n 's/^vespertil_fuzz(\([a-z_]*\).*/\1/p' fuzz/CMakeLists.txt; }
 if [ "$target" = list ]; then
-  ls fuzz/fuzz_*.cpp | sed 's|fuzz/fuzz_||; s|\.cpp$||' | grep -v '^support$'
+  targets
   exit 0
 fi
 if [ $# -lt 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
@@ -27,7 +29,7 @@ if [ $# -lt 2 ] || ! [[ $2 =~ ^[0-9]+$ ]]; then
 fi
 seconds=$2
 shift 2
-if [ ! -f "fuzz/fuzz_$target.cpp" ]; then
+if ! targets | grep -qx "$target"; then
   echo "fuzz.sh: no target '$target' (scripts/fuzz.sh list)" >&2
   exit 2
 fi

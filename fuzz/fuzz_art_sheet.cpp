@@ -1,7 +1,0 @@
-// The sheet recipes of vespertil-art on any text.
-// What it promises is written once, in tools/pictures/tests/art_promises.cpp, and also
-// checked on every seed of corpus/art_sheet/ by the tool's test binary.
-#include "fuzz_support.h"
-#include "tool_promises.h"
-
-FUZZ_PROMISE_TARGET(art_sheet_promise)
