@@ -22,7 +22,6 @@ constexpr std::size_t spawn_at(int room, int group, int slot) {
 }
 constexpr std::size_t switch_at(int i) { return 27960 + 4 * static_cast<std::size_t>(i); }
 constexpr std::size_t refill_at(int i) { return 28060 + 4 * static_cast<std::size_t>(i); }
-constexpr std::size_t text_slot_at(int i) { return 28160 + 102 * static_cast<std::size_t>(i); }
 constexpr std::size_t backdrop_pixel_at(int b, int x, int y) {
     return 28874 + ((static_cast<std::size_t>(b) * 144 + y) * 240 + x) * 4;
 }
@@ -44,12 +43,6 @@ struct MapBytes {
     }
     void put_text(std::size_t at, const std::string &t) {
         for (std::size_t i = 0; i < t.size(); ++i) put8(at + i, static_cast<uint8_t>(t[i]));
-    }
-    void put_spawn(int room, int group, int slot, int ac, int ar, int bc, int br, int speed,
-                   int sprite) {
-        std::size_t at = spawn_at(room, group, slot);
-        const int v[6] = {ac, ar, bc, br, speed, sprite};
-        for (int i = 0; i < 6; ++i) put8(at + i, v[i]);
     }
     void put_cell(int room, int column, int row, int back, int front, int flags) {
         std::size_t at = cell_at(room, column, row);
