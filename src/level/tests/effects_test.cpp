@@ -6,6 +6,8 @@
 #include "level/cues.h"
 #include "level/effects.h"
 
+#include "support/test_support.h"
+
 #include <allegro.h>
 #include <gtest/gtest.h>
 
@@ -61,13 +63,10 @@ TEST(RainLoops, OneLoopAboveAndOneInTheBottomRowNeitherRestartedInItsBand) {
 // Each band has its own loop, looping at full volume; the thunder is taken once,
 // silently without its sample.
 TEST(RainLoops, EachBandStartsItsOwnLoop) {
+    testing_support::HeadlessGame game; // records the samples started
     WeatherSamples samples{}, none{};
     for (SAMPLE *&s : samples.sample) s = create_sample(8, 0, 11025, 16);
-    const GameConfig saved = game_config;
     game_config.sound_available = 1;
-    static std::vector<SampleStart> starts;
-    starts.clear();
-    platform.on_sample = [](void *, const SampleStart &s) { starts.push_back(s); };
     RainLoop playing = RainLoop::None;
     switch_rain_loop(4, playing, samples);
     EXPECT_EQ(playing, RainLoop::Bottom);
@@ -77,18 +76,13 @@ TEST(RainLoops, EachBandStartsItsOwnLoop) {
     ThunderCue clap{true, 10, 900};
     play_thunder(clap, none);
     EXPECT_FALSE(clap.due);
-    platform.on_sample = nullptr;
     stop_weather(samples);
-    game_config = saved;
+    const std::vector<SampleStart> starts = game.samples;
     for (SAMPLE *s : samples.sample) destroy_sample(s);
     ASSERT_EQ(starts.size(), 2u);
     EXPECT_EQ(starts[0].sample, samples.sample[kRainBottom]);
     EXPECT_EQ(starts[1].sample, samples.sample[kRainUpper]);
-    for (const SampleStart &s : starts) {
-        EXPECT_TRUE(s.loop);
-        EXPECT_EQ(s.volume, 255);
-        EXPECT_EQ(s.pan, 255);
-    }
+    for (const SampleStart &s : starts) EXPECT_TRUE(s.loop && s.volume == 255 && s.pan == 255);
 }
 
 } // namespace

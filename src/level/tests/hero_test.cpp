@@ -1,14 +1,14 @@
-// The hero's movement at the edges no replay reaches: every jump and walk key, walls
-// beside a jump or a conveyor, a fall into a ledge, and the world's edges. The arcs,
-// a ceiling over a jump, catching on a ledge and the fall cues are in every replay's
-// golden trace.
+// The hero's movement at the edges no replay reaches: every jump and walk key, the
+// walk's rounding to even pixels, walls beside a walk or a conveyor, a fall into a
+// ledge. The arcs, a ceiling over a jump, the wall beside a jump, catching on a
+// ledge, the fall cues and the room and world edges are in the replays' golden traces
+// (the world's edges in the route search's tests too), each checked by a planted fault.
 #include "level/tests/room_rows.h"
 
 #include <string>
 
 namespace {
 
-constexpr KeyRecord kNoKeys = 0;
 KeyRecord keys(Key k) { return key_bit(k); }
 
 // ---- Jumps --------------------------------------------------------------------------
@@ -40,30 +40,6 @@ TEST(HeroJump, NoJumpStartsInTheAir) {
     hero_frame(s, room_from_rows(kFloorRoom), keys(Key::Up));
     EXPECT_EQ(s.hero.jumping, 0);
     EXPECT_EQ(s.hero.falling, 1);
-}
-
-TEST(HeroJump, SolidCellStopsTheSidewaysStepALedgeDoesNot) {
-    struct Case { int px; int16_t facing, kind; int column; char cell; int expected_px; };
-    // 33 rounds down to 32, flush with column 3, so the wall still stops him.
-    const Case cases[] = {
-        {32, kFacingRight, kHighJump, 3, '#', 32}, {33, kFacingRight, kHighJump, 3, '#', 33},
-        {32, kFacingRight, kHighJump, 3, '=', 33}, {34, kFacingRight, kHighJump, 3, '#', 35},
-        {32, kFacingRight, kLongJump, 3, '.', 34}, {48, kFacingLeft, kHighJump, 2, '#', 48},
-        {48, kFacingLeft, kLongJump, 2, '=', 46},  {48, kFacingLeft, kHighJump, 1, '#', 47},
-    };
-    for (const Case &t : cases) {
-        RoomRows rows = kOpenRoom;
-        char row5[] = "...............";
-        row5[t.column] = t.cell;
-        rows[5] = row5;
-        PlayState s = hero_at(t.px, 80);
-        s.hero.jumping = 1;
-        s.hero.jump_step = 5;
-        s.hero.facing = t.facing;
-        s.hero.jump_kind = t.kind;
-        hero_frame(s, room_from_rows(rows));
-        EXPECT_EQ(px_of(s), t.expected_px) << t.px << " facing " << t.facing << " " << t.cell;
-    }
 }
 
 // ---- Walking, ledges and conveyors -------------------------------------------------
@@ -147,65 +123,6 @@ TEST(HeroFall, OnlyASolidCellHeSinksIntoPutsHimOnTop) {
         hero_frame(s, room_from_rows(rows));
         EXPECT_EQ(s.hero.y, (floor == '#' ? kStandingPy : kStandingPy + 4) * kSubPixels) << floor;
     }
-}
-
-// ---- Room and world edges -----------------------------------------------------------
-// Crossing into the next room every way is in the replays' goldens (each checked by a
-// planted fault); the world's edges are not.
-
-TEST(HeroEdges, WalkingAndJumpingOverTheSides) {
-    struct Case { int column; KeyRecord keys; bool jumping; int px; int column_after; int px_after; bool exit; };
-    const Case cases[] = {
-        {0, keys(Key::Left), false, 0, 0, 0, false},
-        {4, keys(Key::Right), false, 224, 4, 224, false},
-        {4, kNoKeys, true, 224, 4, 224, false},
-        // Past the room's last column lies the next room, not the row below.
-        {2, keys(Key::Right), false, 224, 3, 0, true},
-    };
-    const RoomRecord room = room_from_rows(kFloorRoom);
-    for (const Case &t : cases) {
-        PlayState s = hero_at(t.px, kStandingPy, t.column, 2);
-        s.hero.jumping = t.jumping;
-        s.hero.jump_step = 20;
-        hero_frame(s, room, t.keys);
-        SCOPED_TRACE(testing::Message() << "column " << t.column << " keys " << t.keys);
-        EXPECT_EQ(s.room_column, t.column_after);
-        EXPECT_EQ(s.hero.x, t.px_after * kSubPixels);
-        EXPECT_EQ(s.room_exit, t.exit);
-        EXPECT_EQ(s.room_row, 2);
-    }
-}
-
-TEST(HeroEdges, TopAndBottom) {
-    struct Case { int row; int32_t y; bool jumping; int16_t step; int row_after; int32_t y_after; bool exit; };
-    const Case cases[] = {
-        {4, kHeroMaxY, false, 0, 4, kHeroMaxY, false},        // the world's floor holds him
-        {4, kHeroMaxY - 1024, false, 0, 4, kHeroMaxY, false},
-        {4, 40000, false, 0, 4, kHeroMaxY, false},            // below the room: back on the floor
-        {0, 256, true, 0, 0, 0, false},                       // the world's top stops him
-        {2, 1295, true, 0, 2, 0, false},                      // exactly at the top: stays
-        {4, kHeroMaxY, true, 31, 4, kHeroMaxY, false},
-    };
-    const RoomRecord room = room_from_rows(kOpenRoom);
-    for (const Case &t : cases) {
-        PlayState s = hero_at(64, 0, 2, t.row);
-        s.hero.y = t.y;
-        s.hero.jumping = t.jumping;
-        s.hero.jump_step = t.step;
-        hero_frame(s, room);
-        SCOPED_TRACE(testing::Message() << "row " << t.row << " y " << t.y);
-        EXPECT_EQ(s.room_row, t.row_after);
-        EXPECT_EQ(s.hero.y, t.y_after);
-        EXPECT_EQ(s.room_exit, t.exit);
-        EXPECT_EQ(s.room_column, 2);
-    }
-}
-
-TEST(HeroEdges, WorldFloorHoldsHimUp) {
-    PlayState s = hero_at(64, 128, 2, 4);
-    FrameEvents ev = hero_frame(s, room_from_rows(kOpenRoom), keys(Key::Up));
-    EXPECT_EQ(count_events(ev, LevelEvent::HeldUp), 1);
-    EXPECT_EQ(s.hero.jumping, 1);
 }
 
 } // namespace

@@ -20,44 +20,29 @@ using testing_support::screen_hash;
 
 class IntroPanelTest : public testing::Test {
 protected:
-    void SetUp() override {
-        saved = game_config;
-        game_config = GameConfig{};
-        set_color_depth(kDepth);
-        set_trans_blender(0, 0, 0, 64);
-        paint();
-        platform.screen_override = screen.get();
-        platform.pacing = Pacing::Immediate;
-    }
+    void SetUp() override { paint(); }
     void paint() { // a pattern, so a shifted copy shows
         for (int y = 0; y < 480; ++y)
-            for (int x = 0; x < 640; ++x) putpixel(screen.get(), x, y, makecol(x & 255, y & 255, 100));
+            for (int x = 0; x < 640; ++x) putpixel(screen, x, y, makecol(x & 255, y & 255, 100));
     }
-    void TearDown() override {
-        input_use_keyboard();
-        platform.screen_override = nullptr;
-        platform.pacing = Pacing::Real;
-        game_config = saved;
-    }
-    bool show(const std::vector<KeyRecord> &keys, KeyRecord &closing) {
-        records = keys;
-        input_begin_replay(records.data(), static_cast<int>(records.size()));
+    bool show(const std::vector<KeyRecord> &keys, KeyRecord &closing, int low = 0) {
+        game.replay(keys); // on the 640 x 480 screen at either size
+        game_config.low_resolution = low;
         // At each poll, what the screen shows then.
         LevelObserver watch;
         watch.context = this;
         watch.keys_used = [](void *self, KeyRecord) {
             auto *t = static_cast<IntroPanelTest *>(self);
-            blit(t->screen.get(), t->while_shown.get(), 0, 0, 0, 0, 640, 480);
+            blit(t->screen, t->while_shown.get(), 0, 0, 0, 0, 640, 480);
         };
         return show_level_intro_panel("AB", menu.cells, sprites.cells, screen_copy.get(), &watch,
                                       closing);
     }
 
-    GameConfig saved{};
-    OwnedBitmap screen = make_bitmap(kDepth, 640, 480), screen_copy = make_bitmap(kDepth, 640, 480),
-                               while_shown = make_bitmap(kDepth, 640, 480);
+    testing_support::HeadlessGame game{kDepth};
+    BITMAP *const screen = game.screen(false);
+    OwnedBitmap screen_copy = make_bitmap(kDepth, 640, 480), while_shown = make_bitmap(kDepth, 640, 480);
     testing_support::NumberedCells menu{kDepth, 0}, sprites{kDepth, 1};
-    std::vector<KeyRecord> records;
 };
 
 // The panel while it is shown, in three languages at both sizes (one outside the
@@ -69,15 +54,14 @@ TEST_F(IntroPanelTest, Layouts) {
         const char *name;
     } cases[] = {{0, kGerman, "intro_high_german"}, {1, kSpanish, "intro_low_spanish"},
                  {0, 7, "intro_high_no_language"}, {1, kEnglish, "intro_low_english"}};
-    const uint64_t before = screen_hash(screen.get());
+    const uint64_t before = screen_hash(screen);
     for (const auto &c : cases) {
-        game_config.low_resolution = c.low;
         game_config.language = c.language;
         KeyRecord closing = 0;
-        ASSERT_TRUE(show({0, key_bit(Key::Space)}, closing));
+        ASSERT_TRUE(show({0, key_bit(Key::Space)}, closing, c.low));
         EXPECT_EQ(closing, key_bit(Key::Space));
         EXPECT_TRUE(testing_support::golden_screen(c.name, while_shown.get()));
-        if (c.low) EXPECT_EQ(screen_hash(screen.get()), before) << c.name;
+        if (c.low) EXPECT_EQ(screen_hash(screen), before) << c.name;
         else paint(); // at 640 x 480 the first frame covers the panel
     }
 }

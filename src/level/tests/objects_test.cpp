@@ -1,5 +1,6 @@
 // Enemies and platforms: odd tracks, and how platforms hold and carry the hero, at the
-// edges the replays' goldens do not reach.
+// edges the replays' goldens do not reach (the windows in which a platform takes him
+// are in them, each checked by a planted fault).
 #include "level/tests/room_rows.h"
 
 namespace {
@@ -62,27 +63,6 @@ Held hold(const MovingObject &platform, int px, int py, bool jumping, int step,
 }
 
 bool was_held(const Held &h, bool jumping) { return jumping ? h.hero.jumping == 0 : h.hero.falling == 0; }
-
-TEST(PlatformHold, Windows) {
-    struct Case { bool vertical; bool jumping; int dx, py; bool held; };
-    const Case cases[] = {
-        {false, false, -15, 61, true}, {false, false, 15, 64, true},  {false, false, -16, 62, false},
-        {false, false, 16, 62, false}, {false, false, 0, 60, false},  {false, false, 0, 65, false},
-        {false, true, 0, 61, true},    {false, true, 0, 65, false},   {false, true, 16, 62, false},
-        {true, false, 0, 61, true},    {true, false, 0, 66, true},    {true, false, 0, 60, false},
-        {true, false, 0, 67, false},   {true, false, -16, 64, false}, {true, true, 0, 62, true},
-        {true, true, 0, 66, true},     {true, true, 0, 61, false},    {true, true, 0, 67, false},
-    };
-    const RoomRecord room = room_from_rows(kOpenRoom);
-    for (const Case &t : cases) {
-        // A platform at (64, 80): heading right, or heading down.
-        MovingObject p = t.vertical ? object_on(4, 5, 4, 7, 2) : object_on(4, 5, 8, 5, 1);
-        Held h = hold(p, 64 + t.dx, t.py, t.jumping, 5, room);
-        EXPECT_EQ(was_held(h, t.jumping), t.held)
-            << (t.vertical ? "vertical" : "horizontal") << (t.jumping ? " jumping " : " walking ")
-            << t.dx << "," << t.py;
-    }
-}
 
 TEST(PlatformHold, JumpingUpThroughAHorizontalPlatformIsNotCaughtInTheFirstSteps) {
     struct Case { bool vertical; int step; bool caught; };

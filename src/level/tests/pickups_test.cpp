@@ -1,7 +1,8 @@
 // The rules after the frame's moves — contact, switches, refills, harm, energy out, the
-// exit door — and the frame order around them: ESC, crossing rooms. The level start
-// is every replay's first golden line, and so is a switch's reach (the same as a
-// refill's, whose edges are below).
+// exit door — and ESC in the frame order. The level start is every replay's first
+// golden line, and so is a switch's reach (the same as a refill's, whose edges are
+// below); the enemies and platforms of a room just entered are in the golden traces'
+// hash of every object, frame by frame.
 #include "level/tests/room_rows.h"
 
 #include <memory>
@@ -137,33 +138,6 @@ TEST(FrameRules, ExitDoorOpensWith25SwitchesForTheLowerCellOnly) {
         EXPECT_EQ(l.s.quit, t.quit);
         EXPECT_EQ(l.s.room_exit, t.quit);
     }
-}
-
-// The frame that crosses into the next room meets that room's enemies and cells at
-// once; its platforms come with the next room entry.
-TEST(FrameRules, CrossingARoomMeetsTheNewRoomAtOnce) {
-    Level l;
-    RoomRecord &next = l.map->rooms[room_index_of(3, 2)];
-    next.enemies[2] = ObjectSpawn{0, 7, 0, 7, 0, 5};
-    next.enemies[3] = ObjectSpawn{1, 7, 0, 7, 1, 5}; // touches only once it has moved
-    next.platforms[0] = ObjectSpawn{9, 3, 9, 3, 0, 6};
-    next.cells[7][0].flags = kCellHarmful;
-    l.s.platforms[0] = build_object(ObjectSpawn{12, 1, 12, 1, 0, 6});
-    l.place_hero(224, kStandingPy);
-    EXPECT_TRUE(run_frame_rules(l.s, *l.map, key_bit(Key::Right), l.ev));
-    EXPECT_EQ(l.s.room_column, 3);
-    EXPECT_EQ(count_events(l.ev, LevelEvent::EnemyContact), 1);
-    EXPECT_EQ(count_events(l.ev, LevelEvent::HarmfulCell), 1);
-    EXPECT_EQ(l.s.hero.energy, 253);
-    EXPECT_EQ(l.s.platforms[0].x, 192) << "the old room's platforms until the room entry";
-    EXPECT_FALSE(l.s.quit);
-
-    enter_room(l.s, *l.map);
-    EXPECT_FALSE(l.s.room_exit);
-    EXPECT_EQ(l.s.platforms[0].x, 144);
-    l.ev = FrameEvents{};
-    EXPECT_FALSE(run_frame_rules(l.s, *l.map, 0, l.ev));
-    EXPECT_EQ(l.s.start_column, 3);
 }
 
 } // namespace
