@@ -1,6 +1,6 @@
-// Enemies and platforms: odd tracks, and how platforms hold and carry the hero, at the
-// edges the replays' goldens do not reach (the windows in which a platform takes him
-// are in them, each checked by a planted fault).
+// How platforms hold and carry the hero, at the edges the replays' goldens do not
+// reach. The tracks and the windows in which a platform takes him are in them, each
+// checked by a planted fault.
 #include "level/tests/room_rows.h"
 
 namespace {
@@ -11,31 +11,6 @@ MovingObject object_on(int a_col, int a_row, int b_col, int b_row, int speed) {
     return build_object(ObjectSpawn{static_cast<int8_t>(a_col), static_cast<int8_t>(a_row),
                                     static_cast<int8_t>(b_col), static_cast<int8_t>(b_row),
                                     static_cast<int8_t>(speed), kSprite});
-}
-
-// ---- Tracks -------------------------------------------------------------------------
-
-// Straight tracks, the animation and touching an enemy are in every replay's golden
-// with an enemy; these are the tracks no map of ours has.
-TEST(ObjectTrack, ShuttlesAndTurnsOnlyOnItsEnds) {
-    struct Case { int ac, ar, bc, br, speed, frames; int x, y, vx, vy; };
-    const Case cases[] = {
-        {4, 4, 4, 4, 3, 10, 64, 64, 0, 0},    // ends equal: stands still
-        {1, 1, 3, 3, 2, 16, 48, 48, -2, -2},  // diagonal: both axes turn together
-        {1, 1, 3, 2, 1, 17, 33, 31, 1, -1},   // y turned at frame 16, x goes on
-        {1, 1, 3, 2, 1, 32, 48, 16, -1, 1},
-        {0, 0, 4, 0, 3, 30, 90, 0, 3, 0},     // never lands on end B: keeps going
-    };
-    for (const Case &t : cases) {
-        MovingObject o = object_on(t.ac, t.ar, t.bc, t.br, t.speed);
-        for (int i = 0; i < t.frames; ++i) move_object(o);
-        SCOPED_TRACE(testing::Message() << t.ac << "," << t.ar << "-" << t.bc << "," << t.br
-                                        << " x" << t.speed << " after " << t.frames);
-        EXPECT_EQ(o.x, t.x);
-        EXPECT_EQ(o.y, t.y);
-        EXPECT_EQ(o.vx, t.vx);
-        EXPECT_EQ(o.vy, t.vy);
-    }
 }
 
 // ---- Platform holds -----------------------------------------------------------------

@@ -1,12 +1,11 @@
 // Golden screens of the room renderer with every look a map id gives it, and of the
-// three presentations and the energy bar. A look's golden is a film strip of nine
+// three presentations. A look's golden is a film strip of nine
 // frames of one small test map played as the level run plays it (first picture,
 // room entries and exits), rand() seeded first: the same cells in every room, the
 // hero in a new pose each frame and walking right, the exit door shut then open,
 // pickups present and taken, enemies both ways, a platform under a front cell, and
 // rooms chosen so that each effect's rooms and the rooms beside them show.
 #include "core/game_config.h"
-#include "level/hud.h"
 #include "level/present.h"
 #include "level/render.h"
 #include "level/rules.h"
@@ -151,9 +150,9 @@ TEST_P(LookTest, EachMapIdsLookOverNineFrames) {
     }
 }
 
-// The view at 320 x 200, doubled at 640 x 480, and doubled with scan lines; then the
-// energy bar at both sizes for a few energies, each cut out with a margin.
-TEST_P(LookTest, PresentationsAndTheEnergyBar) {
+// The view at 320 x 200, doubled at 640 x 480, and doubled with scan lines. The energy
+// bar is in the replays' screens as the energy falls, and at 320 x 200 in play_test.
+TEST_P(LookTest, Presentations) {
     const GameConfig saved = game_config;
     OwnedBitmap strip = make_bitmap(depth, kDoubledW, 1), doubled = make_bitmap(depth, kDoubledW, kDoubledH),
                 screen = make_bitmap(depth, 640, 480);
@@ -171,24 +170,6 @@ TEST_P(LookTest, PresentationsAndTheEnergyBar) {
         present_room_view_to(view.get(), strip.get(), doubled.get(), screen.get());
         EXPECT_TRUE(golden_screen(std::string("present_") + m.name + "_" + std::to_string(depth), screen.get()));
     }
-    OwnedBitmap full = make_bitmap(depth, 205, 16), empty = make_bitmap(depth, 205, 16),
-                bars = make_bitmap(depth, 209, 2 * 6 * 20);
-    for (int x = 0; x < 205; ++x) {
-        vline(full.get(), x, 0, 15, makecol(255, x, 0));
-        vline(empty.get(), x, 0, 15, makecol(60, 60, x));
-    }
-    int i = 0;
-    for (int low : {0, 1}) {
-        game_config.low_resolution = low;
-        const EnergyBarPlace place = energy_bar_place();
-        clear_to_color(screen.get(), makecol(20, 0, 40));
-        for (int energy : {255, 128, 2, 1, 0, -1}) {
-            if (energy == -1) draw_energy_bar_to(255, empty.get(), full.get(), screen.get());
-            draw_energy_bar_to(energy, empty.get(), full.get(), screen.get());
-            blit(screen.get(), bars.get(), place.x - 2, place.y - 2, 0, 20 * i++, 209, 20);
-        }
-    }
-    EXPECT_TRUE(golden_screen("energy_bars_" + std::to_string(depth), bars.get()));
     game_config = saved;
 }
 

@@ -1,6 +1,6 @@
 // Rooms drawn as nine rows of characters, and a hero placed in one, for the tests of
 // the level rules.
-//   '.' empty   '#' solid   '=' ledge   '^' harmful
+//   '.' empty   '#' solid   '=' ledge
 //   '>' solid conveyor carrying right   '<' solid conveyor carrying left
 #pragma once
 
@@ -17,7 +17,6 @@ inline uint8_t cell_flags_of(char ch) {
     switch (ch) {
     case '#': return kCellSolid;
     case '=': return kCellLedge;
-    case '^': return kCellHarmful;
     case '>': return kCellSolid | kCellConveyorRight;
     case '<': return kCellSolid | kCellConveyorLeft;
     default: return 0;
@@ -51,11 +50,6 @@ constexpr RoomRows kFloorRoom = {
 };
 constexpr int kStandingPy = 112; // top of a hero standing on row 8
 
-inline void clear_objects(PlayState &s) {
-    for (MovingObject &o : s.enemies) o = build_object(no_spawn());
-    for (MovingObject &o : s.platforms) o = build_object(no_spawn());
-}
-
 // A standing hero at pixel (px, py) of room (column, row) of the world, full energy.
 inline PlayState hero_at(int px, int py, int column = 2, int row = 2) {
     PlayState s{};
@@ -65,7 +59,8 @@ inline PlayState hero_at(int px, int py, int column = 2, int row = 2) {
     s.room_column = s.start_column = column;
     s.room_row = s.start_row = row;
     s.result = LevelResult::Left;
-    clear_objects(s);
+    for (MovingObject &o : s.enemies) o = build_object(no_spawn());
+    for (MovingObject &o : s.platforms) o = build_object(no_spawn());
     return s;
 }
 
