@@ -1,8 +1,9 @@
 // The hero's movement at the edges no replay reaches: every jump and walk key, the
-// walk's rounding to even pixels, walls beside a walk or a conveyor, a fall into a
-// ledge. The arcs, a ceiling over a jump, the wall beside a jump, catching on a
-// ledge, the fall cues and the room and world edges are in the replays' golden traces
-// (the world's edges in the route search's tests too), each checked by a planted fault.
+// walk's rounding to even pixels, conveyors against a wall, a fall into a ledge. The
+// arcs, a ceiling over a jump, the walls beside a walk or a jump, catching on a ledge,
+// the fall cues and the room and world edges are in the replays' golden traces (the
+// walls and the world's edges in the route search's tests too), each checked by a
+// planted fault.
 #include "level/tests/room_rows.h"
 
 #include <string>
@@ -65,25 +66,6 @@ TEST(HeroWalk, StepsTwoPixelsOnEvenPixelsLeftWins) {
         EXPECT_EQ(s.hero.x, t.expected_x) << t.x << " keys " << t.keys;
         EXPECT_EQ(s.hero.facing, t.facing) << t.x << " keys " << t.keys;
         EXPECT_EQ(s.hero.walk_phase, kWalkPhaseStep) << t.x << " keys " << t.keys;
-    }
-}
-
-TEST(HeroWalk, SolidCellsBlockLedgesLetHimThrough) {
-    struct Case { int wall_column; char cell; KeyRecord keys; int expected_px; };
-    const Case cases[] = {
-        {3, '#', keys(Key::Right), 32}, {3, '=', keys(Key::Right), 48},
-        {1, '#', keys(Key::Left), 32},  {1, '=', keys(Key::Left), 16},
-    };
-    for (const Case &t : cases) {
-        RoomRows rows = kFloorRoom;
-        char row7[] = "...............";
-        row7[t.wall_column] = t.cell;
-        rows[7] = row7;
-        const RoomRecord room = room_from_rows(rows);
-        PlayState s = hero_at(32, kStandingPy);
-        for (int i = 0; i < 8; ++i) hero_frame(s, room, t.keys);
-        EXPECT_EQ(px_of(s), t.expected_px) << t.cell << t.wall_column;
-        EXPECT_EQ(py_of(s), kStandingPy);
     }
 }
 
