@@ -6,7 +6,7 @@
 
 #include "map_test_source.h"
 
-#include "../../common/tests/case_table.h"
+#include "support/case_table.h"
 
 #include <gtest/gtest.h>
 

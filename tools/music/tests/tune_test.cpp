@@ -4,7 +4,7 @@
 // content/tests/generated.hashes.
 #include "tune.h"
 
-#include "../../common/tests/case_table.h"
+#include "support/case_table.h"
 #include "../../common/tests/tool_promises.h"
 #include "support/corpus_seeds.h"
 

@@ -4,7 +4,7 @@
 #include "art_image.h"
 #include "art_sheet.h"
 
-#include "../../common/tests/case_table.h"
+#include "support/case_table.h"
 #include "../../common/tests/tool_promises.h"
 #include "support/corpus_seeds.h"
 

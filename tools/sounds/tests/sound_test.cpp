@@ -6,7 +6,7 @@
 #include "synth.h"
 #include "wav_file.h"
 
-#include "../../common/tests/case_table.h"
+#include "support/case_table.h"
 #include "../../common/tests/tool_promises.h"
 #include "support/corpus_seeds.h"
 
