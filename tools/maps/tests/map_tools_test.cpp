@@ -3,17 +3,18 @@
 #include "map_test_source.h"
 
 #include "../../common/tests/tool_promises.h"
+#include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 using map_test::minimal_source;
 using map_test::SourceDir;
 using testing_support::dir_entries;
 using testing_support::read_file;
+using testing_support::write_file;
 using testing_support::TempDir;
 
 namespace {
@@ -25,107 +26,81 @@ INSTANTIATE_TEST_SUITE_P(Maps, CorpusSeed,
                                    {"map_pictures", map_pictures_promise}}),
                          seed_name);
 
-struct ToolRun {
-    int status;
-    std::string output; // stdout and stderr
-};
-
-// Runs `tool args` with its output in `dir`/output.txt.
-ToolRun run(const std::string &tool, const std::string &args, const TempDir &dir) {
-    int rc = std::system((tool + " " + args + " > " + dir.file("output.txt") + " 2>&1").c_str());
-    std::vector<unsigned char> out = read_file(dir.file("output.txt"));
-    return ToolRun{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, std::string(out.begin(), out.end())};
-}
-
 const std::string kMapc = VESPERTIL_MAPC, kMapd = VESPERTIL_MAPD, kMapview = VESPERTIL_MAPVIEW;
 
-TEST(MapTools, TheCompilerWritesTheMapAndPrintsWarningsWithFileAndLine) {
+// A warning and a refusal name the file and line; a refused source writes nothing and
+// leaves an old map as it was; pictures are looked for in the -I directories.
+TEST(MapTools, TheCompilerWarnsRefusesAndSearches) {
     SourceDir src;
-    testing_support::write_file(src.path("map.txt"), minimal_source("room 1,1\nplatform 12 from 1,1 to 6,1 speed 3\n"));
-    TempDir out;
-    ToolRun r = run(kMapc, src.dir.path() + " " + out.file("t.map"), out);
+    TempDir out, other;
+    const std::string compile = kMapc + " " + src.dir.path() + " " + out.file("t.map");
+    write_file(src.path("map.txt"), minimal_source("room 1,1\nplatform 12 from 1,1 to 6,1 speed 3\n"));
+    ToolRun r = run_tool(compile, out);
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_EQ(r.output, "vespertil-mapc: " + src.path("map.txt") +
                             ":58: warning: the platform's track from 1,1 to 6,1 is not a whole "
                             "multiple of its speed 3 on each axis: it would never land on end B "
                             "and turn, so the game leaves this platform out\n");
     EXPECT_EQ(read_file(out.file("t.map")).size(), 1211594u);
-}
 
-TEST(MapTools, TheCompilerRefusesABrokenSourceAndWritesNothing) {
-    SourceDir src;
-    testing_support::write_file(src.path("map.txt"), minimal_source("cell # granite - solid\n"));
-    TempDir out;
-    ToolRun r = run(kMapc, src.path("map.txt") + " " + out.file("t.map"), out);
+    write_file(out.file("t.map"), "the old map");
+    write_file(src.path("map.txt"), minimal_source("cell # granite - solid\n"));
+    r = run_tool(compile, out);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.output, "vespertil-mapc: " + src.path("map.txt") +
                             ":57: unknown tile name \"granite\" (tiles are named by names files "
                             "and tile lines, or given by number)\n");
-    EXPECT_EQ(dir_entries(out.path()), std::vector<std::string>{"output.txt"});
-    testing_support::write_file(out.file("t.map"), "the old map");
-    EXPECT_EQ(run(kMapc, src.dir.path() + " " + out.file("t.map"), out).status, 1);
     EXPECT_EQ(read_file(out.file("t.map")).size(), 11u);
-}
+    EXPECT_EQ(dir_entries(out.path()), (std::vector<std::string>{"output.txt", "t.map"}));
 
-TEST(MapTools, TheCompilerUsesTheSearchDirectoriesAndExplainsItsUsage) {
-    SourceDir src;
-    TempDir other;
     std::rename(src.path("tiles.pcx").c_str(), other.file("tiles.pcx").c_str());
-    testing_support::write_file(src.path("map.txt"), minimal_source());
-    TempDir out;
-    ToolRun missing = run(kMapc, src.dir.path() + " " + out.file("t.map"), out);
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.output.find("picture \"tiles.pcx\" not found"), std::string::npos);
-    ToolRun found = run(kMapc, "-I " + other.path() + " " + src.dir.path() + " " + out.file("t.map"), out);
-    EXPECT_EQ(found.status, 0) << found.output;
-    ToolRun usage = run(kMapc, "only-one-argument", out);
-    EXPECT_EQ(usage.status, 2);
-    EXPECT_NE(usage.output.find("usage: vespertil-mapc [-I DIR]... SOURCE OUT.map"), std::string::npos);
-    ToolRun none = run(kMapc, out.file("nothing-here") + " " + out.file("u.map"), out);
-    EXPECT_EQ(none.status, 1);
-    EXPECT_EQ(none.output, "vespertil-mapc: " + out.file("nothing-here") + ": cannot be read\n");
-}
-
-TEST(MapTools, TheDecompilerRefusesWhatIsNoMap) {
-    TempDir out;
-    testing_support::write_file(out.file("short.map"), std::string(500, 'x'));
-    ToolRun r = run(kMapd, out.file("short.map") + " " + out.file("text"), out);
+    write_file(src.path("map.txt"), minimal_source());
+    r = run_tool(compile, out);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.output, "vespertil-mapd: " + out.file("short.map") +
-                            ": is 500 bytes; a map file is 1,211,594 bytes (4 more with a map id)\n");
-    EXPECT_EQ(dir_entries(out.path()), (std::vector<std::string>{"output.txt", "short.map"}));
-    ToolRun missing = run(kMapd, out.file("none.map") + " " + out.file("text"), out);
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.output.find("cannot be read"), std::string::npos);
-    EXPECT_EQ(run(kMapd, "", out).status, 2);
+    EXPECT_NE(r.output.find("picture \"tiles.pcx\" not found"), std::string::npos);
+    r = run_tool(kMapc + " -I " + other.path() + " " + src.dir.path() + " " + out.file("t.map"), out);
+    EXPECT_EQ(r.status, 0) << r.output;
+    r = run_tool(kMapc + " only-one-argument", out);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.output.find("usage: vespertil-mapc [-I DIR]... SOURCE OUT.map"), std::string::npos);
+    r = run_tool(kMapc + " " + out.file("nothing-here") + " " + out.file("u.map"), out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output, "vespertil-mapc: " + out.file("nothing-here") + ": cannot be read\n");
 }
 
 // What the compiler writes decompiles to a source that compiles to the same map, and
-// previews as a PNG; a file too short for a map gives no preview.
+// previews as a PNG; a file too short for a map is refused by both, which write nothing.
 TEST(MapTools, TheDecompilerAndThePreviewReadWhatTheCompilerWrites) {
     SourceDir src;
-    testing_support::write_file(src.path("map.txt"), minimal_source("backdrop 2 back.pcx\nroom 0,0\nbackdrop 2\n"));
+    write_file(src.path("map.txt"), minimal_source("backdrop 2 back.pcx\nroom 0,0\nbackdrop 2\n"));
     TempDir out;
-    ASSERT_EQ(run(kMapc, src.dir.path() + " " + out.file("a.map"), out).status, 0);
-    ToolRun d = run(kMapd, out.file("a.map") + " " + out.file("text"), out);
-    ASSERT_EQ(d.status, 0) << d.output;
-    EXPECT_EQ(d.output, "");
-    ASSERT_EQ(run(kMapc, out.file("text") + " " + out.file("b.map"), out).status, 0);
+    ASSERT_EQ(run_tool(kMapc + " " + src.dir.path() + " " + out.file("a.map"), out).status, 0);
+    ToolRun r = run_tool(kMapd + " " + out.file("a.map") + " " + out.file("text"), out);
+    ASSERT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.output, "");
+    ASSERT_EQ(run_tool(kMapc + " " + out.file("text") + " " + out.file("b.map"), out).status, 0);
     EXPECT_EQ(read_file(out.file("a.map")), read_file(out.file("b.map")));
-    ToolRun r = run(kMapview, out.file("a.map") + " " + out.file("a.png"), out);
+    r = run_tool(kMapview + " " + out.file("a.map") + " " + out.file("a.png"), out);
     EXPECT_EQ(r.status, 0) << r.output;
     std::vector<unsigned char> png = read_file(out.file("a.png"));
     ASSERT_GT(png.size(), 8u);
     EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
 
-    testing_support::write_file(out.file("short.map"), std::string(1211593, '\0'));
-    ToolRun bad = run(kMapview, out.file("short.map") + " " + out.file("b.png"), out);
-    EXPECT_EQ(bad.status, 1);
-    EXPECT_EQ(bad.output, "vespertil-mapview: " + out.file("short.map") +
-                              ": is 1211593 bytes, too short for a map file (1,211,594 bytes)\n");
+    write_file(out.file("short.map"), std::string(1211593, '\0'));
+    r = run_tool(kMapview + " " + out.file("short.map") + " " + out.file("b.png"), out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output, "vespertil-mapview: " + out.file("short.map") +
+                            ": is 1211593 bytes, too short for a map file (1,211,594 bytes)\n");
+    r = run_tool(kMapd + " " + out.file("short.map") + " " + out.file("short"), out);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.output, "vespertil-mapd: " + out.file("short.map") +
+                            ": is 1,211,593 bytes; a map file is 1,211,594 bytes (4 more with a map id)\n");
     EXPECT_EQ(dir_entries(out.path()),
               (std::vector<std::string>{"a.map", "a.png", "b.map", "output.txt", "short.map", "text"}));
-    EXPECT_EQ(run(kMapview, out.file("a.map"), out).status, 2);
+    EXPECT_NE(run_tool(kMapd + " " + out.file("none.map") + " " + out.file("x"), out).output.find("cannot be read"),
+              std::string::npos);
+    EXPECT_EQ(run_tool(kMapd, out).status, 2);
+    EXPECT_EQ(run_tool(kMapview + " " + out.file("a.map"), out).status, 2);
 }
 
 } // namespace

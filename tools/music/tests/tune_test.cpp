@@ -6,11 +6,11 @@
 
 #include "support/case_table.h"
 #include "../../common/tests/tool_promises.h"
+#include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 using testing_support::TempDir;
@@ -54,26 +54,22 @@ TEST_P(TuneErrors, NameTheFileTheLineAndTheFault) {
 
 INSTANTIATE_TEST_SUITE_P(Table, TuneErrors, testing::ValuesIn(read_cases(__FILE__, "tune_errors.txt")), case_name);
 
+// The tool writes what the fuzz target compiles from memory, or nothing and the fault.
 TEST(XmCommand, FailsWithTheMessageOrWritesTheModuleItCompiles) {
     TempDir dir;
     testing_support::write_file(dir.file("bad.tune"), std::string("channels 40\n"));
-    const std::string tool = VESPERTIL_XM_TOOL;
-    std::string cmd = tool + " " + dir.file("bad.tune") + " " + dir.file("out.xm") + " 2>" + dir.file("err.txt");
-    EXPECT_NE(std::system(cmd.c_str()), 0);
-    auto err = testing_support::read_file(dir.file("err.txt"));
-    EXPECT_NE(std::string(err.begin(), err.end()).find("bad.tune:1: channels 40 is out of range"),
-              std::string::npos);
+    const std::string tool = std::string(VESPERTIL_XM_TOOL) + " ";
+    ToolRun r = run_tool(tool + dir.file("bad.tune") + " " + dir.file("out.xm"), dir);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("bad.tune:1: channels 40 is out of range"), std::string::npos) << r.output;
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.xm")));
-
     const std::string text = "channels 2\n" + std::string(kInstruments) + "pattern a 8\n  1 lead A4\nend\norder a\n";
     testing_support::write_file(dir.file("ok.tune"), text);
-    ASSERT_EQ(std::system((tool + " " + dir.file("ok.tune") + " " + dir.file("ok.xm")).c_str()), 0);
-    // What the fuzz target compiles from memory is what the tool writes.
+    ASSERT_EQ(run_tool(tool + dir.file("ok.tune") + " " + dir.file("ok.xm"), dir).status, 0);
     XmModule module;
     std::string error;
     ASSERT_TRUE(compile_tune_text("mem.tune", text, module, error)) << error;
-    auto written = testing_support::read_file(dir.file("ok.xm"));
-    EXPECT_EQ(xm_bytes(module), std::vector<std::uint8_t>(written.begin(), written.end()));
+    EXPECT_EQ(xm_bytes(module), testing_support::read_file(dir.file("ok.xm")));
 }
 
 }  // namespace

@@ -8,11 +8,11 @@
 
 #include "support/case_table.h"
 #include "../../common/tests/tool_promises.h"
+#include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <memory>
 
 using testing_support::TempDir;
@@ -49,26 +49,23 @@ const char *kJump = "rate 22050\nbits 16\nlength 0.2\nlayer square\npitch 200 80
 
 TEST(SfxCommand, ReportsTheFaultAndWritesNothingOrAWav) {
     TempDir dir;
-    const std::string tool = VESPERTIL_SFX_TOOL;
     auto run = [&](const std::string &recipe, const std::string &out) {
         testing_support::write_file(dir.file("t.sfx"), recipe);
-        int status = std::system((tool + " " + dir.file("t.sfx") + " " + dir.file(out) + " 2>" + dir.file("err.txt")).c_str());
-        auto err = testing_support::read_file(dir.file("err.txt"));
-        return std::make_pair(status, std::string(err.begin(), err.end()));
+        return run_tool(std::string(VESPERTIL_SFX_TOOL) + " " + dir.file("t.sfx") + " " + dir.file(out), dir);
     };
-    auto broken = run("length 0.2\nlayer sine\npitch 99999\n", "out.wav");
-    EXPECT_NE(broken.first, 0);
-    EXPECT_NE(broken.second.find("t.sfx:3: pitch 99999 Hz is out of range"), std::string::npos) << broken.second;
-    auto silent = run("length 0.2\nlayer sine\ngain 0\n", "out.wav");
-    EXPECT_NE(silent.first, 0);
-    EXPECT_NE(silent.second.find("t.sfx: the recipe makes no sound"), std::string::npos) << silent.second;
-    EXPECT_EQ(testing_support::dir_entries(dir.path()), (std::vector<std::string>{"err.txt", "t.sfx"}));
+    ToolRun r = run("length 0.2\nlayer sine\npitch 99999\n", "out.wav");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("t.sfx:3: pitch 99999 Hz is out of range"), std::string::npos) << r.output;
+    r = run("length 0.2\nlayer sine\ngain 0\n", "out.wav");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.output.find("t.sfx: the recipe makes no sound"), std::string::npos) << r.output;
+    EXPECT_EQ(testing_support::dir_entries(dir.path()), (std::vector<std::string>{"output.txt", "t.sfx"}));
     testing_support::write_file(dir.file("old.wav"), std::string("older"));
-    EXPECT_NE(run("length 0.2\nlayer sine\ngain loud\n", "old.wav").first, 0);
+    EXPECT_NE(run("length 0.2\nlayer sine\ngain loud\n", "old.wav").status, 0);
     EXPECT_EQ(testing_support::read_file(dir.file("old.wav")).size(), 5u);
-    EXPECT_EQ(run(kJump, "ok.wav").first, 0);
+    EXPECT_EQ(run(kJump, "ok.wav").status, 0);
     EXPECT_EQ(testing_support::read_file(dir.file("ok.wav")).size(), 44u + 8820u);
-    EXPECT_NE(std::system((tool + " 2>/dev/null").c_str()), 0);
+    EXPECT_NE(run_tool(VESPERTIL_SFX_TOOL, dir).status, 0);
 }
 
 }  // namespace
