@@ -9,7 +9,14 @@ namespace map_test {
 
 namespace {
 
-constexpr int kBlankCell = 5;
+// The colour of sheet pixel (x, y): distinct per cell and position, exactly a 5-6-5
+// value, never the mask. Cell 5 of each sheet is left all mask.
+uint32_t sheet_value(int sheet, int x, int y) {
+    int cell = (y / 16) * 24 + x / 16;
+    if (cell == 5) return kMapMaskColour;
+    uint32_t v = static_cast<uint32_t>(cell * 256 + (y % 16) * 16 + (x % 16) + sheet * 7) & 0xFFFF;
+    return v == kMapMaskColour ? v - 1 : v;
+}
 
 void write_picture(const std::string &path, int w, int h, uint32_t (*value)(int, int, int), int sheet) {
     maps::Pixels p;
@@ -23,22 +30,12 @@ void write_picture(const std::string &path, int w, int h, uint32_t (*value)(int,
 
 } // namespace
 
-uint32_t sheet_value(int sheet, int x, int y) {
-    int cell = (y / 16) * 24 + x / 16;
-    if (cell == kBlankCell) return kMapMaskColour;
-    uint32_t v = static_cast<uint32_t>(cell * 256 + (y % 16) * 16 + (x % 16) + sheet * 7) & 0xFFFF;
-    return v == kMapMaskColour ? v - 1 : v;
-}
-
-uint32_t backdrop_value(int x, int y) { return static_cast<uint32_t>((x * 131 + y * 7) & 0xF7DF); }
-
 SourceDir::SourceDir() {
     write_picture(dir.file("tiles.pcx"), maps::kSheetPixelsWide, maps::kSheetPixelsHigh, sheet_value, 0);
     write_picture(dir.file("sprites.pcx"), maps::kSheetPixelsWide, maps::kSheetPixelsHigh, sheet_value, 1);
     write_picture(dir.file("back.pcx"), kBackdropWidth, kBackdropHeight,
-                  [](int, int x, int y) { return backdrop_value(x, y); }, 0);
+                  [](int, int x, int y) { return static_cast<uint32_t>((x * 131 + y * 7) & 0xF7DF); }, 0);
     testing_support::write_file(dir.file("broken.pcx"), "not a picture");
-    testing_support::write_file(dir.file("test.names"), "# names\nedges rock 0\ntile lava 75\nsprite bat 4\n");
     testing_support::write_file(dir.file("bad.names"), "tile rock 0\n\ntile 9lives 3\n");
     testing_support::write_file(dir.file("clash.names"), "tile rock 0\ntile rock 1\n");
 }

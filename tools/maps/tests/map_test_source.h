@@ -12,13 +12,8 @@
 
 namespace map_test {
 
-// The colour of sheet pixel (x, y): distinct per cell and position, exactly a 5-6-5
-// value, never the mask. Cell 5 of each sheet is left all mask.
-uint32_t sheet_value(int sheet, int x, int y);
-uint32_t backdrop_value(int x, int y);
-
-// A directory holding tiles.pcx, sprites.pcx, back.pcx, broken.pcx (no picture),
-// test.names and two broken names files; pictures are also looked for among the
+// A directory holding tiles.pcx, sprites.pcx, back.pcx, broken.pcx (no picture)
+// and two broken names files; pictures are also looked for among the
 // map pictures' fuzz seeds (fuzz/corpus/map_pictures).
 struct SourceDir {
     testing_support::TempDir dir;

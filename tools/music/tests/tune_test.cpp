@@ -26,30 +26,14 @@ const char *kInstruments =
     "  volume 40\nend\n"
     "instrument kick\n  length 0.2\n  layer sine\n    pitch 120 40\nend\n";
 
-struct Compiled {
-    bool ok;
-    std::string error;
-    XmModule module;
-};
-
-Compiled compile(const std::string &text) {
-    TempDir dir;
-    testing_support::write_file(dir.file("test.tune"), text);
-    Compiled c;
-    c.ok = compile_tune_file(dir.file("test.tune"), c.module, c.error);
-    return c;
-}
-
-Compiled compile_body(const std::string &body, int channels = 4) {
-    return compile("channels " + std::to_string(channels) + "\n" + kInstruments + body);
-}
-
 class TuneErrors : public testing::TestWithParam<TextCase> {};
 
 TEST_P(TuneErrors, NameTheFileTheLineAndTheFault) {
-    Compiled c = compile_body(GetParam().text);
-    ASSERT_FALSE(c.ok);
-    EXPECT_TRUE(says(c.error.substr(c.error.rfind("test.tune")), "test.tune", GetParam()));
+    XmModule module;
+    std::string error;
+    ASSERT_FALSE(compile_tune_text("test.tune", "channels 4\n" + std::string(kInstruments) + GetParam().text,
+                                   module, error));
+    EXPECT_TRUE(says(error, "test.tune", GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TuneErrors, testing::ValuesIn(read_cases(__FILE__, "tune_errors.txt")), case_name);
