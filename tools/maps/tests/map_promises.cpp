@@ -8,43 +8,33 @@
 #include "map_decompile.h"
 #include "map_source.h"
 
-#include <map>
-#include <tuple>
 #include <vector>
 
 namespace {
 
-bool ends_with(const std::string &s, const char *tail) {
-    const std::string t(tail);
-    return s.size() >= t.size() && s.compare(s.size() - t.size(), t.size(), t) == 0;
-}
-
-// Painting a backdrop costs more than compiling the source that names it: each
-// picture is painted once. Eight patterns a size keep that store small.
-const maps::Pixels &painted(int w, int h, std::size_t seed) {
-    seed %= 8;
-    static std::map<std::tuple<int, int, std::size_t>, maps::Pixels> done;
-    maps::Pixels &p = done[std::make_tuple(w, h, seed)];
-    if (!p.v.empty()) return p;
+// A picture of w x h with a few mask pixels.
+maps::Pixels painted(int w, int h) {
+    maps::Pixels p;
     p.w = w;
     p.h = h;
     p.v.resize(static_cast<std::size_t>(w) * h);
     for (std::size_t i = 0; i < p.v.size(); ++i)
-        p.v[i] = (i + seed) % 11 == 0 ? kMapMaskColour : static_cast<uint32_t>((i * 40503u + seed) & 0xFFFF);
+        p.v[i] = i % 11 == 0 ? kMapMaskColour : static_cast<uint32_t>((i * 40503u) & 0xFFFF);
     return p;
 }
 
-// Pictures served from memory: a .pcx whose name holds "back" is a backdrop, any
-// other .pcx a sheet, a name holding "bad" cannot be read, any other name is a
-// picture of the wrong size.
+// Pictures served from memory, each painted once: a .pcx whose name holds "back" is
+// a backdrop, any other .pcx a sheet, a name holding "bad" cannot be read, any other
+// name is a picture of the wrong size.
 bool read_picture(const std::string &path, maps::Pixels &out, std::string &why) {
+    static const maps::Pixels sheet = painted(maps::kSheetPixelsWide, maps::kSheetPixelsHigh),
+                              back = painted(kBackdropWidth, kBackdropHeight), odd = painted(3, 2);
     if (path.find("bad") != std::string::npos) {
         why = "cannot be read";
         return false;
     }
-    if (!ends_with(path, ".pcx")) out = painted(3, 2, path.size());
-    else if (path.find("back") != std::string::npos) out = painted(kBackdropWidth, kBackdropHeight, path.size());
-    else out = painted(maps::kSheetPixelsWide, maps::kSheetPixelsHigh, path.size());
+    const bool pcx = path.size() >= 4 && path.compare(path.size() - 4, 4, ".pcx") == 0;
+    out = !pcx ? odd : path.find("back") != std::string::npos ? back : sheet;
     return true;
 }
 

@@ -24,25 +24,6 @@ const char *kPalette = "colour 0 8 6 16 ink\ncolour 1 20 16 34 shadow\ncolour a 
                        "ramp glyph a b c d\nramp plate a b\nramp rim c d\nramp stone 0 a b c\n"
                        "ramp meter a b c\nramp ember a b c d\n";
 
-art::Palette palette() {
-    art::Palette pal;
-    art::Diag err;
-    EXPECT_TRUE(art::parse_palette("pal.txt", kPalette, pal, err)) << err.text();
-    return pal;
-}
-
-struct Built {
-    bool ok;
-    art::Diag err;
-    std::unique_ptr<art::Sheet> sheet;
-};
-
-Built build(const std::string &text) {
-    Built b{false, {}, std::make_unique<art::Sheet>()};
-    b.ok = art::build_sheet_text("recipe.txt", text, palette(), *b.sheet, b.err);
-    return b;
-}
-
 class PaletteErrors : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(PaletteErrors, NameTheFileTheLineAndTheFault) {
@@ -58,9 +39,12 @@ INSTANTIATE_TEST_SUITE_P(Table, PaletteErrors, ::testing::ValuesIn(read_cases(__
 class SheetErrors : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(SheetErrors, NameTheFileTheLineAndTheFault) {
-    Built b = build(GetParam().text);
-    EXPECT_FALSE(b.ok);
-    EXPECT_TRUE(says(b.err.text(), "recipe.txt", GetParam()));
+    art::Palette pal;
+    art::Diag err;
+    ASSERT_TRUE(art::parse_palette("pal.txt", kPalette, pal, err)) << err.text();
+    auto sheet = std::make_unique<art::Sheet>();
+    EXPECT_FALSE(art::build_sheet_text("recipe.txt", GetParam().text, pal, *sheet, err));
+    EXPECT_TRUE(says(err.text(), "recipe.txt", GetParam()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SheetErrors, ::testing::ValuesIn(read_cases(__FILE__, "sheet_errors.txt")),
