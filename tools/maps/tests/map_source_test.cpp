@@ -1,7 +1,10 @@
-// The map compiler: sources no shipped map holds, and the message (file, line, what
-// is wrong) for each kind of broken source, as listed in source_errors.txt and
-// source_warnings.txt. Where each kind of line puts its bytes is held by the hashes
-// of the shipped maps (content/tests/generated.hashes).
+// The map compiler and decompiler: sources no shipped map holds, the message (file,
+// line, what is wrong) for each kind of broken source, as listed in source_errors.txt
+// and source_warnings.txt, and the words the decompiler writes for a compiled source.
+// Where each kind of line puts its bytes is held by the hashes of the shipped maps
+// (content/tests/generated.hashes); that what the decompiler writes compiles to the
+// same bytes, for any map file, is its promise's (map_promises.cpp).
+#include "map_decompile.h"
 #include "map_source.h"
 
 #include "map_test_source.h"
@@ -15,23 +18,24 @@ using map_test::SourceDir;
 
 namespace {
 
-constexpr std::size_t room(int column, int row) { return kRoomsOffset + (row * 5 + column) * kRoomRecordSize; }
-constexpr std::size_t cell(int column, int row, int x, int y) {
-    return room(column, row) + kRoomCellsOffset + y * kRoomCellRowSize + x * kRoomCellSize;
-}
-
-TEST(MapSource, OddSourcesCompile) {
+std::vector<uint8_t> compile_ok(const std::string &text) {
     SourceDir src;
     std::vector<uint8_t> bytes;
     maps::Report report;
+    EXPECT_TRUE(src.compile(text, bytes, report)) << report.error;
+    return bytes;
+}
+
+TEST(MapSource, OddSourcesCompile) {
     // Two-character symbols; a quoted title keeps its blanks; no map_id, no override.
     std::string text = minimal_source("cell aa - -\ncell b# 7 - solid\nroom 0,1\n", "title") + "title \" EL POZO \"\n";
     for (int i = 0; i < 9; ++i) text += "|aaaaaaaaaaaaaaaaaaaaaaaaaaaab#|\n";
-    ASSERT_TRUE(src.compile(text, bytes, report)) << report.error;
+    const std::vector<uint8_t> bytes = compile_ok(text);
     ASSERT_EQ(bytes.size(), kMapFileSize);
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 10), std::string(" EL POZO \0", 10));
-    EXPECT_EQ(bytes[cell(0, 1, 14, 3)], 7);
-    EXPECT_EQ(bytes[cell(0, 1, 13, 3)], 0xFF);
+    const std::size_t row = kRoomsOffset + 5 * kRoomRecordSize + kRoomCellsOffset + 3 * kRoomCellRowSize; // room 0,1
+    EXPECT_EQ(bytes[row + 14 * kRoomCellSize], 7);
+    EXPECT_EQ(bytes[row + 13 * kRoomCellSize], 0xFF);
 }
 
 class SourceErrors : public ::testing::TestWithParam<TextCase> {};
@@ -78,5 +82,94 @@ TEST_P(SourceWarnings, AreNamedAndTheMapIsStillMade) {
 
 INSTANTIATE_TEST_SUITE_P(Table, SourceWarnings,
                          ::testing::ValuesIn(read_cases(__FILE__, "source_warnings.txt")), case_name);
+
+// ---- The decompiler ----------------------------------------------------------------
+
+maps::Decompiled decompiled(const std::vector<uint8_t> &bytes, maps::Report &report,
+                            const maps::DecompileOptions &opt = {}) {
+    maps::Decompiled d;
+    EXPECT_TRUE(maps::decompile_map(bytes, opt, d, report)) << report.error;
+    return d;
+}
+
+bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
+
+const char *kRooms = "cell . - -\ncell # 1 - solid\ncell = 49 230 ledge\ncell > 97 - solid conveyor-right\n"
+                     "room 2,1\nbackdrop 0\n"
+                     "|#=>............|\n|...............|\n|...............|\n|...............|\n"
+                     "|...............|\n|...............|\n|...............|\n|...............|\n"
+                     "|###############|\n"
+                     "enemy 4 from 2,3 to 6,3 speed 2\nenemy none\nenemy 28 at 1,7\n"
+                     "platform 12 from 7,7 to 7,2 speed 1\n"
+                     "room 4,4\nbackdrop none\n"
+                     "backdrop 0 back.pcx\nmap_id 98\n";
+
+// Written out, only the backdrop that has pixels is a file, and no part file is left;
+// a place that is no directory gets nothing.
+TEST(MapDecompile, ACompiledSourceComesBackInWords) {
+    maps::Report report;
+    maps::Decompiled d = decompiled(compile_ok(minimal_source(kRooms)), report);
+    EXPECT_FALSE(has(d.text, "raw ")) << d.text;
+    for (const char *line : {"map_id 98\n", "enemy 4 from 2,3 to 6,3 speed 2\nenemy none\nenemy 28 at 1,7\n",
+                             "platform 12 from 7,7 to 7,2 speed 1\n", "cell = 49 230 ledge\n",
+                             "cell # 1 - solid\n", "cell > 97 - solid conveyor-right\n", "cell . - -\n",
+                             "room 4,4\nbackdrop none\n"})
+        EXPECT_TRUE(has(d.text, line)) << line;
+    testing_support::TempDir out;
+    std::string why;
+    ASSERT_TRUE(maps::write_decompiled(out.file("src"), d, why)) << why;
+    EXPECT_EQ(testing_support::dir_entries(out.file("src")),
+              (std::vector<std::string>{"backdrop_0.pcx", "map.txt", "sprites.pcx", "tiles.pcx"}));
+    testing_support::write_file(out.file("taken"), "a file");
+    EXPECT_FALSE(maps::write_decompiled(out.file("taken"), d, why));
+    EXPECT_FALSE(maps::write_decompiled(out.file("no/such/dir"), d, why));
+    EXPECT_EQ(testing_support::dir_entries(out.path()), (std::vector<std::string>{"src", "taken"}));
+}
+
+TEST(MapDecompile, ANamesFileNamesTheCellsAndIsCopied) {
+    SourceDir src;
+    const std::string names = "tile ground 1\ntile belt 97\nsprite bat 4\n";
+    testing_support::write_file(src.path("t.names"), names);
+    maps::DecompileOptions opt;
+    opt.names_path = src.path("t.names");
+    maps::Report report;
+    const std::vector<uint8_t> bytes = compile_ok(minimal_source(kRooms));
+    maps::Decompiled d = decompiled(bytes, report, opt);
+    for (const char *line : {"names t.names\n", " ground - solid\n", " belt - solid conveyor-right\n",
+                             "enemy bat from 2,3"})
+        EXPECT_TRUE(has(d.text, line)) << line;
+    ASSERT_EQ(d.files.size(), 1u);
+    EXPECT_EQ(d.files[0], std::make_pair(std::string("t.names"), names));
+
+    testing_support::write_file(src.path("map.txt"), names);
+    opt.names_path = src.path("map.txt");
+    EXPECT_FALSE(maps::decompile_map(bytes, opt, d, report));
+    EXPECT_TRUE(has(report.error, "cannot be called map.txt")) << report.error;
+}
+
+// Values out of range are written as raw lines after the words, and warned about.
+TEST(MapDecompile, OutOfRangeValuesAreWrittenAsRawBytesAndWarned) {
+    std::vector<uint8_t> bytes = compile_ok(minimal_source(kRooms));
+    const std::size_t room = kRoomsOffset + 7 * kRoomRecordSize, cell = room + kRoomCellsOffset;
+    bytes[cell + 1] = 0x01;                   // back tile 257
+    bytes[room + kRoomEnemiesOffset + 5] = 0xF0; // first enemy's sprite -16
+    bytes[kHeaderPositionsOffset + 3] = 0x80; // start cell row -128
+    maps::Report report;
+    maps::Decompiled d = decompiled(bytes, report);
+    EXPECT_TRUE(has(d.text, "# room 2,1: cells\nraw " + std::to_string(cell) + " 0101\n")) << d.text;
+    ASSERT_EQ(report.warnings.size(), 1u);
+    EXPECT_TRUE(has(report.warnings[0], "values the game does not accept"));
+}
+
+// Switch 0 moved into room 3,3: the rooms no longer ascend, so the switches are listed
+// whole; the refills all lie in room 4,4, so they are written in that room.
+TEST(MapDecompile, PlacementsOutOfRoomOrderAreListedWhole) {
+    std::string text = minimal_source();
+    text.replace(text.find("switch room 0,0 cell 0,0"), 24, "switch room 3,3 cell 0,0");
+    maps::Report report;
+    maps::Decompiled d = decompiled(compile_ok(text), report);
+    EXPECT_TRUE(has(d.text, "switch room 3,3 cell 0,0\nswitch room 0,0 cell 1,0\n")) << d.text;
+    EXPECT_TRUE(has(d.text, "room 4,4\nbackdrop none\nrefill 0,8\nrefill 1,8\n")) << d.text;
+}
 
 } // namespace

@@ -1,5 +1,6 @@
-// The tune compiler: the message for each kind of broken tune (tune_errors.txt), and
-// the tool's exit status and output. Where the notation's events land (notes, holds,
+// The tune compiler: the message for each kind of broken tune (tune_errors.txt), the
+// tool's exit status and output, and the length --info gives a module (a tune the
+// notation accepts always passes the module writer's own check). Where the notation's events land (notes, holds,
 // echoes, pans, phrases and groups, as the shipped tunes use them) is held by
 // content/tests/generated.hashes.
 #include "tune.h"
@@ -54,6 +55,26 @@ TEST(XmCommand, FailsWithTheMessageOrWritesTheModuleItCompiles) {
     std::string error;
     ASSERT_TRUE(compile_tune_text("mem.tune", text, module, error)) << error;
     EXPECT_EQ(xm_bytes(module), testing_support::read_file(dir.file("ok.xm")));
+}
+
+// The length vespertil-xm --info gives a module.
+TEST(XmLength, CountsRowsAtTheirSpeedAndTempo) {
+    XmModule m;
+    m.speed = 5;
+    m.tempo = 140;
+    for (int rows : {8, 16}) {
+        XmPattern p;
+        p.rows = rows;
+        p.cells.assign(static_cast<std::size_t>(rows * m.channels), XmCell());
+        m.patterns.push_back(p);
+    }
+    m.orders = {0, 1, 1}; // 8 + 16 + 16 rows
+    EXPECT_NEAR(xm_length_seconds(m), 40 * 5 * 2.5 / 140, 1e-9);
+    // From row 2 of the first pattern on: speed 3; from the second pattern on: tempo 100.
+    xm_cell(m.patterns[0], 4, 2, 1) = XmCell{0, 0, 0, 0x0f, 0x03};
+    xm_cell(m.patterns[1], 4, 0, 3) = XmCell{0, 0, 0, 0x0f, 100};
+    double want = 2 * 5 * 2.5 / 140 + 6 * 3 * 2.5 / 140 + 32 * 3 * 2.5 / 100;
+    EXPECT_NEAR(xm_length_seconds(m), want, 1e-9);
 }
 
 }  // namespace

@@ -1,8 +1,12 @@
-// The PNG writer: a picture read back by ImageMagick, which inflates the deflate
-// stream with zlib (checking its Adler-32) and refuses a chunk whose CRC is wrong.
-// Its bytes hold one long run, noise, and repeats far apart and near of every length
-// up to past the longest match. ImageMagick is part of the build machine's packages;
-// the test skips when it is missing.
+// The tools' common writers. A failed rename of an output file leaves what stood in
+// its place as it was, and no part file; that whole files appear, and nothing where a
+// write fails, is held by the generated files' hashes (which name any file too many)
+// and the tools' tests. The PNG writer: a picture read back by ImageMagick, which
+// inflates the deflate stream with zlib (checking its Adler-32) and refuses a chunk
+// whose CRC is wrong; its bytes hold one long run, noise, and repeats far apart and
+// near of every length up to past the longest match. ImageMagick is part of the
+// build machine's packages; that test skips when it is missing.
+#include "file_out.h"
 #include "png_write.h"
 
 #include "support/test_support.h"
@@ -10,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -37,6 +42,18 @@ TEST(PngWrite, PicturesReadBackPixelForPixel) {
     ASSERT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_TRUE(testing_support::read_file(dir.file("p.rgb")) == bytes);
     EXPECT_LT(maps::zlib_compress(std::vector<uint8_t>(100000, 0xAB)).size(), 1000u);
+}
+
+TEST(WholeFiles, AFailedRenameKeepsTheOldFileAndRemovesThePart) {
+    testing_support::TempDir dir;
+    std::string why;
+    // A non-empty directory cannot be replaced by a file.
+    testing_support::make_dirs(dir.file("out.bin/inside"));
+    const unsigned char bytes[3] = {1, 2, 3};
+    EXPECT_FALSE(tool_files::write_file_whole(dir.file("out.bin"), bytes, 3, why));
+    EXPECT_NE(why.find("renamed"), std::string::npos) << why;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("out.bin/inside")));
+    EXPECT_EQ(testing_support::dir_entries(dir.path()), std::vector<std::string>{"out.bin"});
 }
 
 } // namespace
