@@ -30,14 +30,12 @@ inline std::string scratch_file(const char *name) {
 
 } // namespace tool_promises
 
-// tools/maps/tests/map_promises.cpp
+// Each defined in its tool's tests: map_promises.cpp, tune_promise.cpp,
+// recipe_promise.cpp and art_promises.cpp.
 std::string map_source_promise(const uint8_t *data, std::size_t size);
 std::string map_decompile_promise(const uint8_t *data, std::size_t size);
 std::string map_pictures_promise(const uint8_t *data, std::size_t size);
-// tools/music/tests/tune_promise.cpp
 std::string tune_promise(const uint8_t *data, std::size_t size);
-// tools/sounds/tests/recipe_promise.cpp
 std::string sound_recipe_promise(const uint8_t *data, std::size_t size);
-// tools/pictures/tests/art_promises.cpp
 std::string art_palette_promise(const uint8_t *data, std::size_t size);
 std::string art_sheet_promise(const uint8_t *data, std::size_t size);

@@ -14,8 +14,6 @@
 
 #include <filesystem>
 
-using testing_support::TempDir;
-
 namespace {
 
 INSTANTIATE_TEST_SUITE_P(Tunes, CorpusSeed, seeds_of({{"tune", tune_promise}}), seed_name);
@@ -41,7 +39,7 @@ INSTANTIATE_TEST_SUITE_P(Table, TuneErrors, testing::ValuesIn(read_cases(__FILE_
 
 // The tool writes what the fuzz target compiles from memory, or nothing and the fault.
 TEST(XmCommand, FailsWithTheMessageOrWritesTheModuleItCompiles) {
-    TempDir dir;
+    testing_support::TempDir dir;
     testing_support::write_file(dir.file("bad.tune"), std::string("channels 40\n"));
     const std::string tool = std::string(VESPERTIL_XM_TOOL) + " ";
     ToolRun r = run_tool(tool + dir.file("bad.tune") + " " + dir.file("out.xm"), dir);

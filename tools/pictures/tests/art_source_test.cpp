@@ -67,8 +67,7 @@ TEST(ArtTool, RefusesABadSourceOrAFailedWriteAndLeavesNothing) {
     const std::string picture = tool + "picture " VESPERTIL_ART_SOURCES "/palette.txt " VESPERTIL_ART_SOURCES
                                 "/glyphs.txt ";
     const std::pair<std::string, std::string> runs[] = {
-        {sheet + dir.file("sheet.txt") + " " + dir.file("out.pcx"), dir.file("sheet.txt") + ":9: "},
-        {sheet + dir.file("sheet.txt") + " " + dir.file("out.pcx"), "'q'"},
+        {sheet + dir.file("sheet.txt") + " " + dir.file("out.pcx"), dir.file("sheet.txt") + ":9: column 8: 'q'"},
         {sheet + dir.file("empty.txt") + " " + dir.file("missing-dir/out.pcx"), "out.pcx"},
         {picture + "nowhere 64 64 " + dir.file("x.pcx"), "nowhere"},
         {picture + "frame 641 400 " + dir.file("x.pcx"), "640 x 400"},

@@ -23,10 +23,6 @@
 
 namespace {
 
-using testing_support::TempDir;
-
-constexpr KeyRecord kEnter = key_bit(Key::Enter);
-
 void place(PickupPlacement &p, int column, int row, int cell_column, int cell_row) {
     p.room = static_cast<uint8_t>(room_index_of(column, row));
     p.present = 1;
@@ -164,19 +160,15 @@ void expect_route(RouteCase &s, const std::string &want) {
     route::SearchResult found = route::search_route(*s.map, s.search);
     ASSERT_TRUE(found.found) << found.failure;
     EXPECT_EQ(told, kSwitchCount + 1);
-    EXPECT_EQ(found.frames[0], kEnter);
+    EXPECT_EQ(found.frames[0], key_bit(Key::Enter));
     ASSERT_EQ(found.goals.size(), size_t{kSwitchCount + 1});
     EXPECT_TRUE(found.goals.back().door);
-    if (first) {
-        EXPECT_EQ(found.goals[0].switch_number, first);
-    }
+    EXPECT_EQ(first ? found.goals[0].switch_number : 0, first); // 0: any switch first
     for (int i = 0; switches && i < kSwitchCount; ++i) {
         EXPECT_EQ(found.goals[i].switch_number, i + 1);
         EXPECT_EQ(found.goals[i].frame, switches);
     }
-    if (door) {
-        EXPECT_EQ(found.goals.back().frame, door);
-    }
+    EXPECT_EQ(door ? found.goals.back().frame : 0, door);
     LevelOutcome o = route::run_route(*s.map, found.frames);
     EXPECT_EQ(o.result, LevelResult::Completed);
     EXPECT_EQ(o.frames, static_cast<int>(found.frames.size()));
@@ -214,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Table, RouteMaps, testing::ValuesIn(read_cases(__FILE__
 
 // The records the route tool reads from `bytes` are the ones the game's loader reads.
 void expect_loader_records(const std::vector<unsigned char> &bytes) {
-    TempDir dir;
+    testing_support::TempDir dir;
     testing_support::write_file(dir.file("map.map"), bytes);
     auto loaded = std::make_unique<LevelMap>();
     auto parsed = std::make_unique<LevelMap>();

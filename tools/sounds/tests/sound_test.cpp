@@ -33,13 +33,9 @@ TEST_P(RecipeErrors, NameTheFileTheLineAndTheFault) {
 INSTANTIATE_TEST_SUITE_P(Table, RecipeErrors, testing::ValuesIn(read_cases(__FILE__, "recipe_errors.txt")),
                          case_name);
 
-TEST(WavBytes, SamplesAreScaledClampedAndAnOddChunkPadded) {
-    std::vector<std::uint8_t> b = wav_bytes({0.0f, 0.5f, -0.5f, 1.0f, -1.0f, 1.7f, -3.0f}, 22050, 16);
-    ASSERT_EQ(b.size(), 44u + 14u);
-    std::vector<int> got;
-    for (std::size_t at = 44; at < b.size(); at += 2) got.push_back(static_cast<std::int16_t>(b[at] | b[at + 1] << 8));
-    EXPECT_EQ(got, std::vector<int>({0, 16384, -16384, 32767, -32767, 32767, -32767}));
-    b = wav_bytes({0.0f, 1.0f, -1.0f}, 44100, 8);
+// 8 bits, which no shipped sound uses; the 16 of the shipped ones are held by their hashes.
+TEST(WavBytes, EightBitSamplesAreOffsetAndAnOddChunkPadded) {
+    std::vector<std::uint8_t> b = wav_bytes({0.0f, 1.0f, -1.0f}, 44100, 8);
     ASSERT_EQ(b.size(), 44u + 4u); // three bytes of data and one of padding
     EXPECT_EQ(std::vector<int>(b.begin() + 40, b.begin() + 47), std::vector<int>({3, 0, 0, 0, 128, 255, 1}));
     EXPECT_EQ(b[4] | b[5] << 8, static_cast<int>(b.size() - 8));
