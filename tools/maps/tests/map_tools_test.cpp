@@ -30,7 +30,7 @@ const std::string kMapc = VESPERTIL_MAPC, kMapd = VESPERTIL_MAPD, kMapview = VES
 
 // A warning and a refusal name the file and line; a refused source writes nothing and
 // leaves an old map as it was. (The build looks for the sheets with -I.)
-TEST(MapTools, TheCompilerWarnsRefusesAndSearches) {
+TEST(MapTools, TheCompilerWarnsAndRefusesWithTheFileAndLine) {
     SourceDir src;
     TempDir out;
     const std::string compile = kMapc + " " + src.dir.path() + " " + out.file("t.map");

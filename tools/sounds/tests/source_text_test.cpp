@@ -33,8 +33,6 @@ TEST(SourceNotes, CountSemitonesFromC0InEqualTemperament) {
     }
     int n = 0;
     for (const char *bad : {"Cb0", "B#7", "C8", "H4", "c4", "C", "C#", "C44", "Cx4", ""}) EXPECT_FALSE(parse_note(bad, n)) << bad;
-    EXPECT_DOUBLE_EQ(note_frequency(57), 440.0);
-    EXPECT_NEAR(note_frequency(48), 261.626, 0.001);
     for (int i = 0; i < kNoteCount; ++i) EXPECT_TRUE(parse_note(note_name(i), n) && n == i) << note_name(i);
 }
 
