@@ -1,8 +1,8 @@
 // The menu backdrop at both screen sizes and the volume dial as golden screens: the
-// logo's rippling, bouncing reflection at a few phases and at the three depths the
-// game may run in; phases out of range drawing as the phases they come to; and the
-// rules a picture would not explain, as tables: a missing background is black, and a
-// missing or unusable logo or work bitmap leaves the background alone.
+// logo's rippling, bouncing reflection at a few phases (the drawing has no code of
+// its own for a depth); phases out of range drawing as the phases they come to; and
+// the rules a picture would not explain, as tables: a missing background is black,
+// and a missing or unusable logo or work bitmap leaves the background alone.
 #include "support/golden_screen.h"
 #include "support/test_support.h"
 #include "ui/backdrop.h"
@@ -30,8 +30,8 @@ const Version kVersions[] = {
 };
 
 // The game's colour depth and translucency, the tables filled for that depth.
-void use_depth(int depth) {
-    set_color_depth(depth);
+void use_depth() {
+    set_color_depth(32);
     fill_menu_wave_tables();
     set_trans_blender(0, 0, 0, 64);
 }
@@ -41,10 +41,9 @@ void use_depth(int depth) {
 struct Scene {
     const Version &v;
     OwnedBitmap background, logo, work, dest;
-    Scene(const Version &version, int depth)
-        : v(version), background(make_bitmap(depth, v.w, v.h)),
-          logo(make_bitmap(depth, v.w, v.logo_h + 4)), work(make_bitmap(depth, v.w, v.logo_h)),
-          dest(make_bitmap(depth, v.w, v.h)) {
+    explicit Scene(const Version &version)
+        : v(version), background(make_bitmap(32, v.w, v.h)), logo(make_bitmap(32, v.w, v.logo_h + 4)),
+          work(make_bitmap(32, v.w, v.logo_h)), dest(make_bitmap(32, v.w, v.h)) {
         for (int y = 0; y < v.h; ++y)
             for (int x = 0; x < v.w; ++x)
                 putpixel(background.get(), x, y, makecol((x + y) % 24 < 12 ? 40 : 200, y & 255, 120));
@@ -63,30 +62,28 @@ struct Scene {
 };
 
 TEST(MenuBackdrop, Frames) {
-    for (const Version &v : kVersions)
-        for (int depth : {16, 24, 32}) {
-            use_depth(depth);
-            Scene s(v, depth);
-            const std::string at = std::string(v.name) + "_" + std::to_string(depth);
-            EXPECT_TRUE(golden_screen("backdrop_" + at + "_start", s.draw(kFirstRipplePhase, kFirstBouncePhase)));
-            if (depth != 32) continue;
-            // The ripple moved on; the shortest, a middling and the tallest reflection
-            // (cut by its bitmap); no background.
-            EXPECT_TRUE(golden_screen("backdrop_" + at + "_ripple17", s.draw(17, kFirstBouncePhase)));
-            for (int bounce : {15, 12, 5})
-                EXPECT_TRUE(golden_screen("backdrop_" + at + "_bounce" + std::to_string(bounce), s.draw(25, bounce)));
-            EXPECT_TRUE(golden_screen("backdrop_" + at + "_no_background",
-                                      s.draw(7, 12, nullptr, s.logo.get(), s.work.get())));
-        }
+    use_depth();
+    for (const Version &v : kVersions) {
+        Scene s(v);
+        const std::string at = std::string(v.name) + "_32";
+        EXPECT_TRUE(golden_screen("backdrop_" + at + "_start", s.draw(kFirstRipplePhase, kFirstBouncePhase)));
+        // The ripple moved on; the shortest, a middling and the tallest reflection
+        // (cut by its bitmap); no background.
+        EXPECT_TRUE(golden_screen("backdrop_" + at + "_ripple17", s.draw(17, kFirstBouncePhase)));
+        for (int bounce : {15, 12, 5})
+            EXPECT_TRUE(golden_screen("backdrop_" + at + "_bounce" + std::to_string(bounce), s.draw(25, bounce)));
+        EXPECT_TRUE(golden_screen("backdrop_" + at + "_no_background",
+                                  s.draw(7, 12, nullptr, s.logo.get(), s.work.get())));
+    }
 }
 
 TEST(MenuBackdrop, PhasesOutOfRangeDrawAsThePhasesTheyComeTo) {
-    use_depth(32);
+    use_depth();
     const struct {
         int ripple, bounce, ripple_in_range, bounce_in_range;
     } cases[] = {{57, 25, 7, 5}, {-1, -1, 49, 19}, {INT_MAX, INT_MAX, 47, 7}, {INT_MIN, INT_MIN, 2, 12}};
     for (const Version &v : kVersions) {
-        Scene s(v, 32);
+        Scene s(v);
         for (const auto &c : cases)
             EXPECT_EQ(screen_hash(s.draw(c.ripple, c.bounce)),
                       screen_hash(s.draw(c.ripple_in_range, c.bounce_in_range)))
@@ -95,9 +92,9 @@ TEST(MenuBackdrop, PhasesOutOfRangeDrawAsThePhasesTheyComeTo) {
 }
 
 TEST(MenuBackdrop, WithoutAUsableLogoOrWorkBitmapTheBackgroundAloneAndBlackWithoutOne) {
-    use_depth(32);
+    use_depth();
     for (const Version &v : kVersions) {
-        Scene s(v, 32);
+        Scene s(v);
         OwnedBitmap narrow = make_bitmap(32, v.w - 1, v.logo_h), short_work = make_bitmap(32, v.w, v.logo_h - 1),
                     sixteen_bit = make_bitmap(16, v.w, v.logo_h), black = make_bitmap(32, v.w, v.h);
         clear_to_color(black.get(), 0);
