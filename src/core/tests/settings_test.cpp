@@ -1,14 +1,17 @@
 // The settings file: its bytes at first start, what a hand-edited or short file
 // keeps, and saving that never leaves a broken file behind. Any file at all keeps
 // the promises of fuzz/promises (fields in range, sound ones kept, written back
-// alike); the rows here say what replaces a field that is not sound.
+// alike); the rows of settings_decode.txt say what replaces a field that is not
+// sound.
 #include "core/settings.h"
+#include "core/tests/case_rows.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -38,33 +41,22 @@ TEST(SettingsFile, FirstStartImage) {
     EXPECT_EQ(0, std::memcmp(bytes, expected, kSettingsFileSize));
 }
 
-// Fields in file order: low resolution, render mode, sound slot, music and effects
-// volume, language, windowed.
-struct DecodeRow {
-    const char *what;
-    std::vector<unsigned char> file;
-    int32_t low, mode, music, effects, language, windowed;
-    int replaced;
-};
-
-const DecodeRow kDecodeRows[] = {
-    {"sound", le32s({0, 1, 0, 255, 0, 4, 1}), 0, 1, 255, 0, 4, 1, 0},
-    {"every field out of range", le32s({5, 9, 0, -1, 256, -3, 9}), 0, 1, 128, 128, 0, 0, 6},
-    // Doubling and scan lines need the big screen; the small one shows its own size.
-    {"small screen doubled", le32s({1, 2, 0, 128, 128, 0, 0}), 1, 0, 128, 128, 0, 0, 1},
-    {"big screen own size", le32s({0, 0, 0, 128, 128, 0, 0}), 0, 1, 128, 128, 0, 0, 1},
-    {"cut inside the music volume", [] { auto b = le32s({1, 0, 0, 40}); b.resize(14); return b; }(),
-     1, 0, 128, 128, 0, 0, 4},
-};
-
+// The rows of settings_decode.txt.
 TEST(SettingsFile, UnsoundFieldsGetTheirDefaults) {
-    for (const DecodeRow &r : kDecodeRows) {
+    for (const case_rows::Words &row : case_rows::read(__FILE__, "settings_decode.txt")) {
+        const auto arrow = std::find(row.begin(), row.end(), "=>");
+        std::vector<unsigned char> file;
+        for (auto w = row.begin(); w != arrow; ++w) {
+            const auto bytes = le32s({case_rows::number(w->substr(w->find(':') + 1))});
+            if (w->rfind("cut:", 0) == 0) file.resize(bytes[0]);
+            else file.insert(file.end(), bytes.begin(), bytes.end());
+        }
         GameConfig c{};
-        EXPECT_EQ(config_decode(r.file.data(), r.file.size(), &c), r.replaced) << r.what;
-        const int32_t got[] = {c.low_resolution, c.render_mode, c.music_volume,
-                               c.effects_volume, c.language, c.windowed};
-        const int32_t want[] = {r.low, r.mode, r.music, r.effects, r.language, r.windowed};
-        for (int i = 0; i < 6; ++i) EXPECT_EQ(got[i], want[i]) << r.what << ", field " << i;
+        const int replaced = config_decode(file.data(), file.size(), &c);
+        const int32_t got[] = {c.low_resolution, c.render_mode, c.music_volume, c.effects_volume,
+                               c.language,       c.windowed,    replaced};
+        for (int i = 0; i < 7; ++i)
+            EXPECT_EQ(got[i], case_rows::number(arrow[1 + i])) << case_rows::text(row) << ", value " << i;
     }
 }
 

@@ -114,33 +114,22 @@ TEST(PasswordEntry, TypedKeys) {
 
 using Names = std::vector<std::string>;
 
-Names listed(const char *pattern) {
-    FileList list = list_map_files(pattern);
-    Names out;
-    for (uint32_t i = 0; i < list.count; ++i) out.push_back(list.entries[i].name);
-    EXPECT_EQ(count_matching_files(pattern), list.count) << pattern;
-    free_file_list(&list);
-    return out;
-}
-
+// Every map of MAP/ whatever the case of its name, as the browser lists them:
+// upper-cased, in plain byte order ('1' before '_'), a long name kept whole.
 TEST(FileList, WhatIsListedAndHow) {
     testing_support::TempDir dir(true);
-    EXPECT_EQ(listed(kMapPattern), Names{}) << "no directory";
     testing_support::make_dirs(dir.file("map/folder.map"));
     const std::string forty = std::string(36, 'z') + ".map";
     for (const std::string n : {"cueva.map", "Castle.MAP", "vusk.Map", "a.map", "notes.txt", "cueva.map.bak",
                                 ".hidden.map", "B_2.map", "b1.map", forty.c_str()})
         testing_support::write_file(dir.file("map/" + n), std::string("x"));
-    // Upper-cased, in plain byte order ('1' before '_'), a long name kept whole.
     const Names all = {"A.MAP", "B1.MAP", "B_2.MAP", "CASTLE.MAP", "CUEVA.MAP", "VUSK.MAP",
                        std::string(36, 'Z') + ".MAP"};
-    EXPECT_EQ(listed(kMapPattern), all);
-    EXPECT_EQ(listed("MAP\\*.map"), all);
-    EXPECT_EQ(listed("MAP/*.txt"), Names{"NOTES.TXT"});
-    EXPECT_EQ(listed(""), Names{});
-    EXPECT_EQ(listed("MAP/"), Names{});
-    EXPECT_EQ(list_map_files(nullptr).count, 0u);
-    free_file_list(nullptr);
+    FileList list = list_map_files(kMapPattern);
+    Names listed;
+    for (uint32_t i = 0; i < list.count; ++i) listed.push_back(list.entries[i].name);
+    free_file_list(&list);
+    EXPECT_EQ(listed, all);
 }
 
 // A letter finds the first name from the top that starts with it in either case;

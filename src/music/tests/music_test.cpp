@@ -237,16 +237,6 @@ TEST_F(MusicTest, PlayStopAndDestroyActAtOnce) {
     EXPECT_EQ(render(0.3).peak(), 0);
 }
 
-// However few frames the sound feeder asks for, each is written, and nothing past them.
-TEST_F(MusicTest, EveryFrameAskedForIsWrittenDownToOne) {
-    for (int frames : {1, 2, 7}) {
-        std::vector<int16_t> out(static_cast<std::size_t>(frames * kMusicChannels + 1), 0x5555);
-        music_render(out.data(), frames);
-        for (int i = 0; i < frames * kMusicChannels; ++i) ASSERT_EQ(out[i], 0) << frames << " frames";
-        EXPECT_EQ(out.back(), 0x5555) << frames << " frames";
-    }
-}
-
 // The test programs start Allegro without any sound system, as a machine without a
 // sound card leaves it: the player does not install, and until it is installed
 // every operation is harmless and silent.

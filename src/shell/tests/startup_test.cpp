@@ -1,11 +1,14 @@
-// Start-up decisions that do not need a display: the command line, the window's
-// factor, the order in which video modes are tried and the screen the settings ask
-// for (startup_cases.txt), and the error texts.
+// Start-up, headless: the command line, the window's factor, the order in which
+// video modes are tried and the screen the settings ask for (startup_cases.txt), the
+// error texts; and the logo splash, the logo the build made at both sizes (goldens
+// in tests/goldens/shell_tests.txt), the jingle once at full volume whatever the
+// effects setting says, and a missing logo named and skipped.
 #include "shell/startup.h"
 
 #include "core/game_config.h"
 #include "core/platform.h"
 #include "core/tests/case_rows.h"
+#include "support/golden_screen.h"
 #include "support/test_support.h"
 
 #include <allegro.h>
@@ -17,7 +20,7 @@
 
 namespace {
 
-using testing_support::HeadlessGame;
+using namespace testing_support;
 
 struct Attempt {
     int card, w, h, depth;
@@ -99,6 +102,42 @@ TEST(ErrorTexts, CodePage850BytesAndUnknownCodes) {
         set_error_text(code);
         EXPECT_STREQ(error_text, text) << code;
     }
+}
+
+TEST(LogoSplash, TheLogoAtBothSizes) {
+    for (bool low : {false, true}) {
+        OwnedBitmap shown;
+        {
+            TempDir dir(true); // the game's pictures; a PNG that differs goes where we were
+            dir.link_game_folder("GFX");
+            HeadlessGame game;
+            clear_to_color(game.screen(low), makecol(1, 2, 3));
+            game.replay(Keys{0}, low);
+            show_logo_splash();
+            shown = copy_bitmap(game.screen(low));
+        }
+        EXPECT_TRUE(golden_screen(low ? "splash_low" : "splash_high", shown.get()));
+    }
+}
+
+TEST(LogoSplash, TheJinglePlaysOnceInTheMiddleAtFullVolume) {
+    TempDir dir(true);
+    make_dirs(dir.file("sfx"));
+    write_silent_wav(dir.file("sfx/mirvane.wav"));
+    HeadlessGame game;
+    game_config.effects_volume = 12;
+    clear_to_color(game.screen(false), makecol(1, 2, 3));
+    game.replay(Keys{0});
+    testing::internal::CaptureStderr();
+    show_logo_splash();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("GFX/ZENTIX.JPG"), std::string::npos) << err;
+    EXPECT_EQ(getpixel(game.screen(false), 320, 240), makecol(1, 2, 3)) << "no logo, nothing drawn";
+    ASSERT_EQ(game.samples.size(), 1u);
+    EXPECT_EQ(game.samples[0].volume, 255);
+    EXPECT_EQ(game.samples[0].pan, 127);
+    EXPECT_EQ(game.samples[0].pitch, 1000);
+    EXPECT_FALSE(game.samples[0].loop);
 }
 
 } // namespace
