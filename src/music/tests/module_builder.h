@@ -23,22 +23,18 @@ struct Note {
 struct XmSong {
     int channels = 1;
     int rows = 16;
-    int speed = 6;    // ticks a row
-    int tempo = 125;  // beats a minute: one tick every 2.5 / tempo seconds
     int patterns = 1; // the order list plays patterns 0, 1, ... once each
     std::vector<Note> cells; // placed in every pattern
     int sample_length = 32;  // one cycle of a square wave
     int amplitude = 100;     // of the square wave, in 8-bit steps
-    bool sample_loops = true;
-    int instruments = 1;     // copies of the same instrument
 };
 
 inline Bytes build_xm(const XmSong &song) {
     XmModule m;
     m.name = "vespertil test";
     m.channels = song.channels;
-    m.speed = song.speed;
-    m.tempo = song.tempo;
+    m.speed = 6;   // ticks a row
+    m.tempo = 125; // beats a minute: one tick every 2.5 / tempo seconds
     XmPattern pattern;
     pattern.rows = song.rows;
     pattern.cells.resize(static_cast<std::size_t>(song.rows * song.channels));
@@ -55,9 +51,9 @@ inline Bytes build_xm(const XmSong &song) {
     square.name = "square";
     for (int i = 0; i < song.sample_length; ++i)
         square.sample.push_back(static_cast<int16_t>((i < song.sample_length / 2 ? 256 : -256) * song.amplitude));
-    square.loop = song.sample_loops;
+    square.loop = true;
     square.loop_length = static_cast<uint32_t>(song.sample_length);
-    m.instruments.assign(static_cast<std::size_t>(song.instruments), square);
+    m.instruments.push_back(square);
     const std::vector<uint8_t> bytes = xm_bytes(m);
     return Bytes(bytes.begin(), bytes.end());
 }
