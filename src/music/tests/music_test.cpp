@@ -35,21 +35,18 @@ struct ModuleDeleter {
 };
 typedef std::unique_ptr<MusicModuleData, ModuleDeleter> ModulePtr;
 
-// Rendered stereo sound and where in it a stretch of time lies.
+// Rendered stereo sound, left and right interleaved.
 struct Sound {
-    std::vector<int16_t> samples; // interleaved left, right
+    std::vector<int16_t> samples;
 
-    static std::size_t index(double seconds) {
-        return static_cast<std::size_t>(seconds * kMusicRate) * kMusicChannels;
-    }
-    // Largest absolute sample between the two times.
-    int peak(double from, double to) const {
+    // Largest absolute sample between the two times, in seconds.
+    int peak(double from = 0, double to = 1e6) const {
+        const auto at = [](double s) { return static_cast<std::size_t>(s * kMusicRate) * kMusicChannels; };
         int best = 0;
-        for (std::size_t i = index(from); i < index(to) && i < samples.size(); ++i)
+        for (std::size_t i = at(from); i < at(to) && i < samples.size(); ++i)
             best = std::max(best, std::abs(static_cast<int>(samples[i])));
         return best;
     }
-    int peak() const { return peak(0, 1e9); }
 };
 
 // Renders `seconds` of the playing module in the stream's 1024-frame pieces, as the
