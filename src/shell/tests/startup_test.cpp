@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -134,10 +135,8 @@ TEST(LogoSplash, TheJinglePlaysOnceInTheMiddleAtFullVolume) {
     EXPECT_NE(err.find("GFX/ZENTIX.JPG"), std::string::npos) << err;
     EXPECT_EQ(getpixel(game.screen(false), 320, 240), makecol(1, 2, 3)) << "no logo, nothing drawn";
     ASSERT_EQ(game.samples.size(), 1u);
-    EXPECT_EQ(game.samples[0].volume, 255);
-    EXPECT_EQ(game.samples[0].pan, 127);
-    EXPECT_EQ(game.samples[0].pitch, 1000);
-    EXPECT_FALSE(game.samples[0].loop);
+    const SampleStart &s = game.samples[0];
+    EXPECT_EQ(std::tie(s.volume, s.pan, s.pitch, s.loop), std::make_tuple(255, 127, 1000, false));
 }
 
 } // namespace

@@ -26,13 +26,6 @@ const Version kVersions[] = {
     {"low", draw_menu_backdrop_low, 320, 200, 72},
 };
 
-// The game's colour depth and translucency, the tables filled for that depth.
-void use_depth() {
-    set_color_depth(32);
-    fill_menu_wave_tables();
-    set_trans_blender(0, 0, 0, 64);
-}
-
 // A background of diagonal stripes; a logo whose rows and columns differ, with clear
 // strips, and four yellow rows past its place (which must never show).
 struct Scene {
@@ -58,7 +51,9 @@ struct Scene {
 };
 
 TEST(MenuBackdrop, Frames) {
-    use_depth();
+    set_color_depth(32); // the game's depth and translucency, the tables filled for it
+    fill_menu_wave_tables();
+    set_trans_blender(0, 0, 0, 64);
     for (const Version &v : kVersions) {
         Scene s(v);
         const std::string at = std::string(v.name) + "_32";

