@@ -61,7 +61,7 @@ int16_t decode(const std::string &code) {
 TEST(Password, CodesDecodeByTheRules) {
     const std::pair<std::string, int> codes[] = {
         {"RSSS", 9}, {"LPSS", 9}, {"VSES", 1}, {"REEV", 8}, {"MACA", 31}, {"DDCA", 31},
-        {"RSVS", 0}, {"RSSV", 0}, {"MAEA", 0}, {"MACE", 0}, {"rsss", 0}, {"RSS", 0}, {"", 0},
+        {"RSVS", 0}, {"RSSV", 0}, {"RSSP", 0}, {"MAEA", 0}, {"MACE", 0}, {"rsss", 0}, {"RSS", 0}, {"", 0},
         {"R SS", 0}, {"??VV", 0}, {std::string("\0SES", 4), 1}, {std::string("R\0EV", 4), 8},
     };
     for (const auto &[code, value] : codes) EXPECT_EQ(decode(code), value) << "'" << code << "'";
