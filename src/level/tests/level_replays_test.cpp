@@ -76,19 +76,4 @@ TEST(LevelReplays, ReplayMustNameThePlayedMapAsItIsNow) {
     }
 }
 
-TEST(LevelReplays, KeyboardAndPaceComeBackAfterTheLevel) {
-    TempDir dir(true); // no MAP/: the level ends before its first frame
-    ReplayScript script;
-    script.map_name = "cueva.map";
-    script.frames = {key_bit(Key::Enter)};
-    const Pacing saved = platform.pacing;
-    for (Pacing before : {Pacing::Real, Pacing::Immediate}) {
-        platform.pacing = before;
-        EXPECT_EQ(play_level_replayed(script), LevelResult::Unreadable);
-        EXPECT_EQ(platform.pacing, before);
-        EXPECT_EQ(platform.keys, KeySource::Keyboard);
-    }
-    platform.pacing = saved;
-}
-
 } // namespace

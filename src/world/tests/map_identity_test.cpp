@@ -1,4 +1,5 @@
-// Map names, the identity table and the music module name, as a table of names.
+// Map names, the identity table and the music module name, as a table of names. A
+// file's own id winning over its name's is in the effect maps' replays.
 #include "world/map_identity.h"
 
 #include <gtest/gtest.h>
@@ -61,11 +62,6 @@ TEST(MapIdentity, NamesGiveTheirIdAndTheirMusic) {
     EXPECT_EQ(map_id_for_name("CUEVA.MAP"), 0) << "the table holds normalised names";
     music_file_name(kLong.c_str(), n, sizeof n);
     EXPECT_EQ(std::string(n), "sfx/" + std::string(248, 'X') + "xm") << "cut to 255, then one shorter";
-}
-
-TEST(MapIdentity, AFilesOwnIdWinsOnlyWhenPresent) {
-    EXPECT_EQ(level_map_id("cueva.map", FileMapId{false, 98}), 1);
-    EXPECT_EQ(level_map_id("cueva.map", FileMapId{true, 98}), 98);
 }
 
 } // namespace
