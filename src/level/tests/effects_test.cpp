@@ -41,48 +41,34 @@ TEST(Wind, PastTheLimitItTurnsBack) {
     }
 }
 
-TEST(RainLoops, OneLoopAboveAndOneInTheBottomRowNeitherRestartedInItsBand) {
-    struct Case {
-        int row;
-        RainLoop playing, change;
-    } cases[] = {
-        {0, RainLoop::None, RainLoop::Upper},   {3, RainLoop::None, RainLoop::Upper},
-        {4, RainLoop::None, RainLoop::Bottom},  {2, RainLoop::Upper, RainLoop::None},
-        {4, RainLoop::Upper, RainLoop::Bottom}, {4, RainLoop::Bottom, RainLoop::None},
-        {3, RainLoop::Bottom, RainLoop::Upper},
-    };
-    for (const Case &c : cases)
-        EXPECT_EQ(rain_loop_change(c.row, c.playing), c.change) << c.row;
-    // A level start: no loop yet, so the first room always starts its band's.
-    EffectState fx{};
-    fx.rain_loop = RainLoop::Upper;
-    start_level_effects(fx, nullptr);
-    EXPECT_EQ(fx.rain_loop, RainLoop::None);
-}
-
-// Each band has its own loop, looping at full volume; the thunder is taken once,
-// silently without its sample.
-TEST(RainLoops, EachBandStartsItsOwnLoop) {
+// One loop above and one in the bottom row, each its own sample looping at full
+// volume, neither restarted inside its band; the thunder is taken once, silently
+// without its sample.
+TEST(RainLoops, EachBandStartsItsOwnLoopOnce) {
     testing_support::HeadlessGame game; // records the samples started
     WeatherSamples samples{}, none{};
     for (SAMPLE *&s : samples.sample) s = create_sample(8, 0, 11025, 16);
     game_config.sound_available = 1;
     RainLoop playing = RainLoop::None;
-    switch_rain_loop(4, playing, samples);
+    for (int row : {4, 4, 3, 2, 0, 4}) switch_rain_loop(row, playing, samples);
     EXPECT_EQ(playing, RainLoop::Bottom);
-    switch_rain_loop(3, playing, samples);
-    switch_rain_loop(0, playing, samples); // the same band: nothing new
-    EXPECT_EQ(playing, RainLoop::Upper);
+    // A level start: no loop yet, so the first room always starts its band's.
+    EffectState fx{};
+    fx.rain_loop = RainLoop::Upper;
+    start_level_effects(fx, nullptr);
+    EXPECT_EQ(fx.rain_loop, RainLoop::None);
+    switch_rain_loop(0, fx.rain_loop, samples);
     ThunderCue clap{true, 10, 900};
     play_thunder(clap, none);
     EXPECT_FALSE(clap.due);
     stop_weather(samples);
     const std::vector<SampleStart> starts = game.samples;
     for (SAMPLE *s : samples.sample) destroy_sample(s);
-    ASSERT_EQ(starts.size(), 2u);
-    EXPECT_EQ(starts[0].sample, samples.sample[kRainBottom]);
-    EXPECT_EQ(starts[1].sample, samples.sample[kRainUpper]);
-    for (const SampleStart &s : starts) EXPECT_TRUE(s.loop && s.volume == 255 && s.pan == 255);
+    ASSERT_EQ(starts.size(), 4u);
+    for (std::size_t i = 0; i < 4; ++i) {
+        EXPECT_EQ(starts[i].sample, samples.sample[i % 2 ? kRainUpper : kRainBottom]) << i;
+        EXPECT_TRUE(starts[i].loop && starts[i].volume == 255 && starts[i].pan == 255) << i;
+    }
 }
 
 } // namespace
