@@ -1,7 +1,12 @@
 // How platforms hold and carry the hero, at the edges the replays' goldens do not
-// reach. The tracks and the windows in which a platform takes him are in them, each
-// checked by a planted fault.
+// reach; the carry and lift cases are rows of platform_holds.txt. The tracks and the
+// windows in which a platform takes him are in the goldens, each checked by a planted
+// fault.
+#include "core/tests/case_rows.h"
 #include "level/tests/room_rows.h"
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -55,60 +60,55 @@ TEST(PlatformHold, JumpingUpThroughAHorizontalPlatformIsNotCaughtInTheFirstSteps
     }
 }
 
+// The rows of platform_holds.txt that start with `kind`.
+std::vector<case_rows::Words> holds(const char *kind) {
+    std::vector<case_rows::Words> rows;
+    for (const case_rows::Words &row : case_rows::read(__FILE__, "platform_holds.txt"))
+        if (row[0] == kind) rows.push_back(row);
+    EXPECT_FALSE(rows.empty()) << "no " << kind << " rows";
+    return rows;
+}
+
+// A room with one cell of the kind named at (column, row); none when column is -1.
+RoomRecord room_with(int col, int row, const std::string &cell) {
+    RoomRows rows = kOpenRoom;
+    std::string line(kRoomColumns, '.');
+    if (col >= 0) {
+        line[col] = cell == "solid" ? '#' : cell == "ledge" ? '=' : '.';
+        rows[row] = line.c_str();
+    }
+    return room_from_rows(rows);
+}
+
 TEST(PlatformHold, HorizontalCarryStopsAtCellsAhead) {
-    struct Case { int platform_y, vx; int col, row; char cell; bool jumping; bool carried; };
-    const Case cases[] = {
-        {80, -2, 2, 4, '.', false, true},  {80, -2, 2, 4, '#', false, false},
-        {80, -2, 2, 4, '=', false, true},  {80, -2, 2, 4, '.', true, true},
-        {80, -2, 2, 4, '#', true, false},  {80, -2, 2, 4, '=', true, false},
-        {80, 2, 4, 4, '#', false, false},  {80, 2, 5, 4, '#', false, true},
-        {80, 2, 4, 4, '=', true, false},   {80, -2, 2, 5, '#', false, true},
-        {84, -2, 2, 5, '#', false, false}, {84, -2, 2, 6, '#', false, true},
-        {84, -2, 2, 5, '=', true, false},  {80, 1, 4, 4, '#', false, false},
-        {80, -1, 2, 4, '#', false, false},
-    };
-    for (const Case &t : cases) {
-        RoomRows rows = kOpenRoom;
-        char row[] = "...............";
-        row[t.col] = t.cell;
-        rows[t.row] = row;
-        MovingObject p = object_on(3, 5, t.vx < 0 ? 0 : 8, 5, 2);
-        p.y = static_cast<int16_t>(t.platform_y);
-        p.vx = static_cast<int16_t>(t.vx);
-        Held h = hold(p, 48, t.platform_y - 17, t.jumping, 10, room_from_rows(rows));
-        SCOPED_TRACE(testing::Message() << t.platform_y << " " << t.vx << " " << t.cell << " at "
-                                        << t.col << "," << t.row << (t.jumping ? " jumping" : ""));
-        EXPECT_TRUE(was_held(h, t.jumping));
-        EXPECT_EQ(h.hero.y, (t.platform_y - 16) * kSubPixels);
-        EXPECT_EQ(h.hero.x, (t.carried ? 48 + t.vx : 48) * kSubPixels);
+    for (const case_rows::Words &w : holds("carry")) {
+        const int y = case_rows::number(w[1]), vx = case_rows::number(w[2]);
+        const bool jumping = w[6] == "jump";
+        MovingObject p = object_on(3, 5, vx < 0 ? 0 : 8, 5, 2);
+        p.y = static_cast<int16_t>(y);
+        p.vx = static_cast<int16_t>(vx);
+        const RoomRecord room = room_with(case_rows::number(w[3]), case_rows::number(w[4]), w[5]);
+        Held h = hold(p, 48, y - 17, jumping, 10, room);
+        SCOPED_TRACE(case_rows::text(w));
+        EXPECT_TRUE(was_held(h, jumping));
+        EXPECT_EQ(h.hero.y, (y - 16) * kSubPixels);
+        EXPECT_EQ(h.hero.x, (w[7] == "yes" ? 48 + vx : 48) * kSubPixels);
         EXPECT_EQ(h.cells.px, 48) << "worked out before the carry";
-        EXPECT_EQ(h.cells.py, t.platform_y - 16);
+        EXPECT_EQ(h.cells.py, y - 16);
     }
 }
 
 TEST(PlatformHold, VerticalPlatformLiftsHimToItsNextTopUnlessTheRowAheadIsSolid) {
-    struct Case { int vy; int px, py; int solid_col, solid_row; bool jumping; int py_after; };
-    const Case cases[] = {
-        {-2, 64, 64, -1, 0, false, 62}, {-2, 64, 64, 4, 3, false, 64}, {-2, 64, 64, 5, 3, false, 62},
-        {-2, 66, 64, 5, 3, false, 64},  {-2, 64, 64, 4, 4, false, 62}, {2, 64, 64, -1, 0, false, 66},
-        {2, 64, 64, 4, 5, false, 64},   {2, 64, 64, 4, 4, false, 66},  {-2, 64, 64, 4, 3, true, 64},
-        {2, 64, 64, -1, 0, true, 66},   {0, 64, 66, -1, 0, false, 64}, {0, 64, 66, 4, 5, false, 66},
-        {0, 64, 66, 4, 4, false, 64},
-    };
-    for (const Case &t : cases) {
-        RoomRows rows = kOpenRoom;
-        char row[] = "...............";
-        if (t.solid_col >= 0) {
-            row[t.solid_col] = '#';
-            rows[t.solid_row] = row;
-        }
-        MovingObject p = object_on(4, 5, 4, t.vy < 0 ? 1 : 8, t.vy < 0 ? -t.vy : t.vy);
-        Held h = hold(p, t.px, t.py, t.jumping, 0, room_from_rows(rows));
-        SCOPED_TRACE(testing::Message() << t.vy << " px " << t.px << " solid " << t.solid_col
-                                        << "," << t.solid_row << (t.jumping ? " jumping" : ""));
-        EXPECT_TRUE(was_held(h, t.jumping)) << "held even when he cannot be moved";
-        EXPECT_EQ(h.hero.y, t.py_after * kSubPixels);
-        EXPECT_EQ(h.hero.x, t.px * kSubPixels);
+    for (const case_rows::Words &w : holds("lift")) {
+        const int vy = case_rows::number(w[1]), px = case_rows::number(w[2]);
+        const bool jumping = w[6] == "jump";
+        MovingObject p = object_on(4, 5, 4, vy < 0 ? 1 : 8, vy < 0 ? -vy : vy);
+        Held h = hold(p, px, case_rows::number(w[3]), jumping, 0,
+                      room_with(case_rows::number(w[4]), case_rows::number(w[5]), "solid"));
+        SCOPED_TRACE(case_rows::text(w));
+        EXPECT_TRUE(was_held(h, jumping)) << "held even when he cannot be moved";
+        EXPECT_EQ(h.hero.y, case_rows::number(w[7]) * kSubPixels);
+        EXPECT_EQ(h.hero.x, px * kSubPixels);
     }
 }
 
