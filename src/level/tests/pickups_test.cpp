@@ -4,6 +4,7 @@
 // first golden line, and so is a switch's reach (the same as a refill's, whose edges
 // are below); the enemies and platforms of a room just entered are in the golden
 // traces' hash of every object, frame by frame.
+#include "core/tests/case_rows.h"
 #include "level/tests/room_rows.h"
 
 #include <memory>
@@ -100,31 +101,19 @@ TEST(FrameRules, OnlyTheCellOfTheTopLeftPixelHarms) {
     }
 }
 
+// The cases are rows of exit_door.txt.
 TEST(FrameRules, ExitDoorOpensWith25SwitchesForTheLowerCellOnly) {
-    struct Case { int switches; int room_column; int px, py; int16_t energy; LevelResult result; bool quit; };
-    const Case cases[] = {
-        {25, 2, 144, 112, 255, LevelResult::Completed, true},
-        {24, 2, 144, 112, 255, LevelResult::Left, false},  // door still closed
-        {25, 2, 144, 96, 255, LevelResult::Left, false},   // upper door cell
-        {25, 2, 146, 112, 255, LevelResult::Left, false},
-        {25, 2, 144, 113, 255, LevelResult::Left, false},
-        {25, 3, 144, 112, 255, LevelResult::Left, false},  // same cell, another room
-        {25, 2, 144, 112, 0, LevelResult::Completed, true}, // energy out and exit together
-        {24, 2, 144, 112, 0, LevelResult::Left, true},     // energy out
-        {24, 2, 144, 112, 1, LevelResult::Left, false},    // the last point left
-    };
-    for (const Case &t : cases) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "exit_door.txt")) {
         Level l;
-        l.s.room_column = t.room_column;
-        l.s.hero.switches_thrown = static_cast<uint8_t>(t.switches);
-        l.s.hero.energy = t.energy;
-        l.place_hero(t.px, t.py);
+        l.s.room_column = case_rows::number(w[1]);
+        l.s.hero.switches_thrown = static_cast<uint8_t>(case_rows::number(w[0]));
+        l.s.hero.energy = static_cast<int16_t>(case_rows::number(w[4]));
+        l.place_hero(case_rows::number(w[2]), case_rows::number(w[3]));
         l.check();
-        SCOPED_TRACE(testing::Message() << t.switches << " room " << t.room_column << " at "
-                                        << t.px << "," << t.py << " energy " << t.energy);
-        EXPECT_EQ(l.s.result, t.result);
-        EXPECT_EQ(l.s.quit, t.quit);
-        EXPECT_EQ(l.s.room_exit, t.quit);
+        SCOPED_TRACE(case_rows::text(w));
+        EXPECT_EQ(l.s.result, w[5] == "completed" ? LevelResult::Completed : LevelResult::Left);
+        EXPECT_EQ(l.s.quit, w[6] == "quit");
+        EXPECT_EQ(l.s.room_exit, w[6] == "quit");
     }
 }
 
