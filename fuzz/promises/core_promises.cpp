@@ -94,24 +94,34 @@ constexpr std::size_t kPcxHeaderBytes = 128;
 long pcx_width(const uint8_t *d) { return long{read_le16(d + 8)} - read_le16(d + 4) + 1; }
 long pcx_height(const uint8_t *d) { return long{read_le16(d + 10)} - read_le16(d + 6) + 1; }
 
-// Where the sound of a WAV file the check passed ends: its one "data" chunk after a
-// PCM "fmt " chunk, on the walk the library's loader takes (chunk after chunk,
-// lengths signed, no padding after an odd length).
-bool wav_sound_end(const uint8_t *data, std::size_t size, std::size_t &end, uint32_t &length) {
-    bool format = false, found = false;
+// The sound of a WAV file the check passed: its one "data" chunk after a PCM "fmt "
+// chunk, in the format in force there (16 bytes read from every format chunk, as the
+// library's loader reads them), on the walk the loader takes (chunk after chunk,
+// lengths signed, no padding after an odd length), and where it ends.
+struct Sound {
+    bool found = false;
+    int bits = 8, channels = 1;
+    uint32_t bytes = 0;
+    std::size_t end = 0;
+};
+bool wav_sound(const uint8_t *data, std::size_t size, Sound &s) {
+    bool format = false;
+    int bits = 8, channels = 1;
     for (std::size_t pos = 12; size >= pos + 8;) {
         const int32_t n = static_cast<int32_t>(read_le32(data + pos + 4));
         if (std::memcmp(data + pos, "fmt ", 4) == 0) {
-            format = read_le16(data + pos + 8) == 1;
+            format = size >= pos + 10 && read_le16(data + pos + 8) == 1;
+            if (size >= pos + 24) {
+                channels = read_le16(data + pos + 10);
+                bits = read_le16(data + pos + 22);
+            }
         } else if (std::memcmp(data + pos, "data", 4) == 0) {
-            if (found || !format || n < 0) return false;
-            found = true;
-            end = pos + 8 + static_cast<std::size_t>(n);
-            length = static_cast<uint32_t>(n);
+            if (s.found || !format || n < 0) return false;
+            s = Sound{true, bits, channels, static_cast<uint32_t>(n), pos + 8 + static_cast<std::size_t>(n)};
         }
         pos += 8 + static_cast<std::size_t>(n > 0 ? n : 0);
     }
-    return found;
+    return s.found;
 }
 
 // A passed WAV file holds one whole sound of at most 30 s; more bytes after it keep
@@ -120,9 +130,10 @@ std::string wav_header_promise(const uint8_t *data, std::size_t size) {
     if (wav_file_problem(data, size)) return "";
     PROMISE(size >= 12 && std::memcmp(data, "RIFF", 4) == 0 && std::memcmp(data + 8, "WAVE", 4) == 0,
             "a WAV without RIFF and WAVE passed");
-    std::size_t end = 0;
-    uint32_t length = 0;
-    PROMISE(wav_sound_end(data, size, end, length), "a WAV passed without format and one sound");
+    Sound sound;
+    PROMISE(wav_sound(data, size, sound), "a WAV passed without format and one sound");
+    const uint32_t length = sound.bytes;
+    const std::size_t end = sound.end;
     PROMISE(length <= kMaxSampleDataBytes, "%u bytes of sound passed", length);
     PROMISE(end <= size, "sound to byte %zu of a file of %zu passed", end, size);
     std::vector<uint8_t> longer(data, data + size);
@@ -134,35 +145,6 @@ std::string wav_header_promise(const uint8_t *data, std::size_t size) {
 }
 
 // ---- Loaders behind the checks ----------------------------------------------------------
-
-// The sound the library's loader keeps: the last "data" chunk, in the format in
-// force there (16 bytes read from every format chunk), chunk after chunk to the end.
-struct Sound {
-    bool found = false;
-    int bits = 8, channels = 1;
-    uint32_t bytes = 0;
-};
-Sound loader_sound(const uint8_t *data, std::size_t size) {
-    Sound s;
-    int bits = 8, channels = 1;
-    for (std::size_t pos = 12; size >= pos + 8;) {
-        const int32_t length = static_cast<int32_t>(read_le32(data + pos + 4));
-        const std::size_t body = pos + 8;
-        if (std::memcmp(data + pos, "fmt ", 4) == 0 && size >= body + 16) {
-            channels = read_le16(data + body + 2);
-            bits = read_le16(data + body + 14);
-        } else if (std::memcmp(data + pos, "data", 4) == 0) {
-            s = Sound{true, bits, channels, static_cast<uint32_t>(length)};
-        }
-        if (length <= 0) {
-            pos = body;
-            continue;
-        }
-        if (static_cast<std::size_t>(length) >= size - body) break;
-        pos = body + static_cast<std::size_t>(length);
-    }
-    return s;
-}
 
 // A file the check refuses never reaches the library; one it passes loads as exactly
 // the sound the check judged.
@@ -278,7 +260,8 @@ std::string wav_promise(const uint8_t *data, std::size_t size) {
     static const std::string path = fuzz_scratch_path("fuzz.wav");
     fuzz_write_file(path, data, size);
     const char *problem = wav_file_problem(data, size);
-    const Sound sound = problem ? Sound{} : loader_sound(data, size);
+    Sound sound;
+    if (!problem) wav_sound(data, size, sound);
     KEPT(sample_promise(data_load_wav(path.c_str()), problem, sound, "data_load_wav"));
     return sample_promise(data_load_sample(path.c_str()), problem, sound, "data_load_sample");
 }

@@ -10,8 +10,6 @@ directory:
                          differs, writes that frame's picture into --out.
                          --pad: the keys held on a scripted gamepad instead
   rewrite  REPLAY...     writes each replay's golden anew and says which changed
-  route    MAPNAME       vespertil-route finds a route that vespertil-replay plays
-                         to the very end the search predicted
   level    MAPNAME N     vespertil-route --check finds the map clean (everything
                          reachable, no trap, no room edge into a wall) with a winning
                          route of at least N frames
@@ -153,24 +151,6 @@ def rewrite_goldens(args):
                   " ".join(got[-1].split()[:8]))
 
 
-def check_route(args):
-    map_path = os.path.join(args.game_dir, "MAP", args.map)
-    with tempfile.TemporaryDirectory() as tmp:
-        found = os.path.join(tmp, "route.replay")
-        searched = run([args.route_tool, map_path, found])
-        predicted = last_line(searched.stdout)
-        result, _, switches, _ = parse_result(predicted)
-        if result != "3" or switches != 25:
-            fail("the search predicts %r, not a completed level" % predicted)
-        if expected_line(found) != predicted:
-            fail("the route's '# expect:' line is not what the search printed")
-        played = last_line(play(args, found).stdout)
-    if played != predicted:
-        fail("vespertil-route predicted\n  %s\nbut vespertil-replay played\n  %s" %
-             (predicted, played))
-    print(played)
-
-
 ROUTE_LINE = re.compile(r"^route: (\d+) frames, energy (\d+) at the end")
 
 
@@ -203,15 +183,14 @@ def main():
     golden.add_argument("--out", required=True)
     golden.add_argument("--pad", action="store_true", help="the keys held on a scripted gamepad")
     sub.add_parser("rewrite").add_argument("replays", nargs="+")
-    sub.add_parser("route").add_argument("map")
     level = sub.add_parser("level")
     level.add_argument("map")
     level.add_argument("min_frames", type=int)
     args = parser.parse_args()
-    if args.check in ("route", "level") and not args.route_tool:
+    if args.check == "level" and not args.route_tool:
         parser.error("%s needs --route-tool" % args.check)
     checks = {"golden": check_golden, "rewrite": rewrite_goldens,
-              "route": check_route, "level": check_level}
+              "level": check_level}
     try:
         checks[args.check](args)
     except CheckFailed as e:
