@@ -1,5 +1,5 @@
 // What a reader of a file from outside promises, on any bytes at all: one check per
-// reader, shared by its fuzz target (fuzz/fuzz_<name>.cpp, on what libFuzzer makes)
+// reader, shared by its fuzz target (fuzz_<name>, on what libFuzzer makes)
 // and by a plain test over every file of fuzz/corpus/<name>/ (corpus_seeds.h). A
 // check returns "" when every promise was kept, else a sentence saying which one
 // broke. The game's readers are listed in fuzz/promises/promises.h, the content
