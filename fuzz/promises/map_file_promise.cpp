@@ -18,8 +18,6 @@
 #include "world/map_identity.h"
 
 #include <allegro.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <string>
@@ -45,9 +43,7 @@ struct BitmapSet {
 
 struct Target {
     std::vector<uint8_t> image; // the whole file, pixels filled once
-    std::string path;
-    int fd = -1;                 // the scratch map file, kept open
-    std::size_t file_length = 0; // how much of the image it holds
+    std::string path;            // the scratch map file
     BitmapSet sets[sizeof kDepths / sizeof kDepths[0]][kSizeKinds];
 };
 
@@ -286,31 +282,10 @@ struct Records {
     RefillPlacement refills[kRefillCount];
 };
 
-// Makes the scratch file hold the first `length` bytes of the image. Only the
-// records, the tail and pixels cut off by an earlier short file are written again:
-// writing 1.2 MB for every input would cost more than the load itself.
-void update_file(std::size_t length) {
-    const std::vector<uint8_t> &image = target->image;
-    // Pixels below the old length are in place; the tail changes with every input.
-    std::size_t rewrite_from = target->file_length < kMapFileSize ? target->file_length : kMapFileSize;
-    bool ok = ftruncate(target->fd, static_cast<off_t>(length)) == 0;
-    auto put = [&](std::size_t from, std::size_t to) {
-        if (to > length) to = length;
-        if (from < to)
-            ok = pwrite(target->fd, image.data() + from, to - from, static_cast<off_t>(from)) ==
-                     static_cast<ssize_t>(to - from) && ok;
-    };
-    put(0, kBackdropPixelsOffset);
-    put(rewrite_from < kBackdropPixelsOffset ? kBackdropPixelsOffset : rewrite_from, length);
-    CHECK(ok, "the scratch map file cannot be written");
-    target->file_length = length;
-}
-
 Target *make_target() {
     Target *t = new Target;
     t->image = painted_map_image(true);
     t->path = fuzz_scratch_path("fuzz.map");
-    t->fd = open(t->path.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
     for (std::size_t d = 0; d < sizeof kDepths / sizeof kDepths[0]; ++d)
         for (int k = 0; k < kSizeKinds; ++k) make_set(t->sets[d][k], kDepths[d], k);
     return t;
@@ -320,13 +295,12 @@ Target *make_target() {
 
 std::string map_file_promise(const uint8_t *data, std::size_t size) {
     if (!target) target = make_target();
-    if (target->fd < 0) return broken("cannot make %s", target->path.c_str());
     finding.clear();
     const MapInput in = take_map_input(data, size, target->image);
     const uint8_t shape = in.shape;
     const uint32_t number = in.number;
     const std::size_t length = in.length;
-    update_file(length);
+    fuzz_write_file(target->path, target->image.data(), length);
 
     const BitmapSet &set = target->sets[(shape >> 2) & 3][(shape >> 4) & 3];
     const uint32_t salt = number * 2654435761u + static_cast<uint32_t>(size);
