@@ -41,9 +41,6 @@ TEST(SetupRules, MovesAndArrowsOnEachRow) {
         const int want[] = {n[2], n[7], n[8], n[9], n[10], n[11], n[12], n[13]};
         for (int i = 0; i < 8; ++i) EXPECT_EQ(after[i], want[i]) << "value " << i;
     }
-    EXPECT_EQ(render_mode_for_resolution(true), kRenderOwnSize);
-    EXPECT_EQ(render_mode_for_resolution(false), kRenderDoubled)
-        << "coming back to 640 x 480 is plain, whatever was set before";
 }
 
 // `code` in a typed buffer, terminators included, the rest of it zero.

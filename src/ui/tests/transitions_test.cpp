@@ -91,14 +91,4 @@ TEST_F(ScreenTest, ShowPictureChoosesInterlacedAboutTwoInFiveAndSkipsAMissingPic
     EXPECT_EQ(retraces, 0);
 }
 
-TEST_F(ScreenTest, FadeDropsKeysPressedBefore) {
-    use_resolution(true);
-    static const KeyRecord frames[] = {key_bit(Key::Enter) | key_bit(Key::A)};
-    input_begin_replay(frames, 1);
-    ASSERT_TRUE(input_keypressed());
-    fade_to_black();
-    EXPECT_FALSE(input_keypressed());
-    input_use_keyboard();
-}
-
 } // namespace
