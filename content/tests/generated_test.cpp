@@ -2,7 +2,10 @@
 // made the same way each time, so one hash a file, kept in generated.hashes beside
 // this test, catches any change a tool makes to what the game reads. After a meant
 // change, VESPERTIL_REWRITE_GOLDENS=1 writes the list anew and names what changed.
+// (That a shipped map loads by its name and plays is its winning replay's golden
+// trace; whether the hero can reach everything, the level check's.)
 #include "support/test_support.h"
+#include "world/map_file.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <string>
 
 namespace {
@@ -57,6 +61,20 @@ TEST(GeneratedFiles, AreTheOnesListedByteForByte) {
     }
     EXPECT_EQ(changed, "") << "these generated files differ from " << list
                            << "; if the change is meant, run again with VESPERTIL_REWRITE_GOLDENS=1";
+}
+
+// Every shipped map holds nothing the game would correct.
+TEST(GeneratedMaps, HoldNothingTheGameWouldCorrect) {
+    for (const auto &e : fs::directory_iterator(fs::path(VESPERTIL_GAME_DIR) / "MAP")) {
+        const std::vector<unsigned char> bytes = testing_support::read_file(e.path().string());
+        auto image = std::make_unique<MapImage>();
+        ASSERT_TRUE(parse_map_image(bytes.data(), bytes.size(), *image)) << e.path();
+        int corrected = make_header_safe(image->header);
+        for (RoomRecord &r : image->rooms) corrected += make_room_safe(r);
+        for (PlacementRecord &p : image->switches) corrected += make_placement_safe(p);
+        for (PlacementRecord &p : image->refills) corrected += make_placement_safe(p);
+        EXPECT_EQ(corrected, 0) << e.path() << ": fields the game would change or objects it would drop";
+    }
 }
 
 } // namespace

@@ -104,8 +104,9 @@ const char *kRooms = "cell . - -\ncell # 1 - solid\ncell = 49 230 ledge\ncell > 
                      "room 4,4\nbackdrop none\n"
                      "backdrop 0 back.pcx\nmap_id 98\n";
 
-// Written out, only the backdrop that has pixels is a file, and no part file is left;
-// a place that is no directory gets nothing.
+// The refills all lie in room 4,4, so they are written in that room. Written out, only
+// the backdrop that has pixels is a file, and no part file is left; a place that is no
+// directory gets nothing.
 TEST(MapDecompile, ACompiledSourceComesBackInWords) {
     maps::Report report;
     maps::Decompiled d = decompiled(compile_ok(minimal_source(kRooms)), report);
@@ -113,7 +114,7 @@ TEST(MapDecompile, ACompiledSourceComesBackInWords) {
     for (const char *line : {"map_id 98\n", "enemy 4 from 2,3 to 6,3 speed 2\nenemy none\nenemy 28 at 1,7\n",
                              "platform 12 from 7,7 to 7,2 speed 1\n", "cell = 49 230 ledge\n",
                              "cell # 1 - solid\n", "cell > 97 - solid conveyor-right\n", "cell . - -\n",
-                             "room 4,4\nbackdrop none\n"})
+                             "room 4,4\nbackdrop none\nrefill 0,8\nrefill 1,8\n"})
         EXPECT_TRUE(has(d.text, line)) << line;
     testing_support::TempDir out;
     std::string why;
@@ -161,17 +162,6 @@ TEST(MapDecompile, OutOfRangeValuesAreWrittenAsRawBytesAndWarned) {
     EXPECT_TRUE(has(d.text, "# room 2,1: cells\nraw " + std::to_string(cell) + " 0101\n")) << d.text;
     ASSERT_EQ(report.warnings.size(), 1u);
     EXPECT_TRUE(has(report.warnings[0], "values the game does not accept"));
-}
-
-// Switch 0 moved into room 3,3: the rooms no longer ascend, so the switches are listed
-// whole; the refills all lie in room 4,4, so they are written in that room.
-TEST(MapDecompile, PlacementsOutOfRoomOrderAreListedWhole) {
-    std::string text = minimal_source();
-    text.replace(text.find("switch room 0,0 cell 0,0"), 24, "switch room 3,3 cell 0,0");
-    maps::Report report;
-    maps::Decompiled d = decompiled(compile_ok(text), report);
-    EXPECT_TRUE(has(d.text, "switch room 3,3 cell 0,0\nswitch room 0,0 cell 1,0\n")) << d.text;
-    EXPECT_TRUE(has(d.text, "room 4,4\nbackdrop none\nrefill 0,8\nrefill 1,8\n")) << d.text;
 }
 
 } // namespace

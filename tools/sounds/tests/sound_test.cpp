@@ -41,9 +41,8 @@ TEST(WavBytes, EightBitSamplesAreOffsetAndAnOddChunkPadded) {
     EXPECT_EQ(b[4] | b[5] << 8, static_cast<int>(b.size() - 8));
 }
 
-const char *kJump = "rate 22050\nbits 16\nlength 0.2\nlayer square\npitch 200 800\nenvelope 0.005 1  0.2 0\n";
-
-TEST(SfxCommand, ReportsTheFaultAndWritesNothingOrAWav) {
+// (What it writes for a good recipe is held by the generated files' hashes.)
+TEST(SfxCommand, ReportsTheFaultAndWritesNothing) {
     TempDir dir;
     auto run = [&](const std::string &recipe, const std::string &out) {
         testing_support::write_file(dir.file("t.sfx"), recipe);
@@ -59,8 +58,6 @@ TEST(SfxCommand, ReportsTheFaultAndWritesNothingOrAWav) {
     testing_support::write_file(dir.file("old.wav"), std::string("older"));
     EXPECT_NE(run("length 0.2\nlayer sine\ngain loud\n", "old.wav").status, 0);
     EXPECT_EQ(testing_support::read_file(dir.file("old.wav")).size(), 5u);
-    EXPECT_EQ(run(kJump, "ok.wav").status, 0);
-    EXPECT_EQ(testing_support::read_file(dir.file("ok.wav")).size(), 44u + 8820u);
     EXPECT_NE(run_tool(VESPERTIL_SFX_TOOL, dir).status, 0);
 }
 
