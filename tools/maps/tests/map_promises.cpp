@@ -1,6 +1,8 @@
 // What the map tools promise on any input (tool_promises.h).
 #include "../../common/tests/tool_promises.h"
 
+#include "fuzz_support.h"
+
 #include "map_input.h"
 
 #include "core/byte_order.h"
@@ -10,9 +12,7 @@
 
 #include <vector>
 
-namespace {
-
-// A picture of w x h with a few mask pixels.
+// A picture of w x h with a few mask pixels (map_test_source.h).
 maps::Pixels painted(int w, int h) {
     maps::Pixels p;
     p.w = w;
@@ -22,6 +22,8 @@ maps::Pixels painted(int w, int h) {
         p.v[i] = i % 11 == 0 ? kMapMaskColour : static_cast<uint32_t>((i * 40503u) & 0xFFFF);
     return p;
 }
+
+namespace {
 
 // Pictures served from memory, each painted once: a .pcx whose name holds "back" is
 // a backdrop, any other .pcx a sheet, a name holding "bad" cannot be read, any other
@@ -120,11 +122,8 @@ std::string map_decompile_promise(const uint8_t *data, std::size_t size) {
 // refused unread; a picture it reads has the size its header declares and holds
 // 5-6-5 values only.
 std::string map_pictures_promise(const uint8_t *data, std::size_t size) {
-    static const std::string path = tool_promises::scratch_file("fuzz.pcx");
-    if (FILE *f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
+    static const std::string path = fuzz_scratch_path("fuzz.pcx");
+    fuzz_write_file(path, data, size);
     maps::Pixels pixels;
     std::string why;
     const bool ok = maps::read_pcx_pixels(path, pixels, why);

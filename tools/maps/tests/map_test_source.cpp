@@ -4,37 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <tuple>
 
 namespace map_test {
 
-namespace {
-
-// The colour of sheet pixel (x, y): distinct per cell and position, exactly a 5-6-5
-// value, never the mask. Cell 5 of each sheet is left all mask.
-uint32_t sheet_value(int sheet, int x, int y) {
-    int cell = (y / 16) * 24 + x / 16;
-    if (cell == 5) return kMapMaskColour;
-    uint32_t v = static_cast<uint32_t>(cell * 256 + (y % 16) * 16 + (x % 16) + sheet * 7) & 0xFFFF;
-    return v == kMapMaskColour ? v - 1 : v;
-}
-
-void write_picture(const std::string &path, int w, int h, uint32_t (*value)(int, int, int), int sheet) {
-    maps::Pixels p;
-    p.w = w;
-    p.h = h;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) p.v.push_back(value(sheet, x, y));
-    std::string why;
-    ASSERT_TRUE(maps::write_pcx_pixels(path, p, why)) << path << ": " << why;
-}
-
-} // namespace
-
 SourceDir::SourceDir() {
-    write_picture(dir.file("tiles.pcx"), maps::kSheetPixelsWide, maps::kSheetPixelsHigh, sheet_value, 0);
-    write_picture(dir.file("sprites.pcx"), maps::kSheetPixelsWide, maps::kSheetPixelsHigh, sheet_value, 1);
-    write_picture(dir.file("back.pcx"), kBackdropWidth, kBackdropHeight,
-                  [](int, int x, int y) { return static_cast<uint32_t>((x * 131 + y * 7) & 0xF7DF); }, 0);
+    std::string why;
+    for (const auto &[name, w, h] : {std::tuple{"tiles.pcx", maps::kSheetPixelsWide, maps::kSheetPixelsHigh},
+                                     {"sprites.pcx", maps::kSheetPixelsWide, maps::kSheetPixelsHigh},
+                                     {"back.pcx", kBackdropWidth, kBackdropHeight}})
+        EXPECT_TRUE(maps::write_pcx_pixels(dir.file(name), painted(w, h), why)) << name << ": " << why;
     testing_support::write_file(dir.file("broken.pcx"), "not a picture");
     testing_support::write_file(dir.file("bad.names"), "tile rock 0\n\ntile 9lives 3\n");
     testing_support::write_file(dir.file("clash.names"), "tile rock 0\ntile rock 1\n");

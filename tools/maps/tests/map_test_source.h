@@ -10,6 +10,10 @@
 #include <string>
 #include <vector>
 
+// A picture of w x h with a few mask pixels, painted as the map promises' pictures are
+// (map_promises.cpp).
+maps::Pixels painted(int w, int h);
+
 namespace map_test {
 
 // A directory holding tiles.pcx, sprites.pcx, back.pcx, broken.pcx (no picture)

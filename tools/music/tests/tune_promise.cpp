@@ -3,6 +3,8 @@
 // the game's module check accepts and its music player loads and plays.
 #include "../../common/tests/tool_promises.h"
 
+#include "fuzz_support.h"
+
 #include "music/music.h"
 #include "music/music_private.h"
 #include "music/music_render.h"
@@ -11,7 +13,7 @@
 std::string tune_promise(const uint8_t *data, std::size_t size) {
     static const std::string path = [] {
         music_install_without_output();
-        return tool_promises::scratch_file("fuzz.xm");
+        return fuzz_scratch_path("fuzz.xm");
     }();
     XmModule module;
     std::string error;
@@ -23,10 +25,7 @@ std::string tune_promise(const uint8_t *data, std::size_t size) {
     const std::vector<uint8_t> bytes = xm_bytes(module);
     PROMISE(module_file_acceptable(bytes.data(), static_cast<long>(bytes.size())),
                  "the game refuses a module the tool wrote");
-    if (FILE *f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), f);
-        std::fclose(f);
-    }
+    fuzz_write_file(path, bytes.data(), bytes.size());
     MusicModule m = music_load(path.c_str());
     PROMISE(m != nullptr, "the player cannot load a module the tool wrote");
     static int16_t sound[1024 * kMusicChannels];

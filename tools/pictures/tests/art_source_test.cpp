@@ -1,5 +1,5 @@
 // The picture tool: faults in a source are refused with the file, the line and what
-// is wrong (palette_errors.txt, sheet_errors.txt); run as the build runs it, a bad
+// is wrong (sheet_errors.txt, palettes too); run as the build runs it, a bad
 // source, an unknown scene, a wrong size or a failed write stops it, and no output
 // file is left behind. What good sources paint is held by the hashes of the generated
 // pictures (content/tests/generated.hashes).
@@ -27,30 +27,25 @@ const char *kPalette = "colour 0 8 6 16 ink\ncolour 1 20 16 34 shadow\ncolour a 
                        "ramp glyph a b c d\nramp plate a b\nramp rim c d\nramp stone 0 a b c\n"
                        "ramp meter a b c\nramp ember a b c d\n";
 
-class PaletteErrors : public ::testing::TestWithParam<TextCase> {};
+class SourceErrors : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(PaletteErrors, NameTheFileTheLineAndTheFault) {
+// A case whose message names p.txt is a palette; any other, a sheet recipe painted
+// with the palette above.
+TEST_P(SourceErrors, NameTheFileTheLineAndTheFault) {
+    const TextCase &c = GetParam();
     art::Palette pal;
     art::Diag err;
-    EXPECT_FALSE(art::parse_palette("p.txt", GetParam().text, pal, err));
-    EXPECT_TRUE(says(err.text(), "p.txt", GetParam()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Table, PaletteErrors, ::testing::ValuesIn(read_cases(__FILE__, "palette_errors.txt")),
-                         case_name);
-
-class SheetErrors : public ::testing::TestWithParam<TextCase> {};
-
-TEST_P(SheetErrors, NameTheFileTheLineAndTheFault) {
-    art::Palette pal;
-    art::Diag err;
-    ASSERT_TRUE(art::parse_palette("pal.txt", kPalette, pal, err)) << err.text();
     auto sheet = std::make_unique<art::Sheet>();
-    EXPECT_FALSE(art::build_sheet_text("recipe.txt", GetParam().text, pal, *sheet, err));
-    EXPECT_TRUE(says(err.text(), "recipe.txt", GetParam()));
+    if (c.file == "p.txt") {
+        EXPECT_FALSE(art::parse_palette("p.txt", c.text, pal, err));
+    } else {
+        ASSERT_TRUE(art::parse_palette("pal.txt", kPalette, pal, err)) << err.text();
+        EXPECT_FALSE(art::build_sheet_text("recipe.txt", c.text, pal, *sheet, err));
+    }
+    EXPECT_TRUE(says(err.text(), c.file.empty() ? "recipe.txt" : c.file, c));
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, SheetErrors, ::testing::ValuesIn(read_cases(__FILE__, "sheet_errors.txt")),
+INSTANTIATE_TEST_SUITE_P(Table, SourceErrors, ::testing::ValuesIn(read_cases(__FILE__, "sheet_errors.txt")),
                          case_name);
 
 using testing_support::write_file;

@@ -1,7 +1,7 @@
 // The source-text helpers every recipe and tune is read with: what they refuse in
 // numbers, notes, lines and whole-file writing. How the shipped recipes and tunes split
-// into words, stop at comments (but not at a sharp note) and name their notes is held
-// by the generated files' hashes.
+// into words, stop at comments (but not at a sharp note), read their decimals and name
+// their notes is held by the generated files' hashes.
 #include "source_text.h"
 
 #include "support/test_support.h"
@@ -12,11 +12,8 @@ using testing_support::TempDir;
 
 TEST(SourceNumbers, AreWholeFiniteDecimals) {
     double v = 0;
-    EXPECT_TRUE(parse_number("0.25", v) && v == 0.25);
-    EXPECT_TRUE(parse_number("-3", v) && v == -3);
     for (const char *bad : {"", "1.5x", "inf", "nan", "0x10", "1e999", "abc", "+"}) EXPECT_FALSE(parse_number(bad, v)) << bad;
     long n = 0;
-    EXPECT_TRUE(parse_integer("64", n) && n == 64);
     EXPECT_TRUE(parse_integer("-12", n) && n == -12);
     for (const char *bad : {"", "1.0", "12a", "-", "99999999999"}) EXPECT_FALSE(parse_integer(bad, n)) << bad;
 }
