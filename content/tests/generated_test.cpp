@@ -4,12 +4,12 @@
 // change, VESPERTIL_REWRITE_GOLDENS=1 writes the list anew and names what changed.
 // (That a shipped map loads by its name and plays is its winning replay's golden
 // trace; whether the hero can reach everything, the level check's.)
+#include "core/sha256.h"
 #include "support/test_support.h"
 #include "world/map_file.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -23,20 +23,14 @@ namespace {
 namespace fs = std::filesystem;
 using Hashes = std::map<std::string, std::string>; // file in the game directory -> hash
 
-std::string fnv1a(const std::vector<unsigned char> &bytes) {
-    uint64_t h = 0xcbf29ce484222325ull;
-    for (unsigned char b : bytes) h = (h ^ b) * 0x100000001b3ull;
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
-    return text;
-}
-
 Hashes generated_files() {
     Hashes made;
     for (const char *folder : {"GFX", "MAP", "sfx"})
         for (const auto &e : fs::directory_iterator(fs::path(VESPERTIL_GAME_DIR) / folder)) {
             const std::string name = std::string(folder) + "/" + e.path().filename().string();
-            made[name] = fnv1a(testing_support::read_file(e.path().string()));
+            uint8_t digest[kSha256Bytes] = {};
+            EXPECT_TRUE(sha256_file(e.path().c_str(), digest)) << name;
+            made[name] = sha256_hex(digest);
         }
     return made;
 }

@@ -37,8 +37,6 @@ TEST(MapPreview, ShowsEveryRoomWithItsLayersObjectsAndTracks) {
     for (int map_id : {0, 1, 2}) {
         maps::Raster out;
         maps::preview_map(*img, map_id, out);
-        ASSERT_EQ(out.w, 5 * 240 + 4 * 2); // two pixels between rooms
-        ASSERT_EQ(out.h, 5 * 144 + 4 * 2);
         OwnedBitmap b = testing_support::make_bitmap(32, out.w, out.h);
         for (int y = 0; y < out.h; ++y)
             for (int x = 0; x < out.w; ++x) putpixel(b.get(), x, y, makecol32(out.at(x, y)[0], out.at(x, y)[1], out.at(x, y)[2]));

@@ -26,18 +26,6 @@ std::vector<uint8_t> compile_ok(const std::string &text) {
     return bytes;
 }
 
-TEST(MapSource, OddSourcesCompile) {
-    // Two-character symbols; a quoted title keeps its blanks; no map_id, no override.
-    std::string text = minimal_source("cell aa - -\ncell b# 7 - solid\nroom 0,1\n", "title") + "title \" EL POZO \"\n";
-    for (int i = 0; i < 9; ++i) text += "|aaaaaaaaaaaaaaaaaaaaaaaaaaaab#|\n";
-    const std::vector<uint8_t> bytes = compile_ok(text);
-    ASSERT_EQ(bytes.size(), kMapFileSize);
-    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 10), std::string(" EL POZO \0", 10));
-    const std::size_t row = kRoomsOffset + 5 * kRoomRecordSize + kRoomCellsOffset + 3 * kRoomCellRowSize; // room 0,1
-    EXPECT_EQ(bytes[row + 14 * kRoomCellSize], 7);
-    EXPECT_EQ(bytes[row + 13 * kRoomCellSize], 0xFF);
-}
-
 class SourceErrors : public ::testing::TestWithParam<TextCase> {};
 
 // The case's lines follow the minimal source (line 57 on); "~ text" lines leave out
@@ -95,14 +83,16 @@ const char *kRooms = "cell . - -\ncell # 1 - solid\ncell = 49 230 ledge\ncell > 
                      "room 4,4\nbackdrop none\n"
                      "backdrop 0 back.pcx\nmap_id 98\n";
 
-// The refills all lie in room 4,4, so they are written in that room. Written out, only
+// A quoted title keeps its blanks; the refills all lie in room 4,4, so they are
+// written in that room. Written out, only
 // the backdrop that has pixels is a file, and no part file is left; a place that is no
 // directory gets nothing.
 TEST(MapDecompile, ACompiledSourceComesBackInWords) {
     maps::Report report;
-    maps::Decompiled d = decompiled(compile_ok(minimal_source(kRooms)), report);
+    const std::string text = std::string(kRooms) + "title \" EL POZO \"\n";
+    maps::Decompiled d = decompiled(compile_ok(minimal_source(text, "title TEST")), report);
     EXPECT_FALSE(has(d.text, "raw ")) << d.text;
-    for (const char *line : {"map_id 98\n", "enemy 4 from 2,3 to 6,3 speed 2\nenemy none\nenemy 28 at 1,7\n",
+    for (const char *line : {"map_id 98\n", "title \" EL POZO \"\n", "enemy 4 from 2,3 to 6,3 speed 2\nenemy none\nenemy 28 at 1,7\n",
                              "platform 12 from 7,7 to 7,2 speed 1\n", "cell = 49 230 ledge\n",
                              "cell # 1 - solid\n", "cell > 97 - solid conveyor-right\n", "cell . - -\n",
                              "room 4,4\nbackdrop none\nrefill 0,8\nrefill 1,8\n"})

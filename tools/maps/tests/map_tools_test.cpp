@@ -41,7 +41,6 @@ TEST(MapTools, TheCompilerWarnsAndRefusesWithTheFileAndLine) {
                             ":58: warning: the platform's track from 1,1 to 6,1 is not a whole "
                             "multiple of its speed 3 on each axis: it would never land on end B "
                             "and turn, so the game leaves this platform out\n");
-    EXPECT_EQ(read_file(out.file("t.map")).size(), 1211594u);
 
     write_file(out.file("t.map"), "the old map");
     write_file(src.path("map.txt"), minimal_source("cell # granite - solid\n"));

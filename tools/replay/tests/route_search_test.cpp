@@ -204,8 +204,18 @@ INSTANTIATE_TEST_SUITE_P(Table, RouteMaps, testing::ValuesIn(read_cases(__FILE__
 
 // ---- The map's records ---------------------------------------------------------------
 
-// The records the route tool reads from `bytes` are the ones the game's loader reads.
-void expect_loader_records(const std::vector<unsigned char> &bytes) {
+// The test map with values the loader corrects: the route tool reads the records the
+// game's loader reads; a file too short for a map is refused.
+TEST(RouteMapRecords, TheTestMapReadsAsTheLoaderReadsIt) {
+    std::vector<unsigned char> bytes = testing_support::read_file(std::string(VESPERTIL_GAME_DIR) + "/MAP/prueba.map");
+    ASSERT_GE(bytes.size(), kMapFileSize);
+    bytes[kHeaderPositionsOffset + 2] = 40;   // start cell column past the room
+    bytes[kHeaderPositionsOffset + 7] = 0xF0; // door row above the room
+    bytes[kSwitchRecordsOffset] = 0xFD;       // a switch in room column -3
+    bytes[kRefillRecordsOffset + 3] = 77;     // a refill in cell row 77
+    std::size_t room = kRoomsOffset + 1 * kRoomRecordSize; // room 1,0 and its bat
+    bytes[room + kRoomEnemiesOffset + 4] = 3;  // speed 3 over a track it does not divide
+    bytes[room + kRoomCellsOffset + 1] = 0x7F; // a back tile past the sheet
     testing_support::TempDir dir;
     testing_support::write_file(dir.file("map.map"), bytes);
     auto loaded = std::make_unique<LevelMap>();
@@ -218,23 +228,7 @@ void expect_loader_records(const std::vector<unsigned char> &bytes) {
               1);
     ASSERT_TRUE(route::level_map_from_bytes(bytes.data(), bytes.size(), *parsed));
     EXPECT_EQ(std::memcmp(loaded.get(), parsed.get(), sizeof(LevelMap)), 0);
-}
-
-// The test map with values the loader corrects reads as the loader reads it; a file
-// too short for a map is refused.
-TEST(RouteMapRecords, TheTestMapReadsAsTheLoaderReadsIt) {
-    std::vector<unsigned char> bytes = testing_support::read_file(std::string(VESPERTIL_GAME_DIR) + "/MAP/prueba.map");
-    ASSERT_GE(bytes.size(), kMapFileSize);
-    bytes[kHeaderPositionsOffset + 2] = 40;   // start cell column past the room
-    bytes[kHeaderPositionsOffset + 7] = 0xF0; // door row above the room
-    bytes[kSwitchRecordsOffset] = 0xFD;       // a switch in room column -3
-    bytes[kRefillRecordsOffset + 3] = 77;     // a refill in cell row 77
-    std::size_t room = kRoomsOffset + 1 * kRoomRecordSize; // room 1,0 and its bat
-    bytes[room + kRoomEnemiesOffset + 4] = 3;  // speed 3 over a track it does not divide
-    bytes[room + kRoomCellsOffset + 1] = 0x7F; // a back tile past the sheet
-    expect_loader_records(bytes);
-    LevelMap map;
-    EXPECT_FALSE(route::level_map_from_bytes(bytes.data(), kMapFileSize - 1, map));
+    EXPECT_FALSE(route::level_map_from_bytes(bytes.data(), kMapFileSize - 1, *parsed));
 }
 
 } // namespace
