@@ -27,22 +27,3 @@ void fuzz_write_file(const std::string &path, const uint8_t *data, std::size_t s
 // makes libFuzzer save the input.
 [[noreturn]] void fuzz_fail(const char *file, int line, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
-
-#define FUZZ_CHECK(condition, ...)                                                   \
-    do {                                                                             \
-        if (!(condition)) fuzz_fail(__FILE__, __LINE__, __VA_ARGS__);                \
-    } while (0)
-
-// A whole fuzz target for one reader's promise (promises/promises.h): Allegro
-// started at 32 bits, then `check` on every input, the run stopped when it reports
-// a broken promise.
-#define FUZZ_PROMISE_TARGET(check)                                                   \
-    extern "C" int LLVMFuzzerInitialize(int *, char ***) {                           \
-        fuzz_start_allegro(32);                                                      \
-        return 0;                                                                    \
-    }                                                                                \
-    extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, std::size_t size) {   \
-        const std::string why = check(data, size);                                   \
-        if (!why.empty()) fuzz_fail(__FILE__, __LINE__, "%s", why.c_str());          \
-        return 0;                                                                    \
-    }
