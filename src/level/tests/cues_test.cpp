@@ -37,13 +37,4 @@ TEST(LevelCues, EventsBecomeSoundCallsInOrder) {
     }
 }
 
-TEST(LevelCues, AFullFrameOfEventsIsKeptAndTheRestDropped) {
-    FrameEvents ev;
-    for (int i = 0; i < kMaxFrameEvents + 10; ++i) add_event(ev, LevelEvent::SwitchThrown, i);
-    EXPECT_EQ(ev.count, kMaxFrameEvents);
-    CueCall calls[kMaxFrameEvents];
-    EXPECT_EQ(plan_level_cues(ev, calls), kMaxFrameEvents);
-    EXPECT_EQ(calls[kMaxFrameEvents - 1].pan, kMaxFrameEvents - 1);
-}
-
 } // namespace

@@ -1,9 +1,10 @@
-// The rules after the frame's moves: contact, switches, refills, harm, energy out, the
-// exit door. ESC, which still lets its frame run to the end, is the escape replay's
-// last golden line (checked by a planted fault). The level start is every replay's
-// first golden line, and so is a switch's reach (the same as a refill's, whose edges
-// are below); the enemies and platforms of a room just entered are in the golden
-// traces' hash of every object, frame by frame.
+// The rules after the frame's moves: contact, switches, refills, energy out, the exit
+// door. ESC, which still lets its frame run to the end, is the escape replay's last
+// golden line, and which cell harms (the one of the hero's top-left pixel) is in the
+// traces of the levels with harmful cells, each checked by a planted fault. The level
+// start is every replay's first golden line, and so is a switch's reach (the same as
+// a refill's, whose edges are below); the enemies and platforms of a room just
+// entered are in the golden traces' hash of every object, frame by frame.
 #include "core/tests/case_rows.h"
 #include "level/tests/room_rows.h"
 
@@ -78,26 +79,6 @@ TEST(FrameRules, RefillsOnlyLevelWithTheHeroAndNeverAbove255) {
         EXPECT_EQ(l.ev.energy_changed, taken);
         l.check();
         EXPECT_EQ(l.s.hero.energy, t.expected) << "a refill is taken once";
-    }
-}
-
-TEST(FrameRules, OnlyTheCellOfTheTopLeftPixelHarms) {
-    struct Case { int room_column, room_row; int harm_col, harm_row; int px, py; bool harmed; };
-    const Case cases[] = {{2, 2, 2, 7, 40, 112, true},  {2, 2, 3, 7, 40, 112, false},
-                          {2, 2, 2, 6, 32, 100, true},  {2, 2, 2, 7, 32, 100, false},
-                          {0, 0, 2, 7, 32, 112, true},  {4, 4, 14, 8, 224, 128, true}};
-    for (const Case &t : cases) {
-        Level l;
-        l.s.room_column = t.room_column;
-        l.s.room_row = t.room_row;
-        l.map->rooms[room_index_of(t.room_column, t.room_row)].cells[t.harm_row][t.harm_col].flags =
-            kCellHarmful;
-        l.place_hero(t.px, t.py);
-        l.check();
-        SCOPED_TRACE(testing::Message() << "cell " << t.harm_col << "," << t.harm_row << " hero "
-                                        << t.px << "," << t.py);
-        EXPECT_EQ(count_events(l.ev, LevelEvent::HarmfulCell), t.harmed ? 1 : 0);
-        EXPECT_EQ(l.s.hero.energy, t.harmed ? 254 : 255);
     }
 }
 
