@@ -81,13 +81,6 @@ TEST_P(ReplayTexts, ReadAsTheCaseSays) {
 INSTANTIATE_TEST_SUITE_P(Table, ReplayTexts, testing::ValuesIn(read_cases(__FILE__, "replay_texts.txt")),
                          case_name);
 
-TEST(ReplayParse, NoTextIsEmpty) {
-    ReplayScript s;
-    std::string error;
-    EXPECT_FALSE(parse_replay(nullptr, 10, nullptr, s, error));
-    EXPECT_EQ(error, "replay: empty, not a replay");
-}
-
 // The text need not end where its size says: what follows is not read.
 TEST(ReplayParse, ReadsOnlyTheGivenSize) {
     const std::string buffer = kHeader + "3 LEFT" + "+UP\n";
