@@ -94,21 +94,6 @@ std::vector<unsigned char> playable_map() {
     return m.bytes;
 }
 
-Keys taps(std::initializer_list<Key> keys) {
-    Keys out;
-    for (Key k : keys) out.insert(out.end(), {key_bit(k), 0, 0});
-    return out;
-}
-
-Keys typed(const std::string &text) {
-    Keys out;
-    for (char c : text)
-        out.insert(out.end(), {key_bit(c == ' ' ? Key::Space
-                                                : static_cast<Key>(static_cast<int>(Key::A) + (c - 'A'))),
-                               0, 0});
-    return out;
-}
-
 Keys operator+(Keys a, const Keys &b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;

@@ -52,12 +52,9 @@ std::vector<std::string> dir_entries(const std::string &path);
 // A small map that loads and plays: a floor along the bottom row of its start room.
 std::vector<unsigned char> playable_map();
 
-// Replayed keys, one record a frame. A tap is pressed for one frame and released
-// for two: a screen that closes spends one more frame before the next one reads.
+// Replayed keys, one record a frame (src/core/tests/case_rows.h writes them as words,
+// a tap pressed for one frame and released for two).
 using Keys = std::vector<KeyRecord>;
-Keys taps(std::initializer_list<Key> keys);
-// Capital letters typed as taps (a space taps the space bar).
-Keys typed(const std::string &text);
 Keys operator+(Keys a, const Keys &b);
 
 // The game without a display: memory screens of 640 x 480 and 320 x 200 (the mode

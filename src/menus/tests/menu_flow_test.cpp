@@ -56,7 +56,7 @@ TEST_F(MenuFlowTest, WhatTheKeysLeadTo) {
         EXPECT_EQ(game.presents - by_keys, by_keys) << "frames shown on the pad";
     }
     std::filesystem::remove_all(dir.file("MAP"));
-    EXPECT_EQ(run_menu(taps({Key::Down, Key::Enter, Key::Enter, Key::Esc, Key::Up, Key::Enter, Key::Enter})),
+    EXPECT_EQ(run_menu(case_rows::keys_of({"DOWN", "ENTER", "ENTER", "ESC", "UP", "ENTER", "ENTER"}, 0)),
               kMenuPlayGame) << "an empty browser ignores ENTER";
 }
 
@@ -85,7 +85,7 @@ TEST_F(MenuFlowTest, WhatTheSetUpMenuLeaves) {
         game.mode_calls = 0;
         set_trans_blender(0, 0, 0, 200);
         const int before = translucent_white_over_black();
-        run_menu(taps({Key::Down, Key::Down, Key::Enter}) + case_rows::keys_of(row, 8));
+        run_menu(case_rows::keys_of({"DOWN", "DOWN", "ENTER"}, 0) + case_rows::keys_of(row, 8));
         const int32_t got[] = {game_config.low_resolution, game_config.render_mode, game_config.language,
                                game_config.music_volume, game_config.effects_volume, game.mode_calls};
         for (int i = 0; i < 6; ++i) EXPECT_EQ(got[i], n[i + 1]) << "column " << i + 2;
@@ -117,7 +117,7 @@ TEST_F(MenuFlowTest, MenuSamplesPlayOnceAtTheEffectsVolume) {
     for (const char *name : {"ting", "go", "back"}) write_silent_wav(dir.file(std::string("sfx/") + name + ".wav"));
     game_config.sound_available = 1;
     game_config.effects_volume = 77;
-    run_menu(taps({Key::Down, Key::Up, Key::Enter, Key::Esc, Key::S}));
+    run_menu(case_rows::keys_of({"DOWN", "UP", "ENTER", "ESC", "S"}, 0));
     ASSERT_EQ(game.samples.size(), 4u) << "move, move, confirm, cancel";
     EXPECT_EQ(game.samples[0].sample, game.samples[1].sample);
     const std::set<const SAMPLE *> kinds = {game.samples[0].sample, game.samples[2].sample, game.samples[3].sample};
