@@ -16,8 +16,9 @@ namespace case_rows {
 
 using Words = std::vector<std::string>;
 
-// The cases of `name`, a file in the folder of `source` (the test's __FILE__).
-inline std::vector<Words> read(const char *source, const char *name) {
+// The cases of `name`, a file in the folder of `source` (the test's __FILE__); with
+// `kind`, only the rows whose first word it is.
+inline std::vector<Words> read(const char *source, const char *name, const char *kind = nullptr) {
     const std::string here = source;
     std::ifstream in(here.substr(0, here.rfind('/') + 1) + name);
     std::vector<Words> rows;
@@ -25,9 +26,9 @@ inline std::vector<Words> read(const char *source, const char *name) {
         std::istringstream words(line.substr(0, line.find('#')));
         Words row;
         for (std::string w; words >> w;) row.push_back(w);
-        if (!row.empty()) rows.push_back(row);
+        if (!row.empty() && (!kind || row[0] == kind)) rows.push_back(row);
     }
-    EXPECT_FALSE(rows.empty()) << name << " holds no cases";
+    EXPECT_FALSE(rows.empty()) << name << " holds no " << (kind ? kind : "") << " cases";
     return rows;
 }
 

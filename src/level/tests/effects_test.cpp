@@ -6,6 +6,7 @@
 #include "level/cues.h"
 #include "level/effects.h"
 
+#include "core/tests/case_rows.h"
 #include "support/test_support.h"
 
 #include <allegro.h>
@@ -15,28 +16,16 @@
 
 namespace {
 
+// The cases are rows of wind.txt.
 TEST(Wind, PastTheLimitItTurnsBack) {
-    struct Case {
-        int32_t wind, step, want_wind, want_step;
-    } cases[] = {
-        {100, 3, 103, 3},   // inside: one step on
-        {258, 3, 252, -3},  // past, heading out: undone and reversed
-        {-257, -5, -247, 5},
-        {258, 1, 256, -1},
-        {258, -4, 254, -4}, // past, a step heading in: taken as it is
-        {-258, 2, -256, 2},
-        {256, 0, 256, 0},
-        {255, 3, 258, 3},   // at the limit is not past it
-        {-255, -3, -258, -3},
-    };
-    for (const Case &c : cases) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "wind.txt")) {
         EffectState fx{};
-        fx.wind = c.wind;
-        fx.wind_step = c.step;
+        fx.wind = case_rows::number(w[0]);
+        fx.wind_step = case_rows::number(w[1]);
         fx.wind_timer = 5;
         blow_wind(fx);
-        EXPECT_EQ(fx.wind, c.want_wind) << c.wind << " " << c.step;
-        EXPECT_EQ(fx.wind_step, c.want_step) << c.wind << " " << c.step;
+        EXPECT_EQ(fx.wind, case_rows::number(w[2])) << case_rows::text(w);
+        EXPECT_EQ(fx.wind_step, case_rows::number(w[3])) << case_rows::text(w);
         EXPECT_EQ(fx.wind_timer, 4);
     }
 }

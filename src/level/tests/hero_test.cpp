@@ -1,36 +1,32 @@
-// The hero's movement at the edges no replay reaches: every jump and walk key, the
-// walk's rounding to even pixels, conveyors against a wall, a fall into a ledge. The
-// arcs, a ceiling over a jump, no jump from the air, the walls beside a walk or a
-// jump, catching on a ledge, a conveyor's carry, the fall cues and the room and world
-// edges are in the replays' golden traces (the walls and the world's edges in the
-// route search's tests too), each checked by a planted fault.
+// The hero's movement at the edges no replay reaches: every jump and walk key and the
+// walk's rounding to even pixels (rows of hero_moves.txt), conveyors against a wall, a
+// fall into a ledge. The arcs, a ceiling over a jump, no jump from the air, the walls
+// beside a walk or a jump, catching on a ledge, a conveyor's carry, the fall cues and
+// the room and world edges are in the replays' golden traces (the walls and the world's
+// edges in the route search's tests too), each checked by a planted fault.
+#include "core/tests/case_rows.h"
 #include "level/tests/room_rows.h"
 
 #include <string>
 
 namespace {
 
-KeyRecord keys(Key k) { return key_bit(k); }
+// The one frame of keys a word of hero_moves.txt names.
+KeyRecord key_of(const std::string &word) { return case_rows::keys_of({word}, 0)[0]; }
 
 // ---- Jumps --------------------------------------------------------------------------
 
 TEST(HeroJump, KeysChooseTheJumpAndHighWins) {
-    struct Case { KeyRecord keys; int16_t jumping, kind; };
-    const Case cases[] = {
-        {keys(Key::Up), 1, kHighJump},         {keys(Key::Q), 1, kHighJump},
-        {keys(Key::RightShift), 1, kHighJump}, {keys(Key::Down), 1, kLongJump},
-        {keys(Key::A), 1, kLongJump},          {keys(Key::LeftShift), 1, kLongJump},
-        {keys(Key::Up) | keys(Key::Down), 1, kHighJump},
-        {keys(Key::Space), 0, kHighJump},
-    };
     const RoomRecord room = room_from_rows(kFloorRoom);
-    for (const Case &t : cases) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "hero_moves.txt", "jump")) {
+        SCOPED_TRACE(case_rows::text(w));
         PlayState s = hero_at(33, kStandingPy);
-        FrameEvents ev = hero_frame(s, room, t.keys);
-        EXPECT_EQ(s.hero.jumping, t.jumping) << t.keys;
-        EXPECT_EQ(count_events(ev, LevelEvent::JumpStarted), t.jumping) << t.keys;
-        if (t.jumping) {
-            EXPECT_EQ(s.hero.jump_kind, t.kind) << t.keys;
+        FrameEvents ev = hero_frame(s, room, key_of(w[1]));
+        const int jumping = w[2] == "-" ? 0 : 1;
+        EXPECT_EQ(s.hero.jumping, jumping);
+        EXPECT_EQ(count_events(ev, LevelEvent::JumpStarted), jumping);
+        if (jumping) {
+            EXPECT_EQ(s.hero.jump_kind, w[2] == "high" ? kHighJump : kLongJump);
             EXPECT_EQ(s.hero.x, 32 * kSubPixels) << "a jump starts from an even pixel";
         }
     }
@@ -39,26 +35,17 @@ TEST(HeroJump, KeysChooseTheJumpAndHighWins) {
 // ---- Walking, ledges and conveyors -------------------------------------------------
 
 TEST(HeroWalk, StepsTwoPixelsOnEvenPixelsLeftWins) {
-    struct Case { int32_t x; KeyRecord keys; int32_t expected_x; int16_t facing; };
-    constexpr int32_t px32 = 32 * kSubPixels;
-    const Case cases[] = {
-        {px32 + 256, keys(Key::Right), px32 + 512, kFacingRight},
-        {px32 + 256, keys(Key::Left), px32, kFacingLeft},
-        {px32, keys(Key::P), px32 + 512, kFacingRight},
-        {px32, keys(Key::O), px32 - 512, kFacingLeft},
-        {px32, keys(Key::Left) | keys(Key::Right), px32 - 512, kFacingLeft},
-        {px32 + 1, keys(Key::Left), px32, kFacingLeft}, // up to the next even pixel first
-        {px32 + 1, keys(Key::Right), px32 + 512, kFacingRight},
-    };
     const RoomRecord room = room_from_rows(kFloorRoom);
-    for (const Case &t : cases) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "hero_moves.txt", "walk")) {
+        SCOPED_TRACE(case_rows::text(w));
+        const int16_t facing = w[4] == "left" ? kFacingLeft : kFacingRight;
         PlayState s = hero_at(0, kStandingPy);
-        s.hero.x = t.x;
-        s.hero.facing = t.facing == kFacingLeft ? kFacingRight : kFacingLeft;
-        hero_frame(s, room, t.keys);
-        EXPECT_EQ(s.hero.x, t.expected_x) << t.x << " keys " << t.keys;
-        EXPECT_EQ(s.hero.facing, t.facing) << t.x << " keys " << t.keys;
-        EXPECT_EQ(s.hero.walk_phase, kWalkPhaseStep) << t.x << " keys " << t.keys;
+        s.hero.x = case_rows::number(w[1]);
+        s.hero.facing = facing == kFacingLeft ? kFacingRight : kFacingLeft;
+        hero_frame(s, room, key_of(w[2]));
+        EXPECT_EQ(s.hero.x, case_rows::number(w[3]));
+        EXPECT_EQ(s.hero.facing, facing);
+        EXPECT_EQ(s.hero.walk_phase, kWalkPhaseStep);
     }
 }
 

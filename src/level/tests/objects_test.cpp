@@ -60,15 +60,6 @@ TEST(PlatformHold, JumpingUpThroughAHorizontalPlatformIsNotCaughtInTheFirstSteps
     }
 }
 
-// The rows of platform_holds.txt that start with `kind`.
-std::vector<case_rows::Words> holds(const char *kind) {
-    std::vector<case_rows::Words> rows;
-    for (const case_rows::Words &row : case_rows::read(__FILE__, "platform_holds.txt"))
-        if (row[0] == kind) rows.push_back(row);
-    EXPECT_FALSE(rows.empty()) << "no " << kind << " rows";
-    return rows;
-}
-
 // A room with one cell of the kind named at (column, row); none when column is -1.
 RoomRecord room_with(int col, int row, const std::string &cell) {
     RoomRows rows = kOpenRoom;
@@ -81,7 +72,7 @@ RoomRecord room_with(int col, int row, const std::string &cell) {
 }
 
 TEST(PlatformHold, HorizontalCarryStopsAtCellsAhead) {
-    for (const case_rows::Words &w : holds("carry")) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "platform_holds.txt", "carry")) {
         const int y = case_rows::number(w[1]), vx = case_rows::number(w[2]);
         const bool jumping = w[6] == "jump";
         MovingObject p = object_on(3, 5, vx < 0 ? 0 : 8, 5, 2);
@@ -99,7 +90,7 @@ TEST(PlatformHold, HorizontalCarryStopsAtCellsAhead) {
 }
 
 TEST(PlatformHold, VerticalPlatformLiftsHimToItsNextTopUnlessTheRowAheadIsSolid) {
-    for (const case_rows::Words &w : holds("lift")) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "platform_holds.txt", "lift")) {
         const int vy = case_rows::number(w[1]), px = case_rows::number(w[2]);
         const bool jumping = w[6] == "jump";
         MovingObject p = object_on(4, 5, 4, vy < 0 ? 1 : 8, vy < 0 ? -vy : vy);

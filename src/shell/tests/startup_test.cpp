@@ -16,7 +16,6 @@
 
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -37,12 +36,12 @@ int fake_set_mode(int card, int w, int h, int, int) {
 int card_of(const std::string &word) { return word == "W" ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN; }
 
 // The rows of startup_cases.txt: the command line, the window's factor, the modes
-// tried, the screen the settings ask for.
+// tried, the screen the settings ask for, the error texts; after the numbers, words.
 TEST(Startup, CommandLineWindowScaleModesTriedAndTheGameScreen) {
     for (const case_rows::Words &row : case_rows::read(__FILE__, "startup_cases.txt")) {
         SCOPED_TRACE(case_rows::text(row));
         int n[7] = {};
-        const std::size_t numbers = row[0] == "line" ? 3 : row[0] == "open" ? 4 : 7; // then words
+        const std::size_t numbers = row[0] == "error" ? 1 : row[0] == "line" ? 3 : row[0] == "open" ? 4 : 7;
         for (std::size_t i = 1; i < row.size() && i <= numbers; ++i)
             if (row[i] != "F" && row[i] != "W" && row[i] != "-") n[i - 1] = case_rows::number(row[i]);
         if (row[0] == "line") {
@@ -70,6 +69,9 @@ TEST(Startup, CommandLineWindowScaleModesTriedAndTheGameScreen) {
             const std::string want = case_rows::text(case_rows::Words(row.begin() + 5, row.end()));
             EXPECT_NE(said.find(want), std::string::npos) << said;
             EXPECT_EQ(attempts.front().card, n[0] ? GFX_AUTODETECT_WINDOWED : GFX_AUTODETECT_FULLSCREEN);
+        } else if (row[0] == "error") {
+            set_error_text(n[0]);
+            EXPECT_EQ(error_text, case_rows::text(case_rows::Words(row.begin() + 2, row.end())));
         } else if (row[0] == "scale") {
             EXPECT_EQ(window_scale_for(n[0], n[1], n[2], n[3], n[4]), n[5]);
         } else {
@@ -90,16 +92,6 @@ TEST(Startup, CommandLineWindowScaleModesTriedAndTheGameScreen) {
                 EXPECT_EQ(attempts[i].w * 1000 + attempts[i].h, n[1] ? 320200 : 640480) << i;
             }
         }
-    }
-}
-
-// The texts of the two faults start-up logs: no sound, no settings file.
-TEST(ErrorTexts, TheTextsStartUpLogs) {
-    const std::pair<int, const char *> rows[] = {{1, "Imposible inicializar sonido"},
-                                                 {4, "Imposible abrir archivo \"Vespertil.cfg\""}};
-    for (const auto &[code, text] : rows) {
-        set_error_text(code);
-        EXPECT_STREQ(error_text, text) << code;
     }
 }
 

@@ -25,10 +25,6 @@ constexpr std::size_t refill_at(int i) { return 28060 + 4 * static_cast<std::siz
 constexpr std::size_t backdrop_pixel_at(int b, int x, int y) {
     return 28874 + ((static_cast<std::size_t>(b) * 144 + y) * 240 + x) * 4;
 }
-// set 0: room tiles, set 1: sprite tiles
-constexpr std::size_t tile_pixel_at(int tile, int x, int y, int set) {
-    return 720074 + ((static_cast<std::size_t>(tile) * 16 + y) * 16 + x) * 8 + 4 * set;
-}
 
 struct MapBytes {
     std::vector<uint8_t> bytes = std::vector<uint8_t>(kFileSize, 0);
