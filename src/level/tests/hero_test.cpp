@@ -67,8 +67,8 @@ TEST(HeroWalk, LedgesHoldHimConveyorsCarryHimUnlessAWallIsInTheWay) {
         const RoomRecord room = room_from_rows(rows);
         PlayState s = hero_at(t.px, kStandingPy);
         for (int i = 0; i < 4; ++i) hero_frame(s, room);
-        EXPECT_EQ(px_of(s), t.expected_px) << t.floor << " " << t.row7 << " " << t.px;
-        EXPECT_EQ(py_of(s), kStandingPy);
+        EXPECT_EQ(s.hero.x, t.expected_px * kSubPixels) << t.floor << " " << t.row7 << " " << t.px;
+        EXPECT_EQ(s.hero.y, kStandingPy * kSubPixels);
     }
 }
 

@@ -6,7 +6,6 @@
 #include "level/tests/room_rows.h"
 
 #include <string>
-#include <vector>
 
 namespace {
 

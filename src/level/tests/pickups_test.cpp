@@ -61,24 +61,23 @@ TEST(FrameRules, TwoEnemiesInOneFrameCostTwoPointsAndTheLastEndsTheLevel) {
     EXPECT_TRUE(l.s.quit && l.s.room_exit);
 }
 
+// The cases are rows of refills.txt.
 TEST(FrameRules, RefillsOnlyLevelWithTheHeroAndNeverAbove255) {
-    struct Case { int energy, dx, dy; int expected; };
-    const Case cases[] = {{230, 0, 0, 255}, {231, 0, 0, 255}, {100, 15, 0, 125}, {100, -15, 0, 125},
-                          {100, 16, 0, 100}, {100, 0, 1, 100}, {100, 0, -1, 100}, {-5, 0, 0, 20}};
-    for (const Case &t : cases) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "refills.txt")) {
         Level l;
         l.map->refills[24] = PickupPlacement{kRoom, 0, 1, 6, 3};
-        l.s.hero.energy = static_cast<int16_t>(t.energy);
-        l.place_hero(96 + t.dx, 48 + t.dy);
+        const int energy = case_rows::number(w[0]), expected = case_rows::number(w[3]);
+        l.s.hero.energy = static_cast<int16_t>(energy);
+        l.place_hero(96 + case_rows::number(w[1]), 48 + case_rows::number(w[2]));
         l.check();
-        bool taken = t.expected != t.energy;
-        SCOPED_TRACE(testing::Message() << t.energy << " " << t.dx << "," << t.dy);
-        EXPECT_EQ(l.s.hero.energy, t.expected);
+        const bool taken = expected != energy;
+        SCOPED_TRACE(case_rows::text(w));
+        EXPECT_EQ(l.s.hero.energy, expected);
         EXPECT_EQ(count_events(l.ev, LevelEvent::RefillTaken), taken ? 1 : 0);
         EXPECT_EQ(l.map->refills[24].present, taken ? 0 : 1);
         EXPECT_EQ(l.ev.energy_changed, taken);
         l.check();
-        EXPECT_EQ(l.s.hero.energy, t.expected) << "a refill is taken once";
+        EXPECT_EQ(l.s.hero.energy, expected) << "a refill is taken once";
     }
 }
 

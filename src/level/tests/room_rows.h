@@ -70,6 +70,3 @@ inline FrameEvents hero_frame(PlayState &s, const RoomRecord &room, KeyRecord ke
     update_hero(s, room, keys, ev);
     return ev;
 }
-
-inline int px_of(const PlayState &s) { return s.hero.x >> 8; }
-inline int py_of(const PlayState &s) { return s.hero.y >> 8; }

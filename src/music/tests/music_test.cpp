@@ -1,17 +1,19 @@
 // The module player as a player hears it, on modules written by the module
 // compiler's XM writer, rendered without sound output in a fresh working directory:
 // the formats the game accepts, recognised from the contents (never the name), load
-// and play, and other or damaged files give null; a module sounds, keeps
-// its pace, loops or ends as asked, follows the volume at once; play, destroy and
-// removing the player act at once; without the digital sound system nothing
-// plays. Any file at all keeps the promises of fuzz/promises (a file the check
-// refuses is never loaded; one that loads plays, stops and is freed cleanly, and is
-// silent once stopped or freed), over the seeds in fuzz/corpus/module/.
+// and play, and other or damaged files give null; a session's loudness as a golden
+// screen (tests/goldens/music_tests.txt): a module sounds, keeps its pace, loops or
+// ends as asked, follows the volume at once, and play and destroy act at once;
+// without the digital sound system nothing plays. Any file at all keeps the promises
+// of fuzz/promises (a file the check refuses is never loaded; one that loads plays,
+// stops and is freed cleanly, and is silent once stopped or freed), over the seeds in
+// fuzz/corpus/module/.
 #include "core/tests/case_rows.h"
 #include "music/music.h"
 #include "music/music_private.h"
 #include "music/music_render.h"
 #include "music/tests/module_builder.h"
+#include "support/golden_screen.h"
 #include "support/test_support.h"
 
 #include <allegro.h>
@@ -139,62 +141,55 @@ TEST_F(MusicTest, AnExtendedModuleIsWholeOrRefused) {
     }
 }
 
-// The half-sounding song: a note from 0 to 0.96 s, silence to its end at 1.92 s.
-constexpr double kNoteEnd = 0.96;
-constexpr double kSongEnd = 1.92;
-constexpr double kMargin = 0.04;
-
-TEST_F(MusicTest, ASongSoundsKeepsItsPaceAndLoopsOrEnds) {
-    ModulePtr song = load(build_xm(half_sounding_song()));
-    ASSERT_TRUE(song);
-    music_play(song.get(), 1);
-    Sound looped = render(2 * kSongEnd + 0.5);
-    EXPECT_GT(peak(looped, 0, kNoteEnd - kMargin), kAudible);
-    EXPECT_EQ(peak(looped, kNoteEnd + kMargin, kSongEnd - kMargin), 0);
-    EXPECT_GT(peak(looped, kSongEnd + kMargin, kSongEnd + kNoteEnd - kMargin), kAudible);
-    EXPECT_GT(peak(looped, 2 * kSongEnd + kMargin, 2 * kSongEnd + 0.5), kAudible);
-
-    music_play(song.get(), 0);
-    Sound once = render(2 * kSongEnd + 0.5);
-    EXPECT_GT(peak(once, 0, kNoteEnd - kMargin), kAudible);
-    EXPECT_EQ(peak(once, kNoteEnd + kMargin, 2 * kSongEnd + 0.5), 0);
-}
-
-TEST_F(MusicTest, VolumeScalesTheSoundAtOnceWithinItsRange) {
-    ModulePtr song = load(build_xm(half_sounding_song()));
-    ASSERT_TRUE(song);
-    music_set_volume(128);
-    music_play(song.get(), 1);
-    const int half = peak(render(0.1));
-    ASSERT_GT(half, kAudible);
-    const struct {
-        int volume;
-        double ratio; // of the peak at 128
-    } rows[] = {{64, 0.5}, {255, 255.0 / 128}, {1000, 255.0 / 128}, {0, 0}, {-5, 0}, {128, 1}}; // within the note
-    for (const auto &r : rows) {
-        music_set_volume(r.volume); // while playing: from the very next piece
-        EXPECT_NEAR(peak(render(0.1)) / static_cast<double>(half), r.ratio, 0.04) << r.volume;
+// The sound's loudness as a picture, so that a golden screen holds a whole session: a
+// column for each hundredth of a second, as tall as its loudest sample over 32.
+OwnedBitmap loudness(const Sound &sound) {
+    const int columns = static_cast<int>(sound.size() / (kMusicRate / 100 * kMusicChannels));
+    OwnedBitmap picture = testing_support::make_bitmap(32, columns, 256);
+    clear_to_color(picture.get(), makecol32(0, 0, 0));
+    for (int x = 0; x < columns; ++x) {
+        const int h = std::min(256, peak(sound, x / 100.0, (x + 1) / 100.0) / 32);
+        if (h > 0) vline(picture.get(), x, 256 - h, 255, makecol32(255, 255, 255));
     }
+    return picture;
 }
 
-TEST_F(MusicTest, PlayAndDestroyActAtOnce) {
+// A session as a player hears it. The half-sounding song (a note from 0 to 0.96 s,
+// silence to its end at 1.92 s) loops, then plays once, silent after its note; the
+// volume set while it plays takes from the very next piece and stays within its
+// range (64, 255, past the top, 0, below 0, then 128 again, a tenth of a second
+// each); play starts the song afresh from its silent half, and replaces it with one
+// a quarter as loud; nothing plays after a null module; the song plays on while
+// another module is destroyed.
+TEST_F(MusicTest, ASessionAsAPlayerHearsIt) {
     module_builder::XmSong quiet = half_sounding_song();
     quiet.amplitude = 25;
-    ModulePtr loud = load(build_xm(half_sounding_song()), "sfx/loud.xm");
+    ModulePtr song = load(build_xm(half_sounding_song()), "sfx/loud.xm");
     ModulePtr soft = load(build_xm(quiet), "sfx/quiet.xm");
-    ASSERT_TRUE(loud && soft);
-    music_play(loud.get(), 1);
-    const Sound first = render(0.3);
-    render(1.0); // now in the silent half
-    music_play(loud.get(), 1);
-    EXPECT_EQ(render(0.3), first) << "play starts from the beginning";
-    music_play(soft.get(), 1);
-    EXPECT_NEAR(peak(render(0.3)) / static_cast<double>(peak(first)), 0.25, 0.03) << "play replaces";
-    music_play(nullptr, 1);
-    EXPECT_EQ(peak(render(0.1)), 0);
-    music_play(loud.get(), 1);
-    soft.reset(); // not the one playing: the music goes on
-    EXPECT_GT(peak(render(0.2)), kAudible);
+    ASSERT_TRUE(song && soft);
+    Sound heard;
+    const auto hear = [&heard](double seconds) {
+        const Sound more = render(seconds);
+        heard.insert(heard.end(), more.begin(), more.end());
+    };
+    for (int loop : {1, 0}) {
+        music_play(song.get(), loop);
+        hear(4.34);
+    }
+    music_play(song.get(), 1);
+    for (int volume : {64, 255, 1000, 0, -5, 128}) {
+        music_set_volume(volume);
+        hear(0.1);
+    }
+    hear(0.6);
+    for (MusicModuleData *m : {song.get(), soft.get(), static_cast<MusicModuleData *>(nullptr)}) {
+        music_play(m, 1);
+        hear(0.3);
+    }
+    music_play(song.get(), 1);
+    soft.reset();
+    hear(0.3);
+    EXPECT_TRUE(testing_support::golden_screen("music_session", loudness(heard).get()));
 }
 
 // The test programs start Allegro without any sound system, as a machine without a
