@@ -7,33 +7,31 @@
 namespace {
 
 TEST(LevelCues, EventsBecomeSoundCallsInOrder) {
-    FrameEvents ev;
-    add_event(ev, LevelEvent::HeldUp, 20);
-    add_event(ev, LevelEvent::Landed, 20);
-    add_event(ev, LevelEvent::JumpStarted, 21);
-    add_event(ev, LevelEvent::EnemyContact, 30);
-    add_event(ev, LevelEvent::EnemyContact, 30);
-    add_event(ev, LevelEvent::HarmfulCell, 30);
-    add_event(ev, LevelEvent::SwitchThrown, 300); // pans stay within 0..255
-    add_event(ev, LevelEvent::RefillTaken, -4);
-    add_event(ev, LevelEvent::FallCueDue, 99);
-    CueCall calls[kMaxFrameEvents];
-    ASSERT_EQ(plan_level_cues(ev, calls), 9);
-    struct Want {
+    const struct {
+        LevelEvent event;
+        int pan;
         LevelCue cue;
         CueAction action;
-        int pan;
-    } want[] = {
-        {kCueFalling, CueAction::Stop, 20},    {kCueLanding, CueAction::Start, 20},
-        {kCueJump, CueAction::Start, 21},      {kCueEnemy, CueAction::Restart, 30},
-        {kCueEnemy, CueAction::Restart, 30},   {kCueEnemy, CueAction::Start, 30},
-        {kCueSwitch, CueAction::Start, 255},   {kCueRefill, CueAction::Start, 0},
-        {kCueFalling, CueAction::Start, 99},
+        int cue_pan;
+    } rows[] = {
+        {LevelEvent::HeldUp, 20, kCueFalling, CueAction::Stop, 20},
+        {LevelEvent::Landed, 20, kCueLanding, CueAction::Start, 20},
+        {LevelEvent::JumpStarted, 21, kCueJump, CueAction::Start, 21},
+        {LevelEvent::EnemyContact, 30, kCueEnemy, CueAction::Restart, 30},
+        {LevelEvent::EnemyContact, 30, kCueEnemy, CueAction::Restart, 30},
+        {LevelEvent::HarmfulCell, 30, kCueEnemy, CueAction::Start, 30},
+        {LevelEvent::SwitchThrown, 300, kCueSwitch, CueAction::Start, 255}, // pans stay within 0..255
+        {LevelEvent::RefillTaken, -4, kCueRefill, CueAction::Start, 0},
+        {LevelEvent::FallCueDue, 99, kCueFalling, CueAction::Start, 99},
     };
+    FrameEvents ev;
+    for (const auto &r : rows) add_event(ev, r.event, r.pan);
+    CueCall calls[kMaxFrameEvents];
+    ASSERT_EQ(plan_level_cues(ev, calls), 9);
     for (int i = 0; i < 9; ++i) {
-        EXPECT_EQ(calls[i].cue, want[i].cue) << i;
-        EXPECT_EQ(calls[i].action, want[i].action) << i;
-        EXPECT_EQ(calls[i].pan, want[i].pan) << i;
+        EXPECT_EQ(calls[i].cue, rows[i].cue) << i;
+        EXPECT_EQ(calls[i].action, rows[i].action) << i;
+        EXPECT_EQ(calls[i].pan, rows[i].cue_pan) << i;
     }
 }
 

@@ -106,10 +106,9 @@ TEST_F(PlayLevelTest, HowARunEndsBeforeOrOnThePanel) {
 
 // A flat picture saved where the level looks for it.
 void write_picture(const std::string &path, int w, int h, int r, int g, int b) {
-    BITMAP *bmp = create_bitmap_ex(24, w, h);
-    clear_to_color(bmp, makecol_depth(24, r, g, b));
-    save_pcx(path.c_str(), bmp, nullptr);
-    destroy_bitmap(bmp);
+    OwnedBitmap bmp = testing_support::make_bitmap(24, w, h);
+    clear_to_color(bmp.get(), makecol_depth(24, r, g, b));
+    save_pcx(path.c_str(), bmp.get(), nullptr);
 }
 
 // The replays' golden screens hold the play screen at 640 x 480; this is the other,

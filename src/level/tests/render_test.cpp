@@ -61,9 +61,6 @@ TEST_P(PresentTest, Presentations) {
     game_config = saved;
 }
 
-INSTANTIATE_TEST_SUITE_P(Depths, PresentTest, ::testing::Values(16, 32),
-                         [](const ::testing::TestParamInfo<int> &info) {
-                             return "Bits" + std::to_string(info.param);
-                         });
+INSTANTIATE_TEST_SUITE_P(Depths, PresentTest, ::testing::Values(16, 32));
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "level/debug_line.h"
 #include "level/snapshot.h"
 
+#include "core/tests/case_rows.h"
 #include "support/golden_screen.h"
 #include "support/test_support.h"
 
@@ -92,26 +93,19 @@ TEST_F(SnapshotTest, AFailureSaysSoForItsFramesAndThePictureIsTheScreen) {
     EXPECT_EQ(getpixel(copy.get(), 320 - 120, 127), blue);
 }
 
+// The cases are rows of debug_line.txt.
 TEST(DebugLine, PositionAndTheFlagsOfTheHerosCellAndTheOneAbove) {
     RoomRecord room{};
     room.cells[3][2].flags = 0x11;
-    room.cells[2][2].flags = 0x82; // shown as a signed byte
+    room.cells[2][2].flags = 0x82;
     room.cells[0][5].flags = 0x01;
-    struct Case {
-        int32_t x, y;
-        const char *text;
-    } cases[] = {
-        {2 * 4096 + 300, 3 * 4096 + 10, "x 8492, y 12298 [st]: 17 [st^]: -126     "},
-        {5 * 4096, 0, "x 20480, y 0 [st]: 1 [st^]: 0     "},       // no cell above the top row
-        {-256, 9 * 4096, "x -256, y 36864 [st]: 0 [st^]: 0     "}, // outside the room
-    };
-    for (const Case &c : cases) {
+    for (const case_rows::Words &w : case_rows::read(__FILE__, "debug_line.txt")) {
         HeroState hero{};
-        hero.x = c.x;
-        hero.y = c.y;
+        hero.x = case_rows::number(w[0]);
+        hero.y = case_rows::number(w[1]);
         char line[96];
         format_debug_line(hero, room, line, sizeof line);
-        EXPECT_STREQ(line, c.text);
+        EXPECT_EQ(line, case_rows::text(case_rows::Words(w.begin() + 3, w.end())) + "     ");
     }
 }
 

@@ -99,13 +99,9 @@ TEST_F(MenuFlowTest, WhatTheSetUpMenuLeaves) {
     }
 }
 
-// A menu shows one frame a tick, and a held key is waited out a tick at a time.
+// A menu shows one frame a tick, and a held key is waited out a tick at a time: ENTER
+// held five frames on the play entry opens the sub-menu once it is let go.
 TEST_F(MenuFlowTest, AMenuFrameLastsOneTick) {
-    run_menu(Keys(12, 0));
-    EXPECT_GE(game.presents, 12);
-    EXPECT_EQ(platform.ticks_waited, game.presents);
-    // ENTER held five frames on the play entry: the sub-menu opens once it is let go.
-    game.presents = platform.ticks_waited = 0;
     run_menu(Keys(5, key_bit(Key::Enter)) + Keys{0, 0});
     EXPECT_EQ(platform.ticks_waited, game.presents + 5) << "a tick for each frame ENTER is held in";
 }

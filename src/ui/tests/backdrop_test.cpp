@@ -27,13 +27,16 @@ const Version kVersions[] = {
 };
 
 // A background of diagonal stripes; a logo whose rows and columns differ, with clear
-// strips, and four yellow rows past its place (which must never show).
-struct Scene {
-    const Version &v;
-    OwnedBitmap background, logo, work, dest;
-    explicit Scene(const Version &version)
-        : v(version), background(make_bitmap(32, v.w, v.h)), logo(make_bitmap(32, v.w, v.logo_h + 4)),
-          work(make_bitmap(32, v.w, v.logo_h)), dest(make_bitmap(32, v.w, v.h)) {
+// strips, and four yellow rows past its place (which must never show). The tallest
+// reflection, cut by its bitmap, and no background; the menus' goldens show the
+// ripple and the bounce at the phases they pass through.
+TEST(MenuBackdrop, Frames) {
+    set_color_depth(32); // the game's depth and translucency, the tables filled for it
+    fill_menu_wave_tables();
+    set_trans_blender(0, 0, 0, 64);
+    for (const Version &v : kVersions) {
+        OwnedBitmap background = make_bitmap(32, v.w, v.h), logo = make_bitmap(32, v.w, v.logo_h + 4),
+                    work = make_bitmap(32, v.w, v.logo_h), dest = make_bitmap(32, v.w, v.h);
         for (int y = 0; y < v.h; ++y)
             for (int x = 0; x < v.w; ++x)
                 putpixel(background.get(), x, y, makecol((x + y) % 24 < 12 ? 40 : 200, y & 255, 120));
@@ -42,25 +45,13 @@ struct Scene {
             for (int x = 0; x < v.w; ++x)
                 putpixel(logo.get(), x, y, (x / 8) % 5 == 2 ? makecol(255, 0, 255)
                                                             : makecol(16 * (y % 16), 16 * (y / 16), 16 * (x % 16)));
-    }
-    BITMAP *draw(int ripple, int bounce, bool with_background = true) {
-        clear_to_color(dest.get(), makecol(13, 250, 7)); // a stale picture
-        v.draw(ripple, bounce, with_background ? background.get() : nullptr, logo.get(), work.get(), dest.get());
-        return dest.get();
-    }
-};
-
-TEST(MenuBackdrop, Frames) {
-    set_color_depth(32); // the game's depth and translucency, the tables filled for it
-    fill_menu_wave_tables();
-    set_trans_blender(0, 0, 0, 64);
-    for (const Version &v : kVersions) {
-        Scene s(v);
-        const std::string at = std::string(v.name) + "_32";
-        // The tallest reflection, cut by its bitmap, and no background; the menus'
-        // goldens show the ripple and the bounce at the phases they pass through.
-        EXPECT_TRUE(golden_screen("backdrop_" + at + "_bounce5", s.draw(25, 5)));
-        EXPECT_TRUE(golden_screen("backdrop_" + at + "_no_background", s.draw(7, 12, false)));
+        for (bool with_background : {true, false}) {
+            clear_to_color(dest.get(), makecol(13, 250, 7)); // a stale picture
+            v.draw(with_background ? 25 : 7, with_background ? 5 : 12, with_background ? background.get() : nullptr,
+                   logo.get(), work.get(), dest.get());
+            const char *what = with_background ? "_32_bounce5" : "_32_no_background";
+            EXPECT_TRUE(golden_screen(std::string("backdrop_") + v.name + what, dest.get()));
+        }
     }
 }
 
