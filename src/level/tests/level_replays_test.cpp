@@ -47,6 +47,7 @@ TEST(LevelReplays, ReplayMustNameThePlayedMapAsItIsNow) {
     make_dirs(dir.file("MAP"));
     write_file(dir.file("MAP/cueva.map"), kCave);
     write_file(dir.file("MAP/vusk.map"), kTower);
+    make_dirs(dir.file("MAP/hall.map")); // opens, but cannot be read
     struct Case {
         const char *what;
         std::string text;   // the replay file, or empty for no file at all
@@ -58,6 +59,7 @@ TEST(LevelReplays, ReplayMustNameThePlayedMapAsItIsNow) {
         {"another map", replay_of("vusk.map", kTower), "cueva.map", "recorded on vusk.map, not on cueva.map"},
         {"the map changed", replay_of("cueva.map", kCave + "!"), "cueva.map", "SHA-256 differs"},
         {"a map not there", replay_of("castle.map", kCave), "castle.map", "MAP/castle.map is missing"},
+        {"a map that cannot be read", replay_of("hall.map", ""), "hall.map", "MAP/hall.map is missing"},
         {"not a replay", "VESPERTIL REPLAY 2\n", "cueva.map", "t.replay:1:"},
         {"no file", "", "cueva.map", "cannot be opened"},
     };
