@@ -1,5 +1,6 @@
 // Tables of cases kept as text files beside a tool's tests, for sources a tool must
-// refuse: each case is the text it reads and the message it must give.
+// refuse: each case is the text it reads and the message it must give; and the
+// fixtures such texts build on, kept as files beside them too (text_beside).
 //
 //   == a name for the case
 //   the text, as many lines as it takes, kept verbatim
@@ -27,11 +28,16 @@ struct TextCase {
 
 inline void PrintTo(const TextCase &c, std::ostream *os) { *os << c.name; }
 
+// The text of `name`, a file beside `here` (pass __FILE__): a fixture kept as data.
+inline std::string text_beside(const char *here, const char *name) {
+    const std::vector<unsigned char> bytes =
+        testing_support::read_file((std::filesystem::path(here).parent_path() / name).string());
+    return std::string(bytes.begin(), bytes.end());
+}
+
 // The cases of `table`, a file beside `here` (pass __FILE__).
 inline std::vector<TextCase> read_cases(const char *here, const char *table) {
-    const std::string path = (std::filesystem::path(here).parent_path() / table).string();
-    const std::vector<unsigned char> bytes = testing_support::read_file(path);
-    const std::string all(bytes.begin(), bytes.end());
+    const std::string all = text_beside(here, table);
     std::vector<TextCase> cases;
     bool open = false;
     for (std::size_t at = 0, end; at < all.size(); at = end + 1) {
@@ -52,7 +58,7 @@ inline std::vector<TextCase> read_cases(const char *here, const char *table) {
             cases.back().text += line + "\n";
         }
     }
-    if (cases.empty() || open) ADD_FAILURE() << path << ": no cases, or one without its =>";
+    if (cases.empty() || open) ADD_FAILURE() << table << ": no cases, or one without its =>";
     return cases;
 }
 

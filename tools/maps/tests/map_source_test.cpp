@@ -73,15 +73,7 @@ maps::Decompiled decompiled(const std::vector<uint8_t> &bytes, maps::Report &rep
 
 bool has(const std::string &text, const std::string &part) { return text.find(part) != std::string::npos; }
 
-const char *kRooms = "cell . - -\ncell # 1 - solid\ncell = 49 230 ledge\ncell > 97 - solid conveyor-right\n"
-                     "room 2,1\nbackdrop 0\n"
-                     "|#=>............|\n|...............|\n|...............|\n|...............|\n"
-                     "|...............|\n|...............|\n|...............|\n|...............|\n"
-                     "|###############|\n"
-                     "enemy 4 from 2,3 to 6,3 speed 2\nenemy none\nenemy 28 at 1,7\n"
-                     "platform 12 from 7,7 to 7,2 speed 1\n"
-                     "room 4,4\nbackdrop none\n"
-                     "backdrop 0 back.pcx\nmap_id 98\n";
+const std::string kRooms = text_beside(__FILE__, "decompile_rooms.txt");
 
 // A quoted title keeps its blanks; the refills all lie in room 4,4, so they are
 // written in that room. Written out, only
@@ -89,7 +81,7 @@ const char *kRooms = "cell . - -\ncell # 1 - solid\ncell = 49 230 ledge\ncell > 
 // directory gets nothing.
 TEST(MapDecompile, ACompiledSourceComesBackInWords) {
     maps::Report report;
-    const std::string text = std::string(kRooms) + "title \" EL POZO \"\n";
+    const std::string text = kRooms + "title \" EL POZO \"\n";
     maps::Decompiled d = decompiled(compile_ok(minimal_source(text, "title TEST")), report);
     EXPECT_FALSE(has(d.text, "raw ")) << d.text;
     for (const char *line : {"map_id 98\n", "title \" EL POZO \"\n", "enemy 4 from 2,3 to 6,3 speed 2\nenemy none\nenemy 28 at 1,7\n",

@@ -1,9 +1,12 @@
-// Test sheets and the minimal map source.
+// Test sheets and the minimal map source (minimal_map.txt).
 #include "map_test_source.h"
+
+#include "support/case_table.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <tuple>
 
 namespace map_test {
@@ -29,14 +32,9 @@ bool SourceDir::compile(const std::string &text, std::vector<uint8_t> &bytes,
 }
 
 std::string minimal_source(const std::string &more, const std::string &without) {
-    std::string lines[56] = {"# a test map",           "title TEST MAP",         "start room 1,2 cell 3,4",
-                             "exit room 4,3 cell 13,7", "tile_sheet tiles.pcx", "sprite_sheet sprites.pcx"};
-    for (int i = 0; i < 25; ++i) {
-        lines[6 + i] = "switch room 0,0 cell " + std::to_string(i % 15) + "," + std::to_string(i / 15);
-        lines[31 + i] = "refill room 4,4 cell " + std::to_string(i % 15) + "," + std::to_string(8 - i / 15);
-    }
+    std::istringstream in(text_beside(__FILE__, "minimal_map.txt"));
     std::string s;
-    for (const std::string &line : lines)
+    for (std::string line; std::getline(in, line);)
         if (without.empty() || line.find(without) == std::string::npos) s += line + "\n";
     return s + more;
 }

@@ -27,9 +27,9 @@ struct SourceDir {
     bool compile(const std::string &text, std::vector<uint8_t> &bytes, maps::Report &report) const;
 };
 
-// 56 lines: title, start, exit, the two sheets, 25 switches (in room 0,0) and 25
-// refills (in room 4,4); then `more`. A line of the minimal source that holds
-// `without` is left out.
+// The 56 lines of minimal_map.txt: title, start, exit, the two sheets, 25 switches (in
+// room 0,0) and 25 refills (in room 4,4); then `more`. A line of the minimal source
+// that holds `without` is left out.
 std::string minimal_source(const std::string &more = "", const std::string &without = "");
 
 } // namespace map_test

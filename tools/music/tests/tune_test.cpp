@@ -18,20 +18,15 @@ namespace {
 
 INSTANTIATE_TEST_SUITE_P(Tunes, CorpusSeed, seeds_of({{"tune", tune_promise}}), seed_name);
 
-// Lines 2 to 14 of every tune below.
-const char *kInstruments =
-    "instrument lead\n"
-    "  root A4\n  length 0.3\n  loop 0.02 from 0.1\n  layer sine\n    pitch A4\n"
-    "  volume 40\nend\n"
-    "instrument kick\n  length 0.2\n  layer sine\n    pitch 120 40\nend\n";
+// Lines 1 to 14 of every tune below: the channels and two instruments.
+const std::string kHead = text_beside(__FILE__, "tune_head.tune");
 
 class TuneErrors : public testing::TestWithParam<TextCase> {};
 
 TEST_P(TuneErrors, NameTheFileTheLineAndTheFault) {
     XmModule module;
     std::string error;
-    ASSERT_FALSE(compile_tune_text("test.tune", "channels 4\n" + std::string(kInstruments) + GetParam().text,
-                                   module, error));
+    ASSERT_FALSE(compile_tune_text("test.tune", kHead + GetParam().text, module, error));
     EXPECT_TRUE(says(error, "test.tune", GetParam()));
 }
 

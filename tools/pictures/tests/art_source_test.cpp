@@ -22,10 +22,7 @@ INSTANTIATE_TEST_SUITE_P(Pictures, CorpusSeed,
                          seeds_of({{"art_palette", art_palette_promise}, {"art_sheet", art_sheet_promise}}),
                          seed_name);
 
-const char *kPalette = "colour 0 8 6 16 ink\ncolour 1 20 16 34 shadow\ncolour a 200 10 10 red\n"
-                       "colour b 10 200 10 green\ncolour c 10 10 200 blue\ncolour d 250 250 250 light\n"
-                       "ramp glyph a b c d\nramp plate a b\nramp rim c d\nramp stone 0 a b c\n"
-                       "ramp meter a b c\nramp ember a b c d\n";
+const std::string kPalette = text_beside(__FILE__, "recipe_palette.txt");
 
 class SourceErrors : public ::testing::TestWithParam<TextCase> {};
 
