@@ -192,14 +192,8 @@ GameConfig stale_config(uint32_t seed) {
     return cfg;
 }
 
-bool same_config(const GameConfig &a, const GameConfig &b) {
-    return a.low_resolution == b.low_resolution && a.render_mode == b.render_mode &&
-           a.sound_available == b.sound_available &&
-           a.sound_slot_rest[0] == b.sound_slot_rest[0] &&
-           a.sound_slot_rest[1] == b.sound_slot_rest[1] && a.music_volume == b.music_volume &&
-           a.effects_volume == b.effects_volume && a.language == b.language &&
-           a.windowed == b.windowed;
-}
+static_assert(sizeof(GameConfig) == kSettingsFileSize, "the record has padding: compare it field by field");
+bool same_config(const GameConfig &a, const GameConfig &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 bool render_mode_fits(int32_t mode, int32_t low_resolution) {
     return low_resolution ? mode == kRenderOwnSize

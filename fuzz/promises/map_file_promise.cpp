@@ -49,14 +49,6 @@ struct Target {
 
 Target *target;
 
-void size_of(int kind, bool backdrop, int &w, int &h) {
-    static const int backdrop_sizes[][2] = {{240, 144}, {100, 50}, {300, 200}};
-    static const int cell_sizes[][2] = {{16, 16}, {9, 5}, {20, 18}};
-    const int(*table)[2] = backdrop ? backdrop_sizes : cell_sizes;
-    w = table[kind][0];
-    h = table[kind][1];
-}
-
 // The pixels are the same for every input, so converting all 300,000 of them each
 // time would only slow the search through the records: a set holds three of the
 // five backdrops and one cell in seventeen (the last included), the others null,
@@ -66,16 +58,16 @@ bool slot_filled(int index, int count) {
 }
 
 void make_set(BitmapSet &set, int depth, int kind) {
+    // Backdrops' and cells' width and height: as the game makes them, smaller, larger.
+    static const int sizes[][4] = {{240, 144, 16, 16}, {100, 50, 9, 5}, {300, 200, 20, 18}};
     if (kind == 3) return; // no bitmaps at all: the records alone
-    int w, h;
-    size_of(kind, true, w, h);
+    const int *size = sizes[kind];
     for (int b = 0; b < kBackdropCount; ++b)
-        if (slot_filled(b, kBackdropCount)) set.backdrops[b] = create_bitmap_ex(depth, w, h);
-    size_of(kind, false, w, h);
+        if (slot_filled(b, kBackdropCount)) set.backdrops[b] = create_bitmap_ex(depth, size[0], size[1]);
     for (int i = 0; i < kCellCount; ++i)
         if (slot_filled(i, kCellCount)) {
-            set.room_tiles[i] = create_bitmap_ex(depth, w, h);
-            set.sprite_tiles[i] = create_bitmap_ex(depth, w, h);
+            set.room_tiles[i] = create_bitmap_ex(depth, size[2], size[3]);
+            set.sprite_tiles[i] = create_bitmap_ex(depth, size[2], size[3]);
         }
 }
 

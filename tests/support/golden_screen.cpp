@@ -49,11 +49,8 @@ void rewrite_golden(const std::string &path, const std::string &name, const std:
     if (dir >= 0) close(dir);
 }
 
-std::string write_png(const std::string &name, BITMAP *picture) {
-    const char *out = std::getenv("VESPERTIL_GOLDEN_OUT");
-    const std::filesystem::path file =
-        std::filesystem::absolute(std::filesystem::path(out && *out ? out : ".") / (name + ".png"))
-            .lexically_normal();
+// The picture's red, green and blue, row by row: what is hashed and what a PNG shows.
+maps::Raster raster_of(BITMAP *picture) {
     maps::Raster raster;
     raster.w = picture->w;
     raster.h = picture->h;
@@ -67,7 +64,15 @@ std::string write_png(const std::string &name, BITMAP *picture) {
             p[1] = static_cast<uint8_t>(getg_depth(depth, c));
             p[2] = static_cast<uint8_t>(getb_depth(depth, c));
         }
-    const std::vector<uint8_t> png = maps::encode_png(raster);
+    return raster;
+}
+
+std::string write_png(const std::string &name, BITMAP *picture) {
+    const char *out = std::getenv("VESPERTIL_GOLDEN_OUT");
+    const std::filesystem::path file =
+        std::filesystem::absolute(std::filesystem::path(out && *out ? out : ".") / (name + ".png"))
+            .lexically_normal();
+    const std::vector<uint8_t> png = maps::encode_png(raster_of(picture));
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char *>(png.data()), static_cast<std::streamsize>(png.size()));
     return file.string();
@@ -82,14 +87,7 @@ uint64_t screen_hash(BITMAP *picture) {
         h *= 0x100000001b3ull;
     };
     for (int v : {picture->w >> 8, picture->w, picture->h >> 8, picture->h}) mix(v);
-    const int depth = bitmap_color_depth(picture);
-    for (int y = 0; y < picture->h; ++y)
-        for (int x = 0; x < picture->w; ++x) {
-            const int c = getpixel(picture, x, y);
-            mix(getr_depth(depth, c));
-            mix(getg_depth(depth, c));
-            mix(getb_depth(depth, c));
-        }
+    for (uint8_t v : raster_of(picture).rgb) mix(v);
     return h;
 }
 
