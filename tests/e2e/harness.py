@@ -5,7 +5,6 @@ is killed by pid when the test ends, whether the checks passed or not."""
 
 import math
 import os
-import select
 import shutil
 import signal
 import struct
@@ -79,19 +78,10 @@ def start_xvfb(screen="800x600x24"):
     """A private X server (800 x 600 unless told) on a free display it picks and names (-displayfd).
     It never resets (a game connecting as a screenshot leaves would be refused) and a
     held key repeats only after a minute (repeats would wait in the game's key buffer)."""
-    read_fd, write_fd = os.pipe()
-    proc = subprocess.Popen(["Xvfb", "-displayfd", str(write_fd), "-screen", "0", screen,
-                             "-nolisten", "tcp", "-noreset", "-ardelay", "60000"],
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, pass_fds=(write_fd,))
-    os.close(write_fd)
-    text, deadline = b"", time.time() + 15
-    while time.time() < deadline and not text.endswith(b"\n"):
-        if select.select([read_fd], [], [], 0.5)[0]:
-            chunk = os.read(read_fd, 32)
-            if not chunk:
-                break
-            text += chunk
-    os.close(read_fd)
+    proc = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp",
+                             "-noreset", "-ardelay", "60000"], stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+    text = proc.stdout.readline()  # the display's number, or nothing when it could not start
+    proc.stdout.close()
     if not text.strip().isdigit():
         proc.kill()
         raise RuntimeError("Xvfb did not start")

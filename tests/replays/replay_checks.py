@@ -46,27 +46,14 @@ def run(command, expect_status=0):
     return out
 
 
-def last_line(text):
-    lines = text.strip().splitlines()
-    if not lines:
-        fail("nothing printed")
-    return lines[-1]
-
-
-def parse_result(line):
-    m = RESULT_LINE.match(line)
-    if not m:
-        fail("not a result line: %r" % line)
-    return m.group(1), int(m.group(2)), int(m.group(3)), int(m.group(4))
-
-
 def expected_line(replay):
     found = [line[len("# expect:"):].strip()
              for line in open(replay, encoding="ascii").read().splitlines()
              if line.startswith("# expect:")]
     if len(found) != 1:
         fail("%s: needs exactly one '# expect:' line, has %d" % (replay, len(found)))
-    parse_result(found[0])
+    if not RESULT_LINE.match(found[0]):
+        fail("%s: not a result line: %r" % (replay, found[0]))
     return found[0]
 
 
