@@ -4,7 +4,6 @@
 #include "core/platform.h"
 
 #include <allegro.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

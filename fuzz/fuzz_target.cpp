@@ -1,12 +1,12 @@
 // Every fuzz target: one reader's promise, FUZZ_PROMISE, checked on each input the
 // fuzzer makes, the run stopped when it reports a broken promise. CMake builds one
-// target a reader (vespertil_fuzz in CMakeLists.txt, which says what each reads) and
-// names the header declaring its promise: promises/promises.h for the game's readers,
-// tool_promises.h for the content tools'. Each promise is also checked on every seed
-// of its corpus/<name>/ by the plain build.
+// target a reader (vespertil_fuzz in CMakeLists.txt, which says what each reads),
+// linked with the library holding its promise (tests/support/promise.h declares them
+// all). Each promise is also checked on every seed of its corpus/<name>/ by the plain
+// build.
 #include "fuzz_support.h"
 
-#include FUZZ_PROMISE_HEADER
+#include "support/promise.h"
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***) {
     fuzz_start_allegro(32);

@@ -1,7 +1,7 @@
 // The promises of the ground floor's readers: the data-path resolver, the header
 // checks in front of the library's picture and sample loaders, the PCX and WAV
 // loaders behind them, and the settings file.
-#include "promises.h"
+#include "support/promise.h"
 
 #include "fuzz_support.h"
 

@@ -1,6 +1,6 @@
 // Every seed of the game's readers' fuzz targets through the same promises the
 // targets check: a fault the fuzzer once found stays found by the plain suite.
-#include "promises.h"
+#include "support/promise.h"
 
 #include "support/corpus_seeds.h"
 

@@ -8,14 +8,13 @@
 // every value that already was reaches the game unchanged, bytes without a range are
 // kept, the override is taken exactly when four bytes follow, and sampled pixels
 // hold the stored colours in the bitmap's depth, with nothing written beyond them.
-#include "promises.h"
+#include "support/promise.h"
 
 #include "fuzz_support.h"
 #include "map_input.h"
 
 #include "core/byte_order.h"
 #include "world/map_file.h"
-#include "world/map_identity.h"
 
 #include <allegro.h>
 

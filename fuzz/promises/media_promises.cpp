@@ -1,5 +1,5 @@
 // The promises of the JPEG loader and the module player.
-#include "promises.h"
+#include "support/promise.h"
 
 #include "fuzz_support.h"
 

@@ -1,5 +1,5 @@
 // The promises of the replay reader.
-#include "promises.h"
+#include "support/promise.h"
 
 #include "fuzz_support.h"
 

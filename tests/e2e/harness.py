@@ -150,16 +150,9 @@ class Game:
 
     def leftover_processes(self):
         """Pids still alive (not zombies) in the game's session."""
-        found = []
-        for entry in filter(str.isdigit, os.listdir("/proc")):
-            try:
-                with open("/proc/%s/stat" % entry) as f:
-                    fields = f.read().rsplit(")", 1)[1].split()
-            except (FileNotFoundError, ProcessLookupError):
-                continue
-            if int(fields[3]) == self.proc.pid and fields[0] != "Z":
-                found.append(int(entry))
-        return found
+        out = subprocess.run(["ps", "-o", "pid=,stat=", "-s", str(self.proc.pid)], capture_output=True,
+                             text=True).stdout
+        return [int(pid) for pid, stat in map(str.split, out.splitlines()) if not stat.startswith("Z")]
 
     def running(self):
         return self.proc is not None and self.proc.poll() is None

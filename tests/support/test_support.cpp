@@ -2,7 +2,6 @@
 
 #include "world/tests/map_bytes.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>

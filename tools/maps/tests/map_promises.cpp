@@ -1,5 +1,5 @@
-// What the map tools promise on any input (tool_promises.h).
-#include "../../common/tests/tool_promises.h"
+// What the map tools promise on any input (support/promise.h).
+#include "support/promise.h"
 
 #include "fuzz_support.h"
 

@@ -2,7 +2,7 @@
 // refused input leaves no output file (not even a part-written one).
 #include "map_test_source.h"
 
-#include "../../common/tests/tool_promises.h"
+#include "support/promise.h"
 #include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 

@@ -1,7 +1,7 @@
-// What the tune notation of vespertil-xm promises on any text (tool_promises.h): a
+// What the tune notation of vespertil-xm promises on any text (support/promise.h): a
 // refused tune is named by its file and line; an accepted one becomes a module that
 // the game's module check accepts and its music player loads and plays.
-#include "../../common/tests/tool_promises.h"
+#include "support/promise.h"
 
 #include "fuzz_support.h"
 

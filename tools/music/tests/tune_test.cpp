@@ -6,7 +6,7 @@
 #include "tune.h"
 
 #include "support/case_table.h"
-#include "../../common/tests/tool_promises.h"
+#include "support/promise.h"
 #include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 

@@ -1,5 +1,5 @@
-// What the picture tool's readers promise on any text (tool_promises.h).
-#include "../../common/tests/tool_promises.h"
+// What the picture tool's readers promise on any text (support/promise.h).
+#include "support/promise.h"
 
 #include "art_image.h"
 #include "art_sheet.h"

@@ -9,7 +9,6 @@
 #include "level_check.h"
 
 #include "support/case_table.h"
-#include "level/replay_file.h"
 #include "support/test_support.h"
 #include "world/map_file.h"
 

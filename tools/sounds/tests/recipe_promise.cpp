@@ -1,9 +1,9 @@
 // What the sample recipe reader of vespertil-sfx promises on any text
-// (tool_promises.h): a refused recipe is named by its file and line; an accepted one
+// (support/promise.h): a refused recipe is named by its file and line; an accepted one
 // stays inside the limits, and one of up to a quarter of a second (longer ones only
 // cost time here) renders to samples inside -1..1 whose WAV passes the game's own
 // check in front of the library loader.
-#include "../../common/tests/tool_promises.h"
+#include "support/promise.h"
 
 #include "core/file_limits.h"
 #include "recipe.h"

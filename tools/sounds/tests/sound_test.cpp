@@ -7,7 +7,7 @@
 #include "wav_file.h"
 
 #include "support/case_table.h"
-#include "../../common/tests/tool_promises.h"
+#include "support/promise.h"
 #include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 
