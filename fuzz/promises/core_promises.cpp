@@ -13,10 +13,10 @@
 
 #include <allegro.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstring>
 #include <vector>
 
@@ -40,23 +40,19 @@ const std::string &planted_dir() {
     return dir;
 }
 
-std::vector<std::string> components(const std::string &path) {
-    std::vector<std::string> parts(1);
+// `path` in lower case with '/' for '\' and without empty components (a leading or
+// doubled '/'), so that two names compare component by component ignoring case.
+std::string folded(const std::string &path) {
+    std::string out;
     for (char c : path) {
-        if (c != '/' && c != '\\') parts.back() += c;
-        else if (!parts.back().empty()) parts.emplace_back();
+        c = c == '\\' ? '/' : static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != '/' || (!out.empty() && out.back() != '/')) out += c;
     }
-    if (parts.back().empty()) parts.pop_back();
-    return parts;
+    if (!out.empty() && out.back() == '/') out.pop_back();
+    return out;
 }
 
-bool same_ignoring_case(const std::string &a, const std::string &b) {
-    const std::vector<std::string> x = components(a), y = components(b);
-    if (x.size() != y.size()) return false;
-    for (std::size_t i = 0; i < x.size(); ++i)
-        if (x[i].size() != y[i].size() || strcasecmp(x[i].c_str(), y[i].c_str()) != 0) return false;
-    return true;
-}
+bool same_ignoring_case(const std::string &a, const std::string &b) { return folded(a) == folded(b); }
 
 // The resolver's promises with the planted directory as the working directory: the
 // result fits the buffer (exactly that big, so AddressSanitizer sees a byte beyond

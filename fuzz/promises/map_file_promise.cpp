@@ -83,13 +83,15 @@ int expected_colour(BITMAP *bmp, uint32_t v) {
 // same value, which can only hide a fault, never report a false one.
 constexpr int kSentinel = 0x5A5A;
 
-// Marks the corners and one point inside each bitmap, and the point just beyond
-// what the loader writes, so the check can see what was written and what was not.
+// The corners and one point inside what the loader writes of a bitmap, then the
+// points just beyond it where the bitmap is larger (x -1 where it is not): marked
+// before the load, so the check can see what was written and what was not.
 struct Probe {
     int x, y;
 };
+constexpr int kProbes = 7, kWrittenProbes = 5;
 
-void probes_of(BITMAP *bmp, int stored_w, int stored_h, uint32_t salt, Probe out[5]) {
+void probes_of(BITMAP *bmp, int stored_w, int stored_h, uint32_t salt, Probe out[kProbes]) {
     int w = bmp->w < stored_w ? bmp->w : stored_w;
     int h = bmp->h < stored_h ? bmp->h : stored_h;
     out[0] = {0, 0};
@@ -98,15 +100,16 @@ void probes_of(BITMAP *bmp, int stored_w, int stored_h, uint32_t salt, Probe out
     out[3] = {w - 1, h - 1};
     out[4] = {static_cast<int>(salt % static_cast<uint32_t>(w)),
               static_cast<int>((salt / 7) % static_cast<uint32_t>(h))};
+    out[5] = {bmp->w > stored_w ? stored_w : -1, 0};
+    out[6] = {bmp->h > stored_h ? 0 : -1, stored_h};
 }
 
 void mark(BITMAP *bmp, int stored_w, int stored_h, uint32_t salt) {
     if (!bmp) return;
-    Probe p[5];
+    Probe p[kProbes];
     probes_of(bmp, stored_w, stored_h, salt, p);
-    for (const Probe &q : p) putpixel(bmp, q.x, q.y, kSentinel);
-    if (bmp->w > stored_w) putpixel(bmp, stored_w, 0, kSentinel);
-    if (bmp->h > stored_h) putpixel(bmp, 0, stored_h, kSentinel);
+    for (const Probe &q : p)
+        if (q.x >= 0) putpixel(bmp, q.x, q.y, kSentinel);
 }
 
 // `pixel_offset(x, y)`: where the stored value of (x, y) lies in the file.
@@ -114,21 +117,17 @@ template <typename Where>
 void check_bitmap(BITMAP *bmp, int stored_w, int stored_h, uint32_t salt, bool loaded,
                   const uint8_t *file, Where pixel_offset, const char *what, int index) {
     if (!bmp) return;
-    Probe p[5];
+    Probe p[kProbes];
     probes_of(bmp, stored_w, stored_h, salt, p);
-    for (const Probe &q : p) {
-        int got = getpixel(bmp, q.x, q.y);
-        int want = loaded ? expected_colour(bmp, read_le32(file + pixel_offset(q.x, q.y)))
-                          : kSentinel;
+    for (int i = 0; i < kProbes; ++i) {
+        if (p[i].x < 0) continue;
+        int got = getpixel(bmp, p[i].x, p[i].y);
+        int want = loaded && i < kWrittenProbes
+                       ? expected_colour(bmp, read_le32(file + pixel_offset(p[i].x, p[i].y)))
+                       : kSentinel;
         CHECK(got == want, "%s %d pixel (%d, %d) at %d bits is %#x, not %#x", what, index,
-                   q.x, q.y, bitmap_color_depth(bmp), got, want);
+              p[i].x, p[i].y, bitmap_color_depth(bmp), got, want);
     }
-    if (bmp->w > stored_w)
-        CHECK(getpixel(bmp, stored_w, 0) == kSentinel, "%s %d written beyond its width",
-                   what, index);
-    if (bmp->h > stored_h)
-        CHECK(getpixel(bmp, 0, stored_h) == kSentinel, "%s %d written below its height",
-                   what, index);
 }
 
 template <typename Each>

@@ -1,5 +1,6 @@
 #include "support/test_support.h"
 
+#include "wav_file.h"
 #include "world/tests/map_bytes.h"
 
 #include <unistd.h>
@@ -57,12 +58,8 @@ void write_file(const std::string &path, const std::string &text) {
 }
 
 void write_silent_wav(const std::string &path) {
-    std::vector<unsigned char> b = {'R', 'I', 'F', 'F', 36 + 200, 0, 0, 0, 'W', 'A', 'V', 'E',
-                                    'f', 'm', 't', ' ', 16, 0, 0, 0, 1, 0, 1, 0,
-                                    0x22, 0x56, 0, 0, 0x44, 0xAC, 0, 0, 2, 0, 16, 0,
-                                    'd', 'a', 't', 'a', 200, 0, 0, 0};
-    b.resize(b.size() + 200, 0);
-    write_file(path, b);
+    const std::vector<uint8_t> b = wav_bytes(std::vector<float>(100, 0.0f), 22050, 16); // the sound tool's writer
+    write_file(path, std::vector<unsigned char>(b.begin(), b.end()));
 }
 
 std::vector<unsigned char> read_file(const std::string &path) {

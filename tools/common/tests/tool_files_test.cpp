@@ -1,4 +1,4 @@
-// The tools' common writers. A failed rename of an output file leaves what stood in
+// The content tools as programs (tool_runs.txt), and their common writers. A failed rename of an output file leaves what stood in
 // its place as it was, and no part file; that whole files appear, and nothing where a
 // write fails, is held by the generated files' hashes (which name any file too many)
 // and the tools' tests. The PNG writer: a picture read back by ImageMagick, which
@@ -8,17 +8,69 @@
 // build machine's packages; that test skips when it is missing.
 #include "file_out.h"
 #include "png_write.h"
+#include "tool_run.h"
 
-#include "support/test_support.h"
+#include "support/case_table.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <random>
+#include <sstream>
 #include <string>
 
 namespace {
+
+class ToolRuns : public testing::TestWithParam<TextCase> {};
+
+// A case's files are written, its command run; what it printed and left is checked,
+// and each file it wrote still holds what it was given.
+TEST_P(ToolRuns, ExitPrintAndLeaveWhatTheirCaseSays) {
+    static const std::map<std::string, std::string> tools = {
+        {"vespertil-xm", VESPERTIL_XM_TOOL},     {"vespertil-sfx", VESPERTIL_SFX_TOOL},
+        {"vespertil-art", VESPERTIL_ART_TOOL},   {"vespertil-mapc", VESPERTIL_MAPC},
+        {"vespertil-mapd", VESPERTIL_MAPD},      {"vespertil-mapview", VESPERTIL_MAPVIEW}};
+    testing_support::TempDir dir;
+    const auto placed = [&dir](std::string s) {
+        for (const auto &[word, path] : {std::pair<std::string, std::string>{"DIR/", dir.path() + "/"},
+                                         {"SOURCES/", VESPERTIL_ART_SOURCES "/"}})
+            for (std::size_t at; (at = s.find(word)) != std::string::npos;) s.replace(at, word.size(), path);
+        return s;
+    };
+    std::map<std::string, std::string> files;
+    std::string command, left, *file = nullptr;
+    std::istringstream lines(GetParam().text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("--- ", 0) == 0) {
+            std::istringstream words(line.substr(4));
+            std::string name;
+            std::size_t zeros = 0;
+            words >> name >> zeros;
+            file = &(files[name] = std::string(zeros, '\0'));
+        } else if (line.rfind("$ ", 0) == 0 || line.rfind("left ", 0) == 0) {
+            (line[0] == '$' ? command : left) = line.substr(line.find(' ') + 1);
+            file = nullptr;
+        } else {
+            ASSERT_TRUE(file) << "not a line of a run: " << line;
+            *file += line + "\n";
+        }
+    }
+    for (const auto &[name, text] : files) testing_support::write_file(dir.file(name), text);
+    const std::string tool = command.substr(0, command.find(' '));
+    ToolRun r = run_tool(tools.at(tool) + placed(command.substr(tool.size())), dir);
+    EXPECT_EQ(r.status, GetParam().line) << r.output;
+    EXPECT_NE(r.output.find(placed(GetParam().message)), std::string::npos) << r.output;
+    std::string found;
+    for (const std::string &name : testing_support::dir_entries(dir.path())) found += (found.empty() ? "" : " ") + name;
+    EXPECT_EQ(found, left);
+    for (const auto &[name, text] : files)
+        EXPECT_TRUE(testing_support::read_file(dir.file(name)) == std::vector<unsigned char>(text.begin(), text.end()))
+            << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, ToolRuns, testing::ValuesIn(read_cases(__FILE__, "tool_runs.txt")), case_name);
 
 TEST(PngWrite, PicturesReadBackPixelForPixel) {
     if (std::system("command -v convert > /dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick is not installed";

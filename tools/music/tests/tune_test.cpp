@@ -1,18 +1,15 @@
-// The tune compiler: the message for each kind of broken tune (tune_errors.txt), the
-// tool's exit status and output, and the length --info gives a module (a tune the
-// notation accepts always passes the module writer's own check). Where the notation's events land (notes, holds,
-// echoes, pans, phrases and groups, as the shipped tunes use them) is held by
-// content/tests/generated.hashes.
+// The tune compiler: the message for each kind of broken tune (tune_errors.txt) and
+// the length --info gives a module (a tune the notation accepts always passes the
+// module writer's own check); run as a program, in tools/common/tests/tool_runs.txt.
+// Where the notation's events land (notes, holds, echoes, pans, phrases and groups,
+// as the shipped tunes use them) is held by content/tests/generated.hashes.
 #include "tune.h"
 
 #include "support/case_table.h"
 #include "support/promise.h"
-#include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace {
 
@@ -31,18 +28,6 @@ TEST_P(TuneErrors, NameTheFileTheLineAndTheFault) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, TuneErrors, testing::ValuesIn(read_cases(__FILE__, "tune_errors.txt")), case_name);
-
-// A refused tune: the tool fails with the fault and writes nothing. (What it writes for
-// a good one is held by the generated files' hashes.)
-TEST(XmCommand, RefusesABadTuneAndWritesNothing) {
-    testing_support::TempDir dir;
-    testing_support::write_file(dir.file("bad.tune"), std::string("channels 40\n"));
-    const std::string tool = std::string(VESPERTIL_XM_TOOL) + " ";
-    ToolRun r = run_tool(tool + dir.file("bad.tune") + " " + dir.file("out.xm"), dir);
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.output.find("bad.tune:1: channels 40 is out of range"), std::string::npos) << r.output;
-    EXPECT_FALSE(std::filesystem::exists(dir.file("out.xm")));
-}
 
 // The length vespertil-xm --info gives a module.
 TEST(XmLength, CountsRowsAtTheirSpeedAndTempo) {

@@ -1,5 +1,6 @@
 // vespertil-sfx: the WAV bytes of edge values, and the message for each kind of
-// broken recipe (recipe_errors.txt). What every word of the shipped recipes and
+// broken recipe (recipe_errors.txt); run as a program, in the tools' table of runs
+// (tools/common/tests/tool_runs.txt). What every word of the shipped recipes and
 // tunes does to the sound, loops included, is held by the hashes of the generated
 // files (content/tests/generated.hashes).
 #include "recipe.h"
@@ -8,14 +9,11 @@
 
 #include "support/case_table.h"
 #include "support/promise.h"
-#include "../../common/tests/tool_run.h"
 #include "support/corpus_seeds.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
-
-using testing_support::TempDir;
 
 namespace {
 
@@ -39,25 +37,6 @@ TEST(WavBytes, EightBitSamplesAreOffsetAndAnOddChunkPadded) {
     ASSERT_EQ(b.size(), 44u + 4u); // three bytes of data and one of padding
     EXPECT_EQ(std::vector<int>(b.begin() + 40, b.begin() + 47), std::vector<int>({3, 0, 0, 0, 128, 255, 1}));
     EXPECT_EQ(b[4] | b[5] << 8, static_cast<int>(b.size() - 8));
-}
-
-// (What it writes for a good recipe is held by the generated files' hashes.)
-TEST(SfxCommand, ReportsTheFaultAndWritesNothing) {
-    TempDir dir;
-    auto run = [&](const std::string &recipe, const std::string &out) {
-        testing_support::write_file(dir.file("t.sfx"), recipe);
-        return run_tool(std::string(VESPERTIL_SFX_TOOL) + " " + dir.file("t.sfx") + " " + dir.file(out), dir);
-    };
-    ToolRun r = run("length 0.2\nlayer sine\ngain 0\n", "out.wav");
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.output.find("t.sfx: the recipe makes no sound"), std::string::npos) << r.output;
-    EXPECT_EQ(testing_support::dir_entries(dir.path()), (std::vector<std::string>{"output.txt", "t.sfx"}));
-    testing_support::write_file(dir.file("old.wav"), std::string("older"));
-    r = run("length 0.2\nlayer sine\ngain loud\n", "old.wav");
-    EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.output.find("t.sfx:3: gain: 'loud' is not a number"), std::string::npos) << r.output;
-    EXPECT_EQ(testing_support::read_file(dir.file("old.wav")).size(), 5u);
-    EXPECT_NE(run_tool(VESPERTIL_SFX_TOOL, dir).status, 0);
 }
 
 }  // namespace
