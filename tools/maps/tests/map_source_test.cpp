@@ -116,11 +116,6 @@ TEST(MapDecompile, ANamesFileNamesTheCellsAndIsCopied) {
     std::string why;
     ASSERT_TRUE(maps::write_decompiled(out.file("src"), d, why)) << why;
     EXPECT_EQ(testing_support::read_file(out.file("src/t.names")).size(), names.size());
-
-    testing_support::write_file(src.path("map.txt"), names);
-    opt.names_path = src.path("map.txt");
-    EXPECT_FALSE(maps::decompile_map(bytes, opt, d, report));
-    EXPECT_TRUE(has(report.error, "cannot be called map.txt")) << report.error;
 }
 
 // Values out of range are written as raw lines after the words, and warned about.
