@@ -1,7 +1,7 @@
 // The shared map records' range rules count what they change (the map compiler
 // reports a map the game would correct). Where each field lies is the map tools' byte
 // table; what the rules make of a value, the loader's table in map_file_test.cpp; a
-// file too short for a map, the map viewer's refusal in the map tools' tests.
+// file too short for a map, a row of tools/common/tests/tool_runs.txt (previewed).
 #include "world/map_format.h"
 
 #include <gtest/gtest.h>
