@@ -1,11 +1,12 @@
-// The content tools as programs (tool_runs.txt), and their common writers. A failed rename of an output file leaves what stood in
-// its place as it was, and no part file; that whole files appear, and nothing where a
-// write fails, is held by the generated files' hashes (which name any file too many)
-// and the tools' tests. The PNG writer: a picture read back by ImageMagick, which
-// inflates the deflate stream with zlib (checking its Adler-32) and refuses a chunk
-// whose CRC is wrong; its bytes hold one long run, noise, and repeats far apart and
-// near of every length up to past the longest match. ImageMagick is part of the
-// build machine's packages; that test skips when it is missing.
+// The content tools as programs (tool_runs.txt), and their common writers. A failed
+// rename of an output file leaves what stood in its place as it was, and no part file;
+// that whole files appear, and nothing where a write fails, is held by the generated
+// files' hashes (which name any file too many) and the tools' tests. The PNG writer: a
+// picture read back by ImageMagick, which inflates the deflate stream with zlib
+// (checking its Adler-32) and refuses a chunk whose CRC is wrong; its bytes hold one
+// long run, noise, and repeats far apart and near of every length up to past the
+// longest match. ImageMagick is part of the build machine's packages; that test skips
+// when it is missing.
 #include "file_out.h"
 #include "png_write.h"
 #include "tool_run.h"
@@ -33,10 +34,12 @@ TEST_P(ToolRuns, ExitPrintAndLeaveWhatTheirCaseSays) {
         {"vespertil-art", VESPERTIL_ART_TOOL},   {"vespertil-mapc", VESPERTIL_MAPC},
         {"vespertil-mapd", VESPERTIL_MAPD},      {"vespertil-mapview", VESPERTIL_MAPVIEW}};
     testing_support::TempDir dir;
-    const auto placed = [&dir](std::string s) {
-        for (const auto &[word, path] : {std::pair<std::string, std::string>{"DIR/", dir.path() + "/"},
-                                         {"SOURCES/", VESPERTIL_ART_SOURCES "/"}})
-            for (std::size_t at; (at = s.find(word)) != std::string::npos;) s.replace(at, word.size(), path);
+    const std::pair<std::string, std::string> folders[] = {
+        {"DIR/", dir.path() + "/"}, {"SOURCES/", VESPERTIL_ART_SOURCES "/"}};
+    const auto placed = [&folders](std::string s) {
+        for (const auto &[word, path] : folders)
+            for (std::size_t at; (at = s.find(word)) != std::string::npos;)
+                s.replace(at, word.size(), path);
         return s;
     };
     std::map<std::string, std::string> files;
@@ -63,14 +66,17 @@ TEST_P(ToolRuns, ExitPrintAndLeaveWhatTheirCaseSays) {
     EXPECT_EQ(r.status, GetParam().line) << r.output;
     EXPECT_NE(r.output.find(placed(GetParam().message)), std::string::npos) << r.output;
     std::string found;
-    for (const std::string &name : testing_support::dir_entries(dir.path())) found += (found.empty() ? "" : " ") + name;
+    for (const std::string &name : testing_support::dir_entries(dir.path()))
+        found += (found.empty() ? "" : " ") + name;
     EXPECT_EQ(found, left);
     for (const auto &[name, text] : files)
-        EXPECT_TRUE(testing_support::read_file(dir.file(name)) == std::vector<unsigned char>(text.begin(), text.end()))
+        EXPECT_TRUE(testing_support::read_file(dir.file(name)) ==
+                    std::vector<unsigned char>(text.begin(), text.end()))
             << name;
 }
 
-INSTANTIATE_TEST_SUITE_P(Table, ToolRuns, testing::ValuesIn(read_cases(__FILE__, "tool_runs.txt")), case_name);
+INSTANTIATE_TEST_SUITE_P(Table, ToolRuns, testing::ValuesIn(read_cases(__FILE__, "tool_runs.txt")),
+                         case_name);
 
 TEST(PngWrite, PicturesReadBackPixelForPixel) {
     if (std::system("command -v convert > /dev/null 2>&1") != 0) GTEST_SKIP() << "ImageMagick is not installed";
