@@ -30,6 +30,7 @@ TEST(DataPath, TheBuffersAndTheNamesEdges) {
         {"SFX/info.wav", "sfx/info.wav"},
         {"sfx/Info.wav", "sfx/Info.wav"}, // the exact name wins
         {"gfx\\nothere\\deeper.pcx", "GFX/nothere/deeper.pcx"}, // kept for creation
+        {"SFX/info.wav/x", "sfx/info.wav/x"}, // a file where a folder should be
         {longest, longest}, // to the last byte
         {longest + "c", ""},
         {deep + "c", ""},

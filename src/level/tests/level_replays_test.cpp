@@ -47,6 +47,7 @@ TEST(LevelReplays, ReplayMustNameThePlayedMapAsItIsNow) {
     make_dirs(dir.file("MAP"));
     write_file(dir.file("MAP/cueva.map"), kCave);
     write_file(dir.file("MAP/vusk.map"), kTower);
+    write_file(dir.file("MAP/uno.map"), std::string("c")); // a last piece of one byte
     make_dirs(dir.file("MAP/hall.map")); // opens, but cannot be read
     struct Case {
         const char *what;
@@ -56,6 +57,10 @@ TEST(LevelReplays, ReplayMustNameThePlayedMapAsItIsNow) {
     };
     const Case cases[] = {
         {"its own map", replay_of("cueva.map", kCave), "cueva.map", nullptr},
+        {"its digest as another program writes it",
+         "VESPERTIL REPLAY 1\nmap uno.map\nsha256 "
+         "2e7d2c03a9507ae265ecf5b5356885a53393a2029d241394997265a1a25aefc6\n3 ENTER\n",
+         "uno.map", nullptr},
         {"another map", replay_of("vusk.map", kTower), "cueva.map", "recorded on vusk.map, not on cueva.map"},
         {"the map changed", replay_of("cueva.map", kCave + "!"), "cueva.map", "SHA-256 differs"},
         {"a map not there", replay_of("castle.map", kCave), "castle.map", "MAP/castle.map is missing"},
