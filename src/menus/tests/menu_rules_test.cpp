@@ -82,7 +82,7 @@ TEST(PasswordEntry, TypedKeys) {
         int cursor;
     } rows[] = {
         {{press(KEY_R, 'r'), press(KEY_S, 's'), press(KEY_S, 's'), press(KEY_S, 's'), press(KEY_V, 'v')}, "RSSS", 4},
-        {{press(KEY_R, 'R'), press(KEY_S, 'S'), bs}, "R", 1},
+        {{press(KEY_R, 'R'), press(KEY_S, 'S'), bs, bs, press(KEY_T, 'T')}, "T", 1}, // down to the first
         {{bs}, "", 0},
         // A space, an arrow or an accented letter moves on without storing: the code
         // shown stops at the first gap.

@@ -79,6 +79,7 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
     const Row rows[] = {
         {"red at 32 bits", encode(16, 16, red), 32, 16, 16, red_at},
         {"red at 24 bits", encode(16, 16, red), 24, 16, 16, red_at},
+        {"grey at 24 bits", encode(8, 8, grey), 24, 8, 8, [](BITMAP *b, int) { return getpixel(b, 3, 3) == 0x808080; }},
         // Red belongs in the low byte on this layout.
         {"red, blue in the high byte", encode(8, 8, red), -32, 8, 8,
          [](BITMAP *b, int) { return b->line[2][4 * 2] >= 250 && b->line[2][4 * 2 + 2] <= 5; }},
