@@ -75,6 +75,8 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
     cut.resize(cut.size() * 2 / 3);
     std::vector<unsigned char> header_only = encode(32, 32, grey);
     header_only.resize(20);
+    const std::string here = __FILE__, corpus = here.substr(0, here.rfind('/')) + "/../../../fuzz/corpus/jpeg/";
+    const std::vector<unsigned char> one_component = testing_support::read_file(corpus + "grey.jpg");
 
     const Row rows[] = {
         {"red at 32 bits", encode(16, 16, red), 32, 16, 16, red_at},
@@ -93,6 +95,9 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
              return getb32(getpixel(b, 10, 36)) > 200 && getg32(getpixel(b, 638, 0)) > 200 &&
                     getb32(getpixel(b, 638, 0)) < 60;
          }},
+        {"one component a pixel", one_component, 32, 9, 7, [](BITMAP *b, int) {
+             const int p = getpixel(b, 4, 3);
+             return getr32(p) == getg32(p) && getg32(p) == getb32(p); }},
         {"cut short: whole size", cut, 32, 64, 48, nullptr},
         {"641 wide declared", encode(641, 8, grey), 32, 0, 0, nullptr},
         {"481 high declared", encode(8, 481, grey), 32, 0, 0, nullptr},
