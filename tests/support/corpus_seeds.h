@@ -25,8 +25,7 @@ inline void PrintTo(const CorpusSeed_ &s, std::ostream *os) { *os << s.file; }
 
 inline ::testing::internal::ParamGenerator<CorpusSeed_>
 seeds_of(std::initializer_list<std::pair<const char *, PromiseCheck>> readers) {
-    const std::filesystem::path corpus =
-        (std::filesystem::path(__FILE__).parent_path() / "../../fuzz/corpus").lexically_normal();
+    const std::filesystem::path corpus = std::filesystem::path(testing_support::corpus_dir()).lexically_normal();
     std::vector<CorpusSeed_> seeds;
     for (const auto &r : readers) {
         std::vector<std::string> files;

@@ -67,6 +67,11 @@ std::vector<unsigned char> read_file(const std::string &path) {
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
 }
 
+std::string corpus_dir() {
+    const std::string here = __FILE__; // tests/support/
+    return here.substr(0, here.rfind('/')) + "/../../fuzz/corpus";
+}
+
 void make_dirs(const std::string &path) { std::filesystem::create_directories(path); }
 
 std::vector<std::string> dir_entries(const std::string &path) {

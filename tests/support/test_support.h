@@ -43,6 +43,8 @@ private:
 void write_file(const std::string &path, const std::vector<unsigned char> &bytes);
 void write_file(const std::string &path, const std::string &text);
 std::vector<unsigned char> read_file(const std::string &path);
+// The fuzz targets' seeds, fuzz/corpus/ of the source tree (no '/' at its end).
+std::string corpus_dir();
 // A short silent sample (100 frames of 16-bit mono) in the WAV form the loader reads.
 void write_silent_wav(const std::string &path);
 void make_dirs(const std::string &path);

@@ -97,9 +97,7 @@ TEST(FileLimits, LoadersRefuseAndNameTheFile) {
     EXPECT_EQ(data_load_sample("note.txt"), nullptr);
     EXPECT_EQ(data_load_wav("second.wav"), nullptr);
     EXPECT_EQ(data_load_sample("over.wav"), nullptr);
-    SAMPLE *longest = data_load_sample("longest.wav");
-    EXPECT_NE(longest, nullptr);
-    destroy_sample(longest);
+    EXPECT_NE(OwnedSample(data_load_sample("longest.wav")), nullptr);
     const std::string err = testing::internal::GetCapturedStderr();
     for (const char *named : {"BIG.PCX", "big.pcx", "big.wav", "note.txt", "second.wav: holds more than one sound",
                               "over.wav: is longer than any sample"})

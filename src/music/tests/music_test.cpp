@@ -85,10 +85,9 @@ protected:
     }
 };
 
-// The module seeds of the fuzz target, beside this file in the source tree.
+// The module seeds of the fuzz target.
 Bytes corpus_file(const char *name) {
-    const std::string here = __FILE__;
-    return testing_support::read_file(here.substr(0, here.rfind('/')) + "/../../../fuzz/corpus/module/" + name);
+    return testing_support::read_file(testing_support::corpus_dir() + "/module/" + name);
 }
 
 // Each loaded under a name that says nothing of its format; a Sound Tracker module

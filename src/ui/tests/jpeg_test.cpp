@@ -75,8 +75,8 @@ TEST(Jpeg, EachPictureAtEachDepthOrRefused) {
     cut.resize(cut.size() * 2 / 3);
     std::vector<unsigned char> header_only = encode(32, 32, grey);
     header_only.resize(20);
-    const std::string here = __FILE__, corpus = here.substr(0, here.rfind('/')) + "/../../../fuzz/corpus/jpeg/";
-    const std::vector<unsigned char> one_component = testing_support::read_file(corpus + "grey.jpg");
+    const std::vector<unsigned char> one_component =
+        testing_support::read_file(testing_support::corpus_dir() + "/jpeg/grey.jpg");
 
     const Row rows[] = {
         {"red at 32 bits", encode(16, 16, red), 32, 16, 16, red_at},
