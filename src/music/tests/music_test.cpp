@@ -1,12 +1,12 @@
-// The module player as a player hears it, on modules written by the module
-// compiler's XM writer, rendered without sound output in a fresh working directory:
-// the formats the game accepts, recognised from the contents (never the name), load
-// and play, and other or damaged files give null; a session's loudness as a golden
-// screen (tests/goldens/music_tests.txt): a module sounds, keeps its pace, loops or
-// ends as asked, follows the volume at once, and play and destroy act at once;
-// without the digital sound system nothing plays. Any file at all keeps the promises
-// of fuzz/promises (a file the check refuses is never loaded; one that loads plays,
-// stops and is freed cleanly, and is silent once stopped or freed), over the seeds in
+// The module player as a player hears it, on modules written by the module compiler's
+// XM writer, rendered without sound output in a fresh working directory: the formats
+// the game accepts, recognised from the contents (never the name), load and play up to
+// 16 MiB, and other, damaged or larger files give null; a session's loudness as a
+// golden screen (tests/goldens/music_tests.txt): a module sounds, keeps its pace, loops
+// or ends as asked, follows the volume at once, and play and destroy act at once;
+// without the digital sound system nothing plays. Any file at all keeps the promises of
+// fuzz/promises (a file the check refuses is never loaded; one that loads plays, stops
+// and is freed cleanly, and is silent once stopped or freed), over the seeds in
 // fuzz/corpus/module/.
 #include "core/tests/case_rows.h"
 #include "music/music.h"
@@ -103,6 +103,13 @@ TEST_F(MusicTest, TheGamesFormatsPlayAndOthersAreRefused) {
     for (const char *file : {"signature_unknown.mod", "signature_lower_case.mod", "soundtracker_15_samples.mod",
                              "xm_no_channels_plays_for_ever.xm"})
         EXPECT_FALSE(load(corpus_file(file), "sfx/module.xm")) << file;
+    // A module padded to 16 MiB, the largest file the player reads, loads; a byte more
+    // is refused.
+    Bytes padded = corpus_file("four_channels.mod");
+    padded.resize(16 << 20);
+    EXPECT_TRUE(load(padded));
+    padded.push_back(0);
+    EXPECT_FALSE(load(padded));
 }
 
 // The offset a word of xm_check.txt names: a number, or one counted from the
